@@ -1,0 +1,84 @@
+#pragma once
+// Message boxes, confirmations and file/input dialogs, behind one interface: the GUI
+// shows real dialogs, tests script the answers and see every text.
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class TMsgDlgType { Warning, Error, Information, Confirmation, Custom };
+
+// Buttons as a set of bits.
+enum TMsgDlgBtn : unsigned {
+    mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2, mbCancel = 1u << 3,
+    mbAbort = 1u << 4, mbRetry = 1u << 5, mbIgnore = 1u << 6, mbAll = 1u << 7,
+};
+
+// Results as the windows give them.
+enum TModalResult : int {
+    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+    mrYes = 6, mrNo = 7, mrAll = 8,
+};
+
+class IPrompts {
+public:
+    virtual ~IPrompts() = default;
+    // A message box; returns the button pressed.
+    virtual int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) = 0;
+    // A plain message with an OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // File dialogs: the chosen path, or nothing when cancelled.
+    virtual std::optional<std::string> OpenFileName(const std::string& title, const std::string& filter,
+                                                    const std::string& initial) = 0;
+    virtual std::optional<std::string> SaveFileName(const std::string& title, const std::string& filter,
+                                                    const std::string& initial) = 0;
+    // An input box; the edited answer, or nothing when cancelled.
+    virtual std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
+                                                  const std::string& value) = 0;
+};
+
+// Process-wide; without one set, a silent implementation that answers OK/Yes-less:
+// the first of mrOk, mrCancel, mrNo that the buttons allow, and cancels dialogs.
+IPrompts& Prompts();
+IPrompts* SetPrompts(IPrompts* prompts);
+
+class TPromptsScope {
+public:
+    explicit TPromptsScope(IPrompts& p) : previous_(SetPrompts(&p)) {}
+    ~TPromptsScope() { SetPrompts(previous_); }
+    TPromptsScope(const TPromptsScope&) = delete;
+    TPromptsScope& operator=(const TPromptsScope&) = delete;
+
+private:
+    IPrompts* previous_;
+};
+
+// Records every prompt; answers come from the queues, else the defaults.
+class TRecordingPrompts : public IPrompts {
+public:
+    struct Shown {
+        std::string Kind;  // "MessageDlg", "ShowMessage", "OpenFileName", "SaveFileName", "InputQuery"
+        std::string Text;  // message text, or dialog title / input prompt
+        TMsgDlgType Type = TMsgDlgType::Information;
+        unsigned Buttons = 0;
+    };
+    int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
+    void ShowMessage(const std::string& text) override;
+    std::optional<std::string> OpenFileName(const std::string& title, const std::string& filter,
+                                            const std::string& initial) override;
+    std::optional<std::string> SaveFileName(const std::string& title, const std::string& filter,
+                                            const std::string& initial) override;
+    std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
+                                          const std::string& value) override;
+
+    std::vector<Shown> Log;
+    std::deque<int> Answers;                              // for MessageDlg
+    std::deque<std::optional<std::string>> FileAnswers;   // for Open/SaveFileName
+    std::deque<std::optional<std::string>> InputAnswers;  // for InputQuery
+    int DefaultAnswer = mrOk;
+    std::vector<std::string> Texts() const;  // every Text in order
+};
+
+}  // namespace platform

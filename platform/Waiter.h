@@ -1,0 +1,43 @@
+#pragma once
+// Core code waits only through the current waiter: the GUI pumps its event loop
+// (so Cancel works during a transfer), tests script what happens at each wait.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+class IWaiter {
+public:
+    virtual ~IWaiter() = default;
+    virtual void WaitMs(uint32_t ms) = 0;
+};
+
+// Process-wide; without one set, a plain sleep.
+IWaiter& CurrentWaiter();
+// Returns the previous waiter (nullptr for the default one).
+IWaiter* SetWaiter(IWaiter* waiter);
+
+class TWaiterScope {
+public:
+    explicit TWaiterScope(IWaiter& w) : previous_(SetWaiter(&w)) {}
+    ~TWaiterScope() { SetWaiter(previous_); }
+    TWaiterScope(const TWaiterScope&) = delete;
+    TWaiterScope& operator=(const TWaiterScope&) = delete;
+
+private:
+    IWaiter* previous_;
+};
+
+// Records every wait and does not sleep; OnWait gets the wait's 1-based number and its ms.
+class TScriptedWaiter : public IWaiter {
+public:
+    void WaitMs(uint32_t ms) override {
+        Waits.push_back(ms);
+        if (OnWait) OnWait(static_cast<int>(Waits.size()), ms);
+    }
+    std::vector<uint32_t> Waits;
+    std::function<void(int number, uint32_t ms)> OnWait;
+};
+
+}  // namespace platform
