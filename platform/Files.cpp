@@ -1,1 +1,159 @@
-// implemented by the platform layer
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Closes on every way out.
+struct TFd {
+    int fd = -1;
+    ~TFd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    TFd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (f.fd < 0) return false;
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    try {
+        std::string data;
+        // The size is only a hint: files under /proc and /sys say 0, others grow while read.
+        if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+        std::vector<char> chunk(1 << 16);
+        for (;;) {
+            const ssize_t n = ::read(f.fd, chunk.data(), chunk.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return false;
+            if (n == 0) break;
+            data.append(chunk.data(), static_cast<size_t>(n));
+        }
+        bytes = std::move(data);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    if (path.empty() || path.back() == '/') return false;
+    std::string dir = ExtractFileDir(path);
+    std::string temp = JoinPath(dir.empty() ? "." : dir, "." + ExtractFileName(path) + ".XXXXXX");
+    TFd f{::mkstemp(temp.data())};
+    if (f.fd < 0) return false;
+    struct stat old {};
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(f.fd, mode) == 0 && WriteAll(f.fd, bytes) && ::fsync(f.fd) == 0;
+    ok = (::close(f.fd) == 0) && ok;
+    f.fd = -1;
+    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable; the file is in place whatever this says.
+    TFd d{::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (d.fd >= 0) ::fsync(d.fd);
+    return true;
+}
+
+std::string NormalisePath(std::string_view path) {
+    std::string p(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    const bool absolute = !p.empty() && p[0] == '/';
+    const bool trailing = p.size() > 1 && p.back() == '/';
+    std::string out = absolute ? "/" : "";
+    size_t start = 0;
+    bool anyPart = false;
+    while (start <= p.size()) {
+        size_t end = p.find('/', start);
+        if (end == std::string::npos) end = p.size();
+        const std::string_view part(p.data() + start, end - start);
+        if (!part.empty() && part != ".") {
+            if (anyPart) out += '/';
+            out += part;
+            anyPart = true;
+        }
+        start = end + 1;
+    }
+    if (!anyPart) return absolute ? "/" : (p.empty() ? "" : ".");
+    if (trailing) out += '/';
+    return out;
+}
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+    if (dir.empty()) return std::string(name);
+    while (!name.empty() && name.front() == '/') name.remove_prefix(1);
+    std::string out(dir);
+    if (out.back() != '/') out += '/';
+    out += name;
+    return out;
+}
+
+std::string ExtractFileDir(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return "";
+    if (slash == 0) return "/";
+    return std::string(path.substr(0, slash));
+}
+
+std::string ExtractFileName(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view ext) {
+    const size_t slash = path.rfind('/');
+    const size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    const size_t stemEnd = (dot != std::string_view::npos && dot >= nameStart) ? dot : path.size();
+    return std::string(path.substr(0, stemEnd)) + std::string(ext);
+}
+
+std::string ProgramDirectory() {
+    std::vector<char> buf(4096);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return ".";
+        if (static_cast<size_t>(n) < buf.size()) return ExtractFileDir(std::string_view(buf.data(), static_cast<size_t>(n)));
+        if (buf.size() >= (1u << 20)) return ".";
+        buf.resize(buf.size() * 2);
+    }
+}
+
+}  // namespace platform
