@@ -1,0 +1,191 @@
+#include "app/device/HalvoDefs.h"
+
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "platform/FormatSettings.h"
+#include "platform/Profile.h"
+#include "platform/Strings.h"
+
+namespace app {
+
+namespace {
+
+// Values come back trimmed, so a control character can never be one: it tells a
+// missing key from an empty one.
+constexpr const char* kMissing = "\x01";
+
+bool ReadKey(const std::string& file, const std::string& section, const std::string& key, std::string& value) {
+    value = platform::GetPrivateProfileString(section, key, kMissing, file);
+    return value != kMissing;
+}
+
+std::string ReadText(const std::string& file, const std::string& section, const std::string& key) {
+    return platform::GetPrivateProfileString(section, key, "", file);
+}
+
+// Decimal or "0x" hexadecimal; anything else, or a value beyond 32 bits, gives def.
+int32_t ReadInt(const std::string& file, const std::string& section, const std::string& key, int32_t def) {
+    int64_t v = 0;
+    if (!platform::TryStrToInt(ReadText(file, section, key), v) || v < INT32_MIN || v > int64_t{UINT32_MAX})
+        return def;
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+}
+
+double ReadFloat(const std::string& file, const std::string& section, const std::string& key, double def) {
+    double v = 0.0;
+    return platform::TryStrToFloat(ReadText(file, section, key), v, platform::AppFormatSettings()) ? v : def;
+}
+
+// The first n characters of a UTF-8 text (the file's characters, not its bytes).
+std::string Utf8Left(const std::string& s, std::size_t n) {
+    std::size_t i = 0;
+    for (std::size_t chars = 0; i < s.size() && chars < n; ++chars) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    }
+    return s.substr(0, i);
+}
+
+uint8_t KindOfTypeWord(const std::string& word) {
+    const std::string w = platform::UpperCase(word);
+    if (w == "UN") return skVoltage;
+    if (w == "Y/N") return skYesNo;
+    if (w == "REAL") return skReal;
+    if (w == "INT") return skInt;
+    return skHex;
+}
+
+std::string SectionName(int n) { return "SECTION_" + platform::IntToStr(n); }
+
+}  // namespace
+
+// ---- TSets ----
+
+TSettingDescriptor TSets::GetSetting(int m) const {
+    if (m < 1 || m > Count()) return TSettingDescriptor{};
+    return FItems[static_cast<std::size_t>(m - 1)];
+}
+
+void TSets::SetSetting(int m, const TSettingDescriptor& descriptor) {
+    if (m <= 0) return;
+    const auto index = static_cast<std::size_t>(m - 1);
+    if (index >= FItems.size()) FItems.resize(index + 1);
+    FItems[index] = descriptor;
+}
+
+void TSets::Clear() { FItems.clear(); }
+
+int TSets::Count() const { return static_cast<int>(FItems.size()); }
+
+// ---- THalvoDefs ----
+
+void THalvoDefs::LoadFromFile(const std::string& path) {
+    const std::string normalised = platform::NormalisePath(path);
+    if (normalised == LoadedFileName) return;
+    Clear();
+    DefinitionsFileName = normalised;
+    // The profile functions look for a bare name in the configuration directory; a
+    // definitions file is always meant where the path points.
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(normalised.empty() ? "." : normalised, ec);
+    FReadPath = ec ? normalised : absolute.string();
+
+    const std::string g = "GLOBAL";
+    ImplementsSysLogick = ReadInt(FReadPath, g, "ImplementsSysLogick", 0) != 0;
+    DiCorrection = static_cast<int8_t>(ReadInt(FReadPath, g, "DI_correction", -5));
+    DoCorrection = static_cast<int8_t>(ReadInt(FReadPath, g, "DO_correction", 15));
+    AiCorrection = static_cast<int8_t>(ReadInt(FReadPath, g, "AI_correction", -30));
+    ZnsSize = ReadInt(FReadPath, g, "ZNS_SIZE", 119);
+    Zns1Address = static_cast<uint16_t>(ReadInt(FReadPath, g, "ZNS1_ADRES", 2177));
+    Zns2Address = static_cast<uint16_t>(ReadInt(FReadPath, g, "ZNS2_ADRES", 2433));
+    ZnsSendStep = ReadInt(FReadPath, g, "ZNS_SEND_STEP", ZnsSize);
+    EvBufFirstReg = static_cast<uint16_t>(ReadInt(FReadPath, g, "EV_BUF_FIRST_REG", 4001));
+    EvBufLastReg = static_cast<uint16_t>(ReadInt(FReadPath, g, "EV_BUF_LAST_REG", 4032));
+
+    FRegisterCounter = 1;
+    for (int n = 1; LoadSection(n); ++n) {
+    }
+    LoadedFileName = normalised;
+}
+
+bool THalvoDefs::LoadSection(int n) {
+    int m = 1;
+    while (LoadSetting(n, m)) ++m;
+    return m > 1;
+}
+
+bool THalvoDefs::LoadSetting(int n, int m) {
+    const std::string section = SectionName(n);
+    const std::string x = "X" + platform::IntToStr(m);
+    std::string name;
+    if (FReadPath.empty() || !ReadKey(FReadPath, section, x + "_NAME", name)) return false;
+
+    SetSectionTitle(n, platform::IntToStr(n) + ". " + ReadText(FReadPath, section, "TITLE"));
+
+    TSettingDescriptor d;
+    d.Name = Utf8Left(name, 20);
+    d.Unit = Utf8Left(ReadText(FReadPath, section, x + "_DIM"), 4);
+    d.Scale = ReadFloat(FReadPath, section, x + "_BASE", 1.0);
+    d.DecimalPlaces = static_cast<uint8_t>(ReadInt(FReadPath, section, x + "_DEC_PLACES", 0));
+    d.Kind = KindOfTypeWord(ReadText(FReadPath, section, x + "_TYPE"));
+    FRegisterCounter = static_cast<uint16_t>(ReadInt(FReadPath, section, x + "_OFFSET", FRegisterCounter));
+    d.RegisterIndex = static_cast<uint8_t>(FRegisterCounter - 1);
+
+    AddSetting(n, m, d);
+    ++FRegisterCounter;
+    return true;
+}
+
+int THalvoDefs::SectionCount() const { return static_cast<int>(FSections.size()); }
+
+std::string THalvoDefs::GetSectionTitle(int n) const {
+    if (n < 1 || n > SectionCount()) return {};
+    return FSections[static_cast<std::size_t>(n - 1)].Title;
+}
+
+void THalvoDefs::SetSectionTitle(int n, const std::string& title) {
+    if (n < 1) return;
+    if (n > SectionCount()) {
+        FSections.resize(static_cast<std::size_t>(n));
+        FSections.back().Title = title;
+        return;
+    }
+    TSection& s = FSections[static_cast<std::size_t>(n - 1)];
+    if (s.Title == title) return;
+    s.Title = title;
+    s.Sets.reset();
+}
+
+TSets* THalvoDefs::GetSection(int n) {
+    if (n < 1 || n > SectionCount()) return nullptr;
+    return FSections[static_cast<std::size_t>(n - 1)].Sets.get();
+}
+
+const TSets* THalvoDefs::GetSection(int n) const { return const_cast<THalvoDefs*>(this)->GetSection(n); }
+
+void THalvoDefs::AddSetting(int n, int m, const TSettingDescriptor& descriptor) {
+    if (n < 1 || n > SectionCount()) return;
+    auto& sets = FSections[static_cast<std::size_t>(n - 1)].Sets;
+    if (!sets) sets = std::make_unique<TSets>();
+    sets->SetSetting(m, descriptor);
+}
+
+uint16_t THalvoDefs::ParsetAddress(int k) const {
+    if (k == 1) return Zns1Address;
+    if (k == 2) return Zns2Address;
+    return 0;
+}
+
+int8_t THalvoDefs::IoCorrection(int ioClass) const {
+    switch (ioClass) {
+    case 1: return DiCorrection;
+    case 2: return DoCorrection;
+    case 3: return AiCorrection;
+    default: return 0;
+    }
+}
+
+void THalvoDefs::Clear() { FSections.clear(); }
+
+}  // namespace app

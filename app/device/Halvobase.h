@@ -1,0 +1,175 @@
+#pragma once
+// The device image of one document: a fixed 20,486-byte block that is also the
+// ".halvo" file, with the settings definitions and the event table of its device type.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "app/device/HalvoDefs.h"
+#include "app/lister/EventTables.h"
+#include "platform/DateTime.h"
+
+namespace app {
+
+// The reading options; six bytes of the image, in this order.
+struct TReadOptions {
+    uint8_t DeviceNumber = 31;  // slave address
+    uint8_t ReadParset1 = 1;
+    uint8_t ReadParset2 = 1;
+    uint8_t ReadEvents = 1;
+    uint8_t CorrectStartTimes = 1;
+    uint8_t ShowAllEvents = 0;
+    bool operator==(const TReadOptions&) const = default;
+};
+
+class THalvo {
+public:
+    // Layout of the image. 16-bit and floating-point fields are little-endian; texts are
+    // code page 1250, NUL-terminated; dates are day numbers.
+    static constexpr std::size_t kImageSize = 20486;
+    static constexpr std::size_t kTypeMarkerOffset = 0;  // "VESK-"
+    static constexpr std::size_t kTypeDigitOffset = 5;   // '2' Vesk-2, '3' Vesk-3, '0' none
+    static constexpr std::size_t kTypeEndOffset = 6;     // 0
+    static constexpr std::size_t kReadOptionsOffset = 10;
+    static constexpr std::size_t kReadOptionsSize = 6;
+    static constexpr std::size_t kVersionMajorOffset = 30;
+    static constexpr std::size_t kVersionMinorOffset = 32;
+    static constexpr std::size_t kStationInfoOffset = 40;
+    static constexpr std::size_t kIdentificationOffset = 140;
+    static constexpr std::size_t kTextAreaSize = 100;
+    static constexpr std::size_t kMaxTextLength = 99;
+    static constexpr std::size_t kCreationDateOffset = 300;
+    static constexpr std::size_t kEventsReadDateOffset = 316;
+    static constexpr std::size_t kParset1ReadDateOffset = 332;
+    static constexpr std::size_t kParset2ReadDateOffset = 348;
+    static constexpr std::size_t kNoteOffset = 2048;
+    static constexpr std::size_t kNoteSize = 2048;
+    static constexpr std::size_t kEventsLengthOffset = 4096;
+    static constexpr std::size_t kEventsOffset = 4098;
+    static constexpr std::size_t kEventsCapacity = 15360;
+    static constexpr std::size_t kParset1LengthOffset = 19458;
+    static constexpr std::size_t kParset1Offset = 19460;
+    static constexpr std::size_t kParset2LengthOffset = 19972;
+    static constexpr std::size_t kParset2Offset = 19974;
+    static constexpr std::size_t kParsetCapacity = 512;
+    static_assert(kParset2Offset + kParsetCapacity == kImageSize);
+
+    // Files above this size are not documents of either format.
+    static constexpr std::size_t kMaxDocumentFileSize = 1u << 20;
+
+    THalvo();
+    THalvo(const THalvo&) = delete;
+    THalvo& operator=(const THalvo&) = delete;
+
+    uint8_t* EventsBuffer() { return FImage.data() + kEventsOffset; }
+    const uint8_t* EventsBuffer() const { return FImage.data() + kEventsOffset; }
+    uint8_t* Parset1Data() { return FImage.data() + kParset1Offset; }
+    const uint8_t* Parset1Data() const { return FImage.data() + kParset1Offset; }
+    uint8_t* Parset2Data() { return FImage.data() + kParset2Offset; }
+    const uint8_t* Parset2Data() const { return FImage.data() + kParset2Offset; }
+    uint8_t* Note() { return FImage.data() + kNoteOffset; }
+    const uint8_t* Note() const { return FImage.data() + kNoteOffset; }
+
+    TReadOptions GetReadOptions() const;
+    // A new device number marks the document modified.
+    void SetReadOptions(const TReadOptions& options);
+
+    // The getters never exceed their area (kEventsCapacity, kParsetCapacity), whatever
+    // a file stored.
+    uint16_t GetEventsLength() const;
+    void SetEventsLength(uint16_t length);
+    uint16_t GetParset1Length() const;
+    void SetParset1Length(uint16_t length);
+    uint16_t GetParset2Length() const;
+    void SetParset2Length(uint16_t length);
+
+    uint8_t GetVersionMajor() const;  // the low byte of the stored word
+    void SetVersionMajor(uint16_t major);
+    uint16_t GetVersionMinor() const;
+    void SetVersionMinor(uint16_t minor);
+
+    platform::TDateTime GetCreationDate() const;
+    void SetCreationDate(platform::TDateTime value);
+    platform::TDateTime GetEventsReadDate() const;
+    void SetEventsReadDate(platform::TDateTime value);
+    platform::TDateTime GetParset1ReadDate() const;
+    void SetParset1ReadDate(platform::TDateTime value);
+    platform::TDateTime GetParset2ReadDate() const;
+    void SetParset2ReadDate(platform::TDateTime value);
+
+    // UTF-8 texts; stored as at most 99 code page 1250 characters.
+    std::string GetStationInfo() const;
+    void SetStationInfo(const std::string& text);
+    void SetUnitVersion(const std::string& identification);
+    // The identification as shown and as the name of its ".set" file: its two halves
+    // joined by "_" (an odd length loses its last character); empty when there is none.
+    std::string GetUnitVersion() const;
+
+    // 1 Vesk-2, 2 Vesk-3, 0 none: the identification's second character, or the type
+    // digit when the identification is shorter than that.
+    int DeviceType() const;
+    // Stamps the type, takes that type's event table and loads its definitions.
+    void SetDeviceType(int type);
+    // "<data dir>/<unit version>.set" when it exists, else Vesk2.set / Vesk3.set by type;
+    // for type 0 the definitions stay as they are.
+    void LoadDefinitions();
+
+    // Either format. True when a document was loaded. Unknown content shows
+    // "File unknown format" and leaves the image as it was.
+    bool LoadFromFile(const std::string& name);
+    // Replaces the file only once the new one is complete; on failure shows
+    // "Error Not saved." and the document stays modified.
+    bool SaveToFile(const std::string& name);
+    // Builds a document from the command line's option text (raw files, device type).
+    void LoadFromParams(const std::string& options, bool& ok, std::string& message);
+
+    THalvoDefs& Defs() { return FDefs; }
+    const THalvoDefs& Defs() const { return FDefs; }
+    const TEventTable& EventTable() const { return FEventTable; }
+
+    bool Modified() const { return FModified; }
+    void SetModified(bool modified) { FModified = modified; }
+    // The directory of the ".set" files.
+    const std::string& DataDirectory() const { return FDataDirectory; }
+    void SetDataDirectory(const std::string& directory) { FDataDirectory = directory; }
+
+    bool IsReading() const { return FIsReading; }
+    bool TraceMessages = true;
+
+    // Raised only when set.
+    std::function<void()> OnEvRegCompleted;
+    std::function<void()> OnCompleteZestawNastaw1;
+    std::function<void()> OnCompleteZestawNastaw2;
+    std::function<void()> OnBeginRead;
+    std::function<void()> OnCompleteAll;
+
+private:
+    uint16_t Get16(std::size_t offset) const;
+    void Put16(std::size_t offset, uint16_t value);
+    platform::TDateTime GetDate(std::size_t offset) const;
+    void PutDate(std::size_t offset, platform::TDateTime value);
+    std::string GetText(std::size_t offset) const;  // code page 1250 bytes
+    void PutText(std::size_t offset, const std::string& bytes);
+    void PutReadOptions(const TReadOptions& options);
+    std::string DataFile(const std::string& name) const;
+    // Fills an area from raw bytes, at most its capacity, and sets its length.
+    void FillArea(std::size_t lengthOffset, std::size_t offset, std::size_t capacity, std::string_view bytes);
+    bool LoadOlderFormat(const std::string& content);
+    void RaiseLoaded();
+    static void Raise(const std::function<void()>& event) {
+        if (event) event();
+    }
+
+    std::array<uint8_t, kImageSize> FImage{};
+    std::string FDataDirectory;
+    bool FIsReading = false;
+    THalvoDefs FDefs;
+    TEventTable FEventTable{};
+    bool FModified = false;
+    // The device transfers (Halvotransfer.cpp) add their state and operations here.
+};
+
+}  // namespace app
