@@ -4,6 +4,8 @@
 // caller; files are code page 1250 unless they start with the UTF-8 byte-order mark.
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -18,6 +20,11 @@ int GetPrivateProfileInt(std::string_view section, std::string_view key, int def
 // The file is replaced atomically. False when it cannot be written.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                std::string_view fileName);
+
+// Every key of the first matching section as (key, value) in file order, values as
+// GetPrivateProfileString gives them; false when the file has no such section.
+bool ReadProfileSection(std::string_view section, std::string_view fileName,
+                        std::vector<std::pair<std::string, std::string>>& values);
 
 // $HALVO_WINDIR, else $XDG_CONFIG_HOME/halvo, else ~/.config/halvo. Not created here.
 std::string WindowsDirectory();
