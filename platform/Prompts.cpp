@@ -1,1 +1,85 @@
-// implemented by the platform layer
+#include "platform/Prompts.h"
+
+#include <atomic>
+
+namespace platform {
+
+namespace {
+
+int SilentAnswer(unsigned buttons) {
+    if (buttons & mbOK) return mrOk;
+    if (buttons & mbCancel) return mrCancel;
+    if (buttons & mbNo) return mrNo;
+    return mrNone;
+}
+
+class TSilentPrompts : public IPrompts {
+public:
+    int MessageDlg(const std::string&, TMsgDlgType, unsigned buttons) override { return SilentAnswer(buttons); }
+    void ShowMessage(const std::string&) override {}
+    std::optional<std::string> OpenFileName(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> SaveFileName(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> InputQuery(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+};
+
+std::atomic<IPrompts*> current{nullptr};
+
+template <typename T>
+T TakeFront(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) return fallback;
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+}
+
+}  // namespace
+
+IPrompts& Prompts() {
+    static TSilentPrompts silent;
+    IPrompts* p = current.load();
+    return p ? *p : silent;
+}
+
+IPrompts* SetPrompts(IPrompts* prompts) { return current.exchange(prompts); }
+
+int TRecordingPrompts::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) {
+    Log.push_back({"MessageDlg", text, type, buttons});
+    return TakeFront(Answers, DefaultAnswer);
+}
+
+void TRecordingPrompts::ShowMessage(const std::string& text) {
+    Log.push_back({"ShowMessage", text, TMsgDlgType::Information, mbOK});
+}
+
+std::optional<std::string> TRecordingPrompts::OpenFileName(const std::string& title, const std::string&,
+                                                           const std::string&) {
+    Log.push_back({"OpenFileName", title});
+    return TakeFront(FileAnswers, std::optional<std::string>());
+}
+
+std::optional<std::string> TRecordingPrompts::SaveFileName(const std::string& title, const std::string&,
+                                                           const std::string&) {
+    Log.push_back({"SaveFileName", title});
+    return TakeFront(FileAnswers, std::optional<std::string>());
+}
+
+std::optional<std::string> TRecordingPrompts::InputQuery(const std::string&, const std::string& prompt,
+                                                         const std::string&) {
+    Log.push_back({"InputQuery", prompt});
+    return TakeFront(InputAnswers, std::optional<std::string>());
+}
+
+std::vector<std::string> TRecordingPrompts::Texts() const {
+    std::vector<std::string> texts;
+    texts.reserve(Log.size());
+    for (const Shown& s : Log) texts.push_back(s.Text);
+    return texts;
+}
+
+}  // namespace platform
