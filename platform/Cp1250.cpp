@@ -106,7 +106,9 @@ std::string Utf8ToCp1250(std::string_view utf8, char replacement) {
     return out;
 }
 
-bool HasUtf8Bom(std::string_view bytes) { return bytes.substr(0, 3) == "\xEF\xBB\xBF"; }
+bool HasUtf8Bom(std::string_view bytes) {
+    return bytes.substr(0, 3) == "\xEF\xBB\xBF";
+}
 
 std::string DecodeText8(std::string_view fileBytes) {
     if (HasUtf8Bom(fileBytes)) return std::string(fileBytes.substr(3));

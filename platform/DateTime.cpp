@@ -17,7 +17,9 @@ constexpr int64_t kUnixEpochDay = 25569;
 constexpr int64_t kMinDay = -693593;  // 0001-01-01
 constexpr int64_t kMaxDay = 2958465;  // 9999-12-31
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -52,7 +54,9 @@ void AppendNumber(std::string& out, int value, int width) {
     out += digits;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -64,7 +68,8 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& out) {
 }
 
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out) {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 || msec > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0 ||
+        msec > 999)
         return false;
     out = static_cast<double>(((hour * 60 + minute) * 60 + second) * 1000 + msec) / kMsPerDay;
     return true;
@@ -73,16 +78,17 @@ bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out) {
 TDateTime EncodeDate(int year, int month, int day) {
     TDateTime v = 0;
     if (!TryEncodeDate(year, month, day, v))
-        throw EConvertError("Invalid argument to date encode: " + std::to_string(year) + "-" + std::to_string(month) +
-                            "-" + std::to_string(day));
+        throw EConvertError("Invalid argument to date encode: " + std::to_string(year) + "-" +
+                            std::to_string(month) + "-" + std::to_string(day));
     return v;
 }
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec) {
     TDateTime v = 0;
     if (!TryEncodeTime(hour, minute, second, msec, v))
-        throw EConvertError("Invalid argument to time encode: " + std::to_string(hour) + ":" + std::to_string(minute) +
-                            ":" + std::to_string(second) + "." + std::to_string(msec));
+        throw EConvertError("Invalid argument to time encode: " + std::to_string(hour) + ":" +
+                            std::to_string(minute) + ":" + std::to_string(second) + "." +
+                            std::to_string(msec));
     return v;
 }
 
@@ -95,8 +101,10 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     auto ms = static_cast<int64_t>(std::nearbyint(std::fabs(value - whole) * kMsPerDay));
     if (ms >= kMsPerDay) {
         ms -= kMsPerDay;
-        if (day < kMaxDay) ++day;
-        else ms = kMsPerDay - 1;
+        if (day < kMaxDay)
+            ++day;
+        else
+            ms = kMsPerDay - 1;
     }
     CivilFromDays(day - kUnixEpochDay, p.Year, p.Month, p.Day);
     p.MSec = static_cast<int>(ms % 1000);
@@ -144,39 +152,44 @@ std::string FormatDateTime(std::string_view format, TDateTime value, const TForm
         size_t run = 1;
         while (i + run < format.size() && Lower(format[i + run]) == lc) ++run;
         switch (lc) {
-        case 'y':
-            if (run <= 2) {
-                AppendNumber(out, p.Year % 100, 2);
-            } else {
-                AppendNumber(out, p.Year, 4);
+            case 'y':
+                if (run <= 2) {
+                    AppendNumber(out, p.Year % 100, 2);
+                } else {
+                    AppendNumber(out, p.Year, 4);
+                }
+                i += run;
+                break;
+            case 'z':
+                run = run >= 3 ? 3 : 1;
+                AppendNumber(out, p.MSec, static_cast<int>(run));
+                i += run;
+                break;
+            case 'm':
+            case 'd':
+            case 'h':
+            case 'n':
+            case 's': {
+                run = run >= 2 ? 2 : 1;
+                int v = 0;
+                if (lc == 'm')
+                    v = lastToken == 'h' ? p.Minute : p.Month;
+                else if (lc == 'd')
+                    v = p.Day;
+                else if (lc == 'h')
+                    v = p.Hour;
+                else if (lc == 'n')
+                    v = p.Minute;
+                else
+                    v = p.Second;
+                AppendNumber(out, v, static_cast<int>(run));
+                i += run;
+                break;
             }
-            i += run;
-            break;
-        case 'z':
-            run = run >= 3 ? 3 : 1;
-            AppendNumber(out, p.MSec, static_cast<int>(run));
-            i += run;
-            break;
-        case 'm':
-        case 'd':
-        case 'h':
-        case 'n':
-        case 's': {
-            run = run >= 2 ? 2 : 1;
-            int v = 0;
-            if (lc == 'm') v = lastToken == 'h' ? p.Minute : p.Month;
-            else if (lc == 'd') v = p.Day;
-            else if (lc == 'h') v = p.Hour;
-            else if (lc == 'n') v = p.Minute;
-            else v = p.Second;
-            AppendNumber(out, v, static_cast<int>(run));
-            i += run;
-            break;
-        }
-        default:
-            out += c;
-            ++i;
-            continue;
+            default:
+                out += c;
+                ++i;
+                continue;
         }
         lastToken = lc;
     }

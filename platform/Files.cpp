@@ -150,7 +150,8 @@ std::string ProgramDirectory() {
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
         if (n < 0) return ".";
-        if (static_cast<size_t>(n) < buf.size()) return ExtractFileDir(std::string_view(buf.data(), static_cast<size_t>(n)));
+        if (static_cast<size_t>(n) < buf.size())
+            return ExtractFileDir(std::string_view(buf.data(), static_cast<size_t>(n)));
         if (buf.size() >= (1u << 20)) return ".";
         buf.resize(buf.size() * 2);
     }

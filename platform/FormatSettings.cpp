@@ -36,7 +36,9 @@ void SwapSeparator(std::string& s, char separator) {
         if (c == '.') c = separator;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -171,7 +173,9 @@ int64_t StrToIntDef(std::string_view text, int64_t def) {
     return TryStrToInt(text, v) ? v : def;
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 bool TryRoundToInt64(double value, int64_t& result) {
     if (!std::isfinite(value)) return false;

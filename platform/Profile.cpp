@@ -32,7 +32,9 @@ struct TProfileFile {
 
     std::string Decode(std::string_view raw) const { return Utf8 ? std::string(raw) : Cp1250ToUtf8(raw); }
     std::string Encode(std::string_view text) const { return Utf8 ? std::string(text) : Utf8ToCp1250(text); }
-    std::string_view Content(const TLine& l) const { return std::string_view(Bytes).substr(l.Begin, l.Length); }
+    std::string_view Content(const TLine& l) const {
+        return std::string_view(Bytes).substr(l.Begin, l.Length);
+    }
     // Index of the first line of the first section called `section`, or Lines.size().
     size_t FindSection(std::string_view section) const {
         for (size_t i = 0; i < Lines.size(); ++i)
@@ -48,7 +50,8 @@ struct TProfileFile {
 };
 
 std::string Unquote(std::string value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        return value.substr(1, value.size() - 2);
     return value;
 }
 
@@ -62,7 +65,8 @@ void ParseLines(TProfileFile& f) {
         size_t end = pos;
         while (end < b.size() && b[end] != '\n' && b[end] != '\r') ++end;
         l.Length = end - pos;
-        if (end < b.size()) l.EndingLength = (b[end] == '\r' && end + 1 < b.size() && b[end + 1] == '\n') ? 2 : 1;
+        if (end < b.size())
+            l.EndingLength = (b[end] == '\r' && end + 1 < b.size() && b[end + 1] == '\n') ? 2 : 1;
         pos = end + l.EndingLength;
 
         const std::string text = Trim(f.Decode(b.substr(l.Begin, l.Length)));
@@ -100,7 +104,9 @@ const TLine* FindKey(const TProfileFile& f, std::string_view section, std::strin
     return nullptr;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 std::string EnvDir(const char* name) {
     const char* v = ::getenv(name);
@@ -219,7 +225,8 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     } else {
         out = f.Bytes;
         if (!f.Lines.empty() && f.Lines.back().EndingLength == 0 && f.Lines.back().Length > 0) out += ending;
-        out += f.Encode("[" + sectionName + "]") + ending + f.Encode(name + "=" + std::string(value)) + ending;
+        out +=
+            f.Encode("[" + sectionName + "]") + ending + f.Encode(name + "=" + std::string(value)) + ending;
     }
 
     const std::string dir = ExtractFileDir(path);

@@ -15,15 +15,20 @@ int SilentAnswer(unsigned buttons) {
 
 class TSilentPrompts : public IPrompts {
 public:
-    int MessageDlg(const std::string&, TMsgDlgType, unsigned buttons) override { return SilentAnswer(buttons); }
+    int MessageDlg(const std::string&, TMsgDlgType, unsigned buttons) override {
+        return SilentAnswer(buttons);
+    }
     void ShowMessage(const std::string&) override {}
-    std::optional<std::string> OpenFileName(const std::string&, const std::string&, const std::string&) override {
+    std::optional<std::string> OpenFileName(const std::string&, const std::string&,
+                                            const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> SaveFileName(const std::string&, const std::string&, const std::string&) override {
+    std::optional<std::string> SaveFileName(const std::string&, const std::string&,
+                                            const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> InputQuery(const std::string&, const std::string&, const std::string&) override {
+    std::optional<std::string> InputQuery(const std::string&, const std::string&,
+                                          const std::string&) override {
         return std::nullopt;
     }
 };
@@ -46,7 +51,9 @@ IPrompts& Prompts() {
     return p ? *p : silent;
 }
 
-IPrompts* SetPrompts(IPrompts* prompts) { return current.exchange(prompts); }
+IPrompts* SetPrompts(IPrompts* prompts) {
+    return current.exchange(prompts);
+}
 
 int TRecordingPrompts::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) {
     Log.push_back({"MessageDlg", text, type, buttons});

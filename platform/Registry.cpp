@@ -87,12 +87,15 @@ void SetSysfsTtyRoot(std::string root) {
     sysfsTtyRoot = std::move(root);
 }
 
-bool RegReadValues(HKEY root, std::string_view keyPath, std::vector<std::pair<std::string, std::string>>& values) {
+bool RegReadValues(HKEY root, std::string_view keyPath,
+                   std::vector<std::pair<std::string, std::string>>& values) {
     values.clear();
     const std::string_view path = TrimBackslashes(keyPath);
-    if (root == HKEY::LocalMachine && SameText(path, "HARDWARE\\DEVICEMAP\\SERIALCOMM")) return ReadSerialComm(values);
+    if (root == HKEY::LocalMachine && SameText(path, "HARDWARE\\DEVICEMAP\\SERIALCOMM"))
+        return ReadSerialComm(values);
     const std::string section =
-        std::string(root == HKEY::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") + std::string(path);
+        std::string(root == HKEY::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+        std::string(path);
     return ReadProfileSection(section, "registry.ini", values);
 }
 

@@ -23,6 +23,8 @@ IWaiter& CurrentWaiter() {
     return w ? *w : sleeper;
 }
 
-IWaiter* SetWaiter(IWaiter* waiter) { return current.exchange(waiter); }
+IWaiter* SetWaiter(IWaiter* waiter) {
+    return current.exchange(waiter);
+}
 
 }  // namespace platform

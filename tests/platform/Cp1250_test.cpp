@@ -44,7 +44,8 @@ TEST(Cp1250, EveryByteMatchesIconvAndRoundTrips) {
 }
 
 TEST(Cp1250, PolishText) {
-    const std::string cp = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1 \xA3\xD3\x8C\xAF\x8F\xC6\xD1\xCA\xA5";
+    const std::string cp =
+        "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1 \xA3\xD3\x8C\xAF\x8F\xC6\xD1\xCA\xA5";
     const std::string utf8 = "Zażółć gęślą jaźń ŁÓŚŻŹĆŃĘĄ";
     EXPECT_EQ(Cp1250ToUtf8(cp), utf8);
     EXPECT_EQ(Utf8ToCp1250(utf8), cp);
@@ -56,17 +57,24 @@ TEST(Cp1250, UnmappableAndInvalidUtf8AreReplaced) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {"a\xE2\x82\xAC" "b", "a\x80" "b"},  // the euro sign has a byte
-        {"\xE6\x97\xA5", "?"},                 // a character the code page lacks
-        {"\xF0\x9F\x98\x80", "?"},             // outside the BMP
-        {"\xC2\x80", "?"},                     // C1 control with no byte
-        {"\xFF" "a", "?a"},
-        {"\xC3", "?"},                         // cut short at the end
-        {"\xE2\x82" "a", "??a"},               // cut short inside
-        {"\xC0\xAF", "??"},                    // overlong
-        {"\xED\xA0\x80", "???"},               // surrogate
-        {"\xF4\x90\x80\x80", "????"},          // above U+10FFFF
-        {"\x80\xBF", "??"},                    // stray continuation bytes
+        {"a\xE2\x82\xAC"
+         "b",
+         "a\x80"
+         "b"},                      // the euro sign has a byte
+        {"\xE6\x97\xA5", "?"},      // a character the code page lacks
+        {"\xF0\x9F\x98\x80", "?"},  // outside the BMP
+        {"\xC2\x80", "?"},          // C1 control with no byte
+        {"\xFF"
+         "a",
+         "?a"},
+        {"\xC3", "?"},  // cut short at the end
+        {"\xE2\x82"
+         "a",
+         "??a"},                       // cut short inside
+        {"\xC0\xAF", "??"},            // overlong
+        {"\xED\xA0\x80", "???"},       // surrogate
+        {"\xF4\x90\x80\x80", "????"},  // above U+10FFFF
+        {"\x80\xBF", "??"},            // stray continuation bytes
     };
     for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1250(c.utf8), c.expected) << c.utf8;
     EXPECT_EQ(Utf8ToCp1250("\xE6\x97\xA5", '_'), "_");
@@ -75,7 +83,13 @@ TEST(Cp1250, UnmappableAndInvalidUtf8AreReplaced) {
 TEST(Cp1250, DecodeText8FollowsTheBom) {
     EXPECT_TRUE(HasUtf8Bom("\xEF\xBB\xBFx"));
     EXPECT_FALSE(HasUtf8Bom("\xEF\xBB"));
-    EXPECT_EQ(DecodeText8("\xEF\xBB\xBF\xC5\x81" "a"), "\xC5\x81" "a");
-    EXPECT_EQ(DecodeText8("\xA3" "a"), "\xC5\x81" "a");
+    EXPECT_EQ(DecodeText8("\xEF\xBB\xBF\xC5\x81"
+                          "a"),
+              "\xC5\x81"
+              "a");
+    EXPECT_EQ(DecodeText8("\xA3"
+                          "a"),
+              "\xC5\x81"
+              "a");
     EXPECT_EQ(DecodeText8(""), "");
 }

@@ -16,7 +16,9 @@ struct Civil {
     int y, m, d;
 };
 
-TDateTimeParts Parts(int y, int mo, int d, int h, int mi, int s, int ms) { return {y, mo, d, h, mi, s, ms}; }
+TDateTimeParts Parts(int y, int mo, int d, int h, int mi, int s, int ms) {
+    return {y, mo, d, h, mi, s, ms};
+}
 
 void ExpectParts(const TDateTimeParts& a, const TDateTimeParts& b, double value) {
     EXPECT_EQ(std::vector<int>({a.Year, a.Month, a.Day, a.Hour, a.Minute, a.Second, a.MSec}),
@@ -32,12 +34,13 @@ TEST(DateTime, EncodeDateKnownDays) {
         double day;
     };
     const std::vector<Case> cases = {
-        {{1899, 12, 30}, 0},     {{1899, 12, 31}, 1},     {{1900, 1, 1}, 2},     {{1900, 3, 1}, 61},
-        {{2000, 1, 1}, 36526},   {{2000, 2, 29}, 36585},  {{2024, 1, 1}, 45292}, {{1, 1, 1}, -693593},
+        {{1899, 12, 30}, 0},       {{1899, 12, 31}, 1},    {{1900, 1, 1}, 2},     {{1900, 3, 1}, 61},
+        {{2000, 1, 1}, 36526},     {{2000, 2, 29}, 36585}, {{2024, 1, 1}, 45292}, {{1, 1, 1}, -693593},
         {{9999, 12, 31}, 2958465}, {{1899, 12, 29}, -1},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(EncodeDate(c.date.y, c.date.m, c.date.d), c.day) << c.date.y << "-" << c.date.m << "-" << c.date.d;
+        EXPECT_EQ(EncodeDate(c.date.y, c.date.m, c.date.d), c.day)
+            << c.date.y << "-" << c.date.m << "-" << c.date.d;
         int y, m, d;
         DecodeDate(c.day, y, m, d);
         EXPECT_EQ(std::vector<int>({y, m, d}), std::vector<int>({c.date.y, c.date.m, c.date.d})) << c.day;
@@ -45,9 +48,9 @@ TEST(DateTime, EncodeDateKnownDays) {
 }
 
 TEST(DateTime, EncodeRejectsFieldsOutOfRange) {
-    const std::vector<Civil> badDates = {{0, 1, 1},     {10000, 1, 1}, {2023, 0, 1}, {2023, 13, 1},
-                                         {2023, 1, 0},  {2023, 1, 32}, {1900, 2, 29}, {2023, 2, 29},
-                                         {2023, 4, 31}};
+    const std::vector<Civil> badDates = {{0, 1, 1},     {10000, 1, 1}, {2023, 0, 1},
+                                         {2023, 13, 1}, {2023, 1, 0},  {2023, 1, 32},
+                                         {1900, 2, 29}, {2023, 2, 29}, {2023, 4, 31}};
     for (const auto& c : badDates) {
         TDateTime v = 7;
         EXPECT_FALSE(TryEncodeDate(c.y, c.m, c.d, v)) << c.y << "-" << c.m << "-" << c.d;
@@ -57,7 +60,8 @@ TEST(DateTime, EncodeRejectsFieldsOutOfRange) {
     struct Time {
         int h, m, s, ms;
     };
-    for (const auto& t : std::vector<Time>{{24, 0, 0, 0}, {-1, 0, 0, 0}, {0, 60, 0, 0}, {0, 0, 60, 0}, {0, 0, 0, 1000}}) {
+    for (const auto& t :
+         std::vector<Time>{{24, 0, 0, 0}, {-1, 0, 0, 0}, {0, 60, 0, 0}, {0, 0, 60, 0}, {0, 0, 0, 1000}}) {
         TDateTime v = 7;
         EXPECT_FALSE(TryEncodeTime(t.h, t.m, t.s, t.ms, v));
         EXPECT_THROW(EncodeTime(t.h, t.m, t.s, t.ms), EConvertError);
@@ -86,10 +90,10 @@ TEST(DateTime, DecodeRoundsToTheMillisecond) {
     };
     const std::vector<Case> cases = {
         {newYear + EncodeTime(13, 45, 30, 250), Parts(2024, 1, 1, 13, 45, 30, 250)},
-        {newYear - 0.4 / 86400000, Parts(2024, 1, 1, 0, 0, 0, 0)},                 // carried into the next day
+        {newYear - 0.4 / 86400000, Parts(2024, 1, 1, 0, 0, 0, 0)},  // carried into the next day
         {newYear - 0.6 / 86400000, Parts(2023, 12, 31, 23, 59, 59, 999)},
         {newYear - 1.6 / 86400000, Parts(2023, 12, 31, 23, 59, 59, 998)},
-        {-1.25, Parts(1899, 12, 29, 6, 0, 0, 0)},                                  // day towards zero, time absolute
+        {-1.25, Parts(1899, 12, 29, 6, 0, 0, 0)},  // day towards zero, time absolute
         {-0.5, Parts(1899, 12, 30, 12, 0, 0, 0)},
         {-1 - (1 - 0.4 / 86400000), Parts(1899, 12, 30, 0, 0, 0, 0)},
         {EncodeDate(9999, 12, 31) + (1 - 0.1 / 86400000), Parts(9999, 12, 31, 23, 59, 59, 999)},
@@ -113,7 +117,7 @@ TEST(DateTime, Format) {
         {"yy/m/d", "24.3.5"},
         {"dd/mm/yyyy hh:nn:ss", "05.03.2024 07-08-09"},
         {"h:n:s.zzz", "7-8-9.045"},
-        {"hh:mm", "07-08"},          // minutes after hours
+        {"hh:mm", "07-08"},  // minutes after hours
         {"h mm", "7 08"},
         {"mm hh mm dd mm", "03 07 08 05 03"},
         {"ss.z", "09.45"},

@@ -18,8 +18,14 @@ TEST(Files, PathHelpers) {
         std::string in, out;
     };
     const std::vector<Case> normal = {
-        {"", ""},           {"a\\b\\c.set", "a/b/c.set"}, {"//x///y", "/x/y"}, {"./a/./b", "a/b"},
-        {"a/b/", "a/b/"},   {"/./", "/"},                 {".", "."},          {"../a//./b", "../a/b"},
+        {"", ""},
+        {"a\\b\\c.set", "a/b/c.set"},
+        {"//x///y", "/x/y"},
+        {"./a/./b", "a/b"},
+        {"a/b/", "a/b/"},
+        {"/./", "/"},
+        {".", "."},
+        {"../a//./b", "../a/b"},
         {"a/.b/c.", "a/.b/c."},
     };
     for (const auto& c : normal) EXPECT_EQ(NormalisePath(c.in), c.out) << c.in;

@@ -29,9 +29,9 @@ TEST(FormatSettings, FormatFixed) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {0.125, 2, "0,12"},   // an exact tie goes to even
+        {0.125, 2, "0,12"},  // an exact tie goes to even
         {0.375, 2, "0,38"},
-        {2.675, 2, "2,67"},   // the binary value lies below the tie
+        {2.675, 2, "2,67"},  // the binary value lies below the tie
         {1.005, 2, "1,00"},
         {0.5, 0, "0"},
         {1.5, 0, "2"},
@@ -48,7 +48,8 @@ TEST(FormatSettings, FormatFixed) {
         {-kInf, 0, "-INF"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatFixed(c.value, c.decimals, AppFormatSettings()), c.expected) << c.value << " " << c.decimals;
+        EXPECT_EQ(FormatFixed(c.value, c.decimals, AppFormatSettings()), c.expected)
+            << c.value << " " << c.decimals;
     EXPECT_EQ(FormatFixed(2.5, 1, DotFormatSettings()), "2.5");
 }
 
@@ -57,7 +58,8 @@ TEST(FormatSettings, FormatFixedHugeValues) {
     EXPECT_EQ(max.size(), 309u + 3u);
     EXPECT_EQ(max.substr(0, 6), "179769");
     EXPECT_EQ(max.substr(max.size() - 3), ".00");
-    const std::string tiny = FormatFixed(std::numeric_limits<double>::denorm_min(), 5000, DotFormatSettings());
+    const std::string tiny =
+        FormatFixed(std::numeric_limits<double>::denorm_min(), 5000, DotFormatSettings());
     EXPECT_EQ(tiny.size(), 2u + 1074u);
     EXPECT_EQ(tiny.back(), '5');
 }
@@ -108,29 +110,12 @@ TEST(FormatSettings, TryStrToFloat) {
         double value;
     };
     const std::vector<Case> cases = {
-        {"1,5", true, 1.5},
-        {"  -2,25\t", true, -2.25},
-        {"+3", true, 3},
-        {",5", true, 0.5},
-        {"7,", true, 7},
-        {"1,5E3", true, 1500},
-        {"1e-2", true, 0.01},
-        {"2E+2", true, 200},
-        {"", false, 0},
-        {"   ", false, 0},
-        {"1.5", false, 0},  // the other separator
-        {"1,5x", false, 0},
-        {"1,5,", false, 0},
-        {"1 5", false, 0},
-        {",", false, 0},
-        {"-", false, 0},
-        {"1e", false, 0},
-        {"1e+", false, 0},
-        {"e5", false, 0},
-        {"--1", false, 0},
-        {"inf", false, 0},
-        {"nan", false, 0},
-        {"0x10", false, 0},
+        {"1,5", true, 1.5},  {"  -2,25\t", true, -2.25}, {"+3", true, 3},      {",5", true, 0.5},
+        {"7,", true, 7},     {"1,5E3", true, 1500},      {"1e-2", true, 0.01}, {"2E+2", true, 200},
+        {"", false, 0},      {"   ", false, 0},          {"1.5", false, 0},  // the other separator
+        {"1,5x", false, 0},  {"1,5,", false, 0},         {"1 5", false, 0},    {",", false, 0},
+        {"-", false, 0},     {"1e", false, 0},           {"1e+", false, 0},    {"e5", false, 0},
+        {"--1", false, 0},   {"inf", false, 0},          {"nan", false, 0},    {"0x10", false, 0},
         {"1e400", false, 0},
     };
     for (const auto& c : cases) {

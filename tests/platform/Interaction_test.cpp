@@ -48,12 +48,13 @@ TEST(Prompts, SilentDefaultNeverSaysYes) {
         int answer;
     };
     const std::vector<Case> cases = {
-        {mbOK, mrOk},          {mbOK | mbCancel, mrOk}, {mbYes | mbNo | mbCancel, mrCancel},
-        {mbYes | mbNo, mrNo},  {mbYes, mrNone},         {mbAbort | mbRetry | mbIgnore, mrNone},
+        {mbOK, mrOk},         {mbOK | mbCancel, mrOk}, {mbYes | mbNo | mbCancel, mrCancel},
+        {mbYes | mbNo, mrNo}, {mbYes, mrNone},         {mbAbort | mbRetry | mbIgnore, mrNone},
         {0, mrNone},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Prompts().MessageDlg("Question?", TMsgDlgType::Confirmation, c.buttons), c.answer) << c.buttons;
+        EXPECT_EQ(Prompts().MessageDlg("Question?", TMsgDlgType::Confirmation, c.buttons), c.answer)
+            << c.buttons;
     EXPECT_FALSE(Prompts().OpenFileName("Open", "*.set", ""));
     EXPECT_FALSE(Prompts().SaveFileName("Save", "*.set", "a.set"));
     EXPECT_FALSE(Prompts().InputQuery("Caption", "Prompt", "value"));
@@ -79,8 +80,9 @@ TEST(Prompts, RecordingPromptsScriptAnswersAndSeeEveryText) {
         EXPECT_EQ(Prompts().InputQuery("Address", "Once more", "1"), std::nullopt);
     }
     EXPECT_EQ(&Prompts(), &before);
-    EXPECT_EQ(rec.Texts(), (std::vector<std::string>{"Zapisać zmiany?", "Again?", "Done", "Open settings",
-                                                     "Save settings", "Save again", "Device address", "Once more"}));
+    EXPECT_EQ(rec.Texts(),
+              (std::vector<std::string>{"Zapisać zmiany?", "Again?", "Done", "Open settings", "Save settings",
+                                        "Save again", "Device address", "Once more"}));
     ASSERT_EQ(rec.Log.size(), 8u);
     EXPECT_EQ(rec.Log[0].Kind, "MessageDlg");
     EXPECT_EQ(rec.Log[0].Type, TMsgDlgType::Confirmation);

@@ -63,17 +63,12 @@ TEST_F(ProfileTest, ReadsNamesWithoutCaseFirstMatchWins) {
         std::string expected;
     };
     const std::vector<Case> cases = {
-        {"Main", "Port", "COM2"},     // trimmed; the commented and the duplicate key lose
-        {"main", "PORT", "COM2"},
-        {"Main", "Quoted", "  spaced  "},
-        {"Main", "Half", "\"open"},
-        {"Main", "Empty", ""},
-        {"Main", "NoEquals", "def"},
-        {"Main", "Later", "def"},     // only in the second [MAIN]
-        {"Other", "port", "COM5"},
-        {"Main", "top", "def"},       // before any section
-        {"Missing", "Port", "def"},
-        {"Main", "; Port", "def"},
+        {"Main", "Port", "COM2"},  // trimmed; the commented and the duplicate key lose
+        {"main", "PORT", "COM2"},    {"Main", "Quoted", "  spaced  "},
+        {"Main", "Half", "\"open"},  {"Main", "Empty", ""},
+        {"Main", "NoEquals", "def"}, {"Main", "Later", "def"},  // only in the second [MAIN]
+        {"Other", "port", "COM5"},   {"Main", "top", "def"},    // before any section
+        {"Missing", "Port", "def"},  {"Main", "; Port", "def"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(GetPrivateProfileString(c.section, c.key, "def", "halvo.ini"), c.expected)
@@ -101,10 +96,22 @@ TEST_F(ProfileTest, ReadsIntegers) {
         int expected;
     };
     const std::vector<Case> cases = {
-        {"12", 12},          {" -5 ", -5},         {"+7", 7},     {"12abc", 12},   {"0x1F", 31},
-        {"0X1f", 31},        {"0xFFFFFFFF", -1},   {"abc", -99},  {"", -99},       {"-", -99},
-        {"0x", -99},         {"2147483647", 2147483647},          {"-2147483648", -2147483647 - 1},
-        {"2147483648", -99}, {"99999999999999999999", -99},       {"0x1FFFFFFFF", -99},
+        {"12", 12},
+        {" -5 ", -5},
+        {"+7", 7},
+        {"12abc", 12},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"0xFFFFFFFF", -1},
+        {"abc", -99},
+        {"", -99},
+        {"-", -99},
+        {"0x", -99},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", -99},
+        {"99999999999999999999", -99},
+        {"0x1FFFFFFFF", -99},
     };
     for (const auto& c : cases) {
         Write("n.ini", "[S]\nv=" + c.text + "\n");
@@ -180,17 +187,27 @@ TEST_F(ProfileTest, WriteRefusesWhatWouldBreakTheLines) {
         std::string section, key, value;
     };
     const std::vector<Case> cases = {
-        {"Main", "Port", "COM2\r\n[Evil]"}, {"Main", "a=b", "1"},  {"Main", "", "1"},     {"Main", ";x", "1"},
-        {"Main", "[x", "1"},                {"Ma]in", "k", "1"},  {"Ma\nin", "k", "1"}, {" ", "k", "1"},
+        {"Main", "Port", "COM2\r\n[Evil]"},
+        {"Main", "a=b", "1"},
+        {"Main", "", "1"},
+        {"Main", ";x", "1"},
+        {"Main", "[x", "1"},
+        {"Ma]in", "k", "1"},
+        {"Ma\nin", "k", "1"},
+        {" ", "k", "1"},
     };
     for (const auto& c : cases)
-        EXPECT_FALSE(WritePrivateProfileString(c.section, c.key, c.value, "halvo.ini")) << c.section << "/" << c.key;
+        EXPECT_FALSE(WritePrivateProfileString(c.section, c.key, c.value, "halvo.ini"))
+            << c.section << "/" << c.key;
     EXPECT_EQ(Read("halvo.ini"), before);
 }
 
 TEST_F(ProfileTest, CodePage1250TextRoundTrips) {
     // "Wyjście" and "Łódź" in code page 1250.
-    const std::string before = "[Opisy]\r\nK1=Wyj\x9C" "cie\r\nK2=\xA3\xF3" "d\x9F\r\n";
+    const std::string before =
+        "[Opisy]\r\nK1=Wyj\x9C"
+        "cie\r\nK2=\xA3\xF3"
+        "d\x9F\r\n";
     Write("pl.set", before);
     EXPECT_EQ(GetPrivateProfileString("Opisy", "K1", "", "pl.set"), "Wyjście");
     const std::string k2 = GetPrivateProfileString("Opisy", "K2", "", "pl.set");

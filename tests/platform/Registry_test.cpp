@@ -59,9 +59,11 @@ TEST_F(RegistryTest, SerialCommListsTheSerialDevices) {
     ASSERT_TRUE(RegReadValues(HKEY::LocalMachine, "hardware\\DeviceMap\\SerialComm\\", again));
     EXPECT_EQ(again, values);
     std::string data;
-    ASSERT_TRUE(RegReadString(HKEY::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM", "\\device\\ttyusb0", data));
+    ASSERT_TRUE(
+        RegReadString(HKEY::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM", "\\device\\ttyusb0", data));
     EXPECT_EQ(data, "/dev/ttyUSB0");
-    EXPECT_FALSE(RegReadString(HKEY::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM", "\\Device\\ttyS1", data));
+    EXPECT_FALSE(
+        RegReadString(HKEY::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM", "\\Device\\ttyS1", data));
 }
 
 TEST_F(RegistryTest, SerialCommWithoutSysfsIsNoKey) {

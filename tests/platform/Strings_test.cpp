@@ -32,12 +32,9 @@ TEST(Strings, SplitLinesOnEveryEnding) {
         Lines lines;
     };
     const std::vector<Case> cases = {
-        {"", {}},
-        {"a", {"a"}},
-        {"a\n", {"a"}},
-        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-        {"\n\n", {"", ""}},
-        {"a\r\r\nb", {"a", "", "b"}},
+        {"", {}},           {"a", {"a"}},
+        {"a\n", {"a"}},     {"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"\n\n", {"", ""}}, {"a\r\r\nb", {"a", "", "b"}},
     };
     for (const auto& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
 }

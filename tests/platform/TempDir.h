@@ -30,7 +30,8 @@ protected:
             ::unsetenv("HALVO_WINDIR");
         }
         std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
         for (auto& e : std::filesystem::recursive_directory_iterator(dir_, ec))
             if (e.is_directory(ec))
                 std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
