@@ -1,0 +1,185 @@
+#include "app/link/RsdUnit.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "app/link/RsdPort.h"
+#include "platform/FormatSettings.h"
+#include "platform/Registry.h"
+#include "platform/Strings.h"
+
+namespace app {
+
+namespace {
+
+constexpr uint32_t BitRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+constexpr int SpeedCount = sizeof(BitRates) / sizeof(BitRates[0]);
+constexpr int WriteTotalTimeoutConstant = 1000;
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until the deadline, for poll.
+int Remaining(Clock::time_point deadline)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+bool HungUp(short revents) { return (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0; }
+
+// Moves count bytes with `io` (read or write from an offset), waiting for the port with
+// poll until the deadline; returns how many moved.
+template <typename Io>
+size_t Transfer(int fd, short events, size_t count, int timeoutMs, Io io)
+{
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    size_t done = 0;
+    bool hungUp = false;
+    while (done < count) {
+        const ssize_t n = io(done);
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        // End of file, an error, or the other end gone: what moved is all there is.
+        if (n == 0 || errno != EAGAIN || hungUp) break;
+        pollfd p{fd, events, 0};
+        const int ready = ::poll(&p, 1, Remaining(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
+        // After a hang-up one more try still collects what came before it.
+        hungUp = HungUp(p.revents);
+    }
+    return done;
+}
+
+}  // namespace
+
+TBaudRate BaudRateFromOrdinal(int ordinal)
+{
+    return ordinal >= 0 && ordinal < SpeedCount ? static_cast<TBaudRate>(ordinal) : br9600;
+}
+
+uint32_t BaudRateBits(TBaudRate rate) { return BitRates[BaudRateFromOrdinal(static_cast<int>(rate))]; }
+
+std::string SerialDeviceName(std::string_view commPort)
+{
+    if (!commPort.empty() && commPort.front() == '/') return std::string(commPort);
+    if (commPort.size() > 3 && platform::SameText(commPort.substr(0, 3), "COM")) {
+        const std::string_view digits = commPort.substr(3);
+        int64_t number = 0;
+        if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+            digits.size() <= 9 && platform::TryStrToInt(digits, number) && number >= 1)
+            return "/dev/ttyS" + platform::IntToStr(number - 1);
+    }
+    return "/dev/" + std::string(commPort);
+}
+
+bool GetSerialPortNames(std::vector<std::string>& list)
+{
+    list.clear();
+    std::vector<std::pair<std::string, std::string>> values;
+    if (!platform::RegReadValues(platform::HKEY::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM", values))
+        return false;
+    for (auto& value : values)
+        if (!value.second.empty()) list.push_back(std::move(value.second));
+    // As text, case aside: COM10 before COM2.
+    std::stable_sort(list.begin(), list.end(), [](const std::string& a, const std::string& b) {
+        return platform::UpperCase(a) < platform::UpperCase(b);
+    });
+    return true;
+}
+
+TRsdHan::~TRsdHan() { CloseHandle(); }
+
+int TRsdHan::Open()
+{
+    Close();
+    int result = OpenFailed;
+    if (!commPort_.empty()) {
+        const std::string device = SerialDeviceName(commPort_);
+        handle_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        // The port is ours alone, as long as it is open.
+        if (handle_ >= 0 && ::flock(handle_, LOCK_EX | LOCK_NB) != 0) CloseHandle();
+        if (handle_ >= 0) {
+            try {
+                Configure();
+            } catch (...) {
+                CloseHandle();
+                throw;
+            }
+            result = OpenOk;
+        }
+    }
+    isOpen_ = result == OpenOk;
+    status_ = static_cast<uint8_t>(result);
+    if (OnShowSt) OnShowSt();
+    if (OnOpen) OnOpen();
+    return result;
+}
+
+void TRsdHan::Close()
+{
+    if (!isOpen_) return;
+    CloseHandle();
+    isOpen_ = false;
+    if (OnClose) OnClose();
+}
+
+void TRsdHan::CloseHandle()
+{
+    if (handle_ >= 0) ::close(handle_);  // a failed close leaves nothing to undo
+    handle_ = -1;
+}
+
+void TRsdHan::SetIsOpen(bool value)
+{
+    if (value == isOpen_) return;
+    if (value)
+        Open();
+    else
+        Close();
+}
+
+void TRsdHan::SetBaudRate(TBaudRate value) { baudRate_ = BaudRateFromOrdinal(static_cast<int>(value)); }
+
+const std::vector<std::string>& TRsdHan::CommList()
+{
+    GetSerialPortNames(commList_);
+    return commList_;
+}
+
+void TRsdHan::Configure()
+{
+    if (const int error = rsdport::Configure8N1(handle_, BaudRateBits(baudRate_)); error != 0)
+        throw EComState("Unable to set com state: " + platform::IntToStr(error));
+}
+
+size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count)
+{
+    if (handle_ < 0) return 0;
+    const size_t done = Transfer(handle_, POLLOUT, count, WriteTotalTimeoutConstant,
+                                 [&](size_t at) { return ::write(handle_, data + at, count - at); });
+    // The bytes are on their way only when they left the output queue.
+    while (done > 0 && ::tcdrain(handle_) != 0 && errno == EINTR) {
+    }
+    return done;
+}
+
+size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count)
+{
+    if (handle_ < 0) return 0;
+    // A negative time-out is no time-out rather than an endless wait.
+    return Transfer(handle_, POLLIN, count, std::max<int32_t>(readTotalTimeoutConstant_, 0),
+                    [&](size_t at) { return ::read(handle_, data + at, count - at); });
+}
+
+}  // namespace app

@@ -1,0 +1,92 @@
+#pragma once
+// The process's serial link: one port, 8N1 at a chosen speed, one block written or read
+// at a time, each waited for before the call returns.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/link/SerialLink.h"
+#include "platform/Exception.h"
+
+namespace app {
+
+enum TBaudRate {
+    br110, br300, br600, br1200, br2400, br4800, br9600,
+    br14400, br19200, br38400, br56000, br57600, br115200,
+};
+
+// The configuration keeps the ordinal ("Speed"); one outside the 13 speeds is 9600.
+TBaudRate BaudRateFromOrdinal(int ordinal);
+uint32_t BaudRateBits(TBaudRate rate);
+
+// "COMn" is /dev/ttyS(n-1), a name starting with "/" a device path, any other "/dev/" + name.
+std::string SerialDeviceName(std::string_view commPort);
+
+// The machine's serial ports, sorted as text; false (and empty) without the registry key.
+bool GetSerialPortNames(std::vector<std::string>& list);
+
+class EComState : public platform::Exception {
+public:
+    using Exception::Exception;
+};
+
+class TRsdHan : public ISerialLink {
+public:
+    // Results of Open, kept as the status code.
+    static constexpr int OpenOk = 0;
+    static constexpr int OpenFailed = 14;
+    static constexpr uint8_t InitialStatus = 7;
+
+    TRsdHan() = default;
+    ~TRsdHan() override;
+    TRsdHan(const TRsdHan&) = delete;
+    TRsdHan& operator=(const TRsdHan&) = delete;
+
+    // 0 when open, 14 when not (no name, no such port, port in use). Throws EComState
+    // when the port opened but cannot be configured; the port is closed again then.
+    virtual int Open();
+    virtual void Close();
+
+    size_t WriteBuffer(const uint8_t* data, size_t count) override;
+    size_t ReadBuffer(uint8_t* data, size_t count) override;
+
+    bool IsOpen() const override { return isOpen_; }
+    void SetIsOpen(bool value);
+
+    TBaudRate BaudRate() const { return baudRate_; }
+    void SetBaudRate(TBaudRate value);
+    const std::string& CommPort() const { return commPort_; }
+    void SetCommPort(std::string value) { commPort_ = std::move(value); }
+    int32_t ReadTotalTimeoutConstant() const override { return readTotalTimeoutConstant_; }
+    void SetReadTotalTimeoutConstant(int32_t ms) { readTotalTimeoutConstant_ = ms; }
+    int32_t SilenceTime() const override { return silenceTime_; }
+    void SetSilenceTime(int32_t ms) { silenceTime_ = ms; }
+    const std::string& Error() const { return error_; }
+    // Filled afresh on each call.
+    const std::vector<std::string>& CommList();
+    // 7 until the first Open, then its result.
+    uint8_t Status() const { return status_; }
+
+    std::function<void()> OnOpen;
+    std::function<void()> OnClose;
+    std::function<void()> OnProgress;  // never raised by the link
+    std::function<void()> OnShowSt;
+
+private:
+    void Configure();
+    void CloseHandle();
+
+    TBaudRate baudRate_ = br9600;
+    std::string commPort_;
+    int32_t readTotalTimeoutConstant_ = 500;
+    int32_t silenceTime_ = 10;
+    std::string error_;
+    std::vector<std::string> commList_;
+    int handle_ = -1;
+    bool isOpen_ = false;
+    uint8_t status_ = InitialStatus;
+};
+
+}  // namespace app

@@ -1,0 +1,22 @@
+#pragma once
+// What a device transfer needs of a serial link, so tests can script the other end.
+#include <cstddef>
+#include <cstdint>
+
+namespace app {
+
+class ISerialLink {
+public:
+    virtual ~ISerialLink() = default;
+    // Bytes written; fewer than count (0 included) is a failure.
+    virtual size_t WriteBuffer(const uint8_t* data, size_t count) = 0;
+    // Bytes read within the read time-out; 0 is a time-out.
+    virtual size_t ReadBuffer(uint8_t* data, size_t count) = 0;
+    virtual bool IsOpen() const = 0;
+    // Milliseconds to wait between a request and reading its answer.
+    virtual int32_t SilenceTime() const = 0;
+    // Milliseconds one ReadBuffer waits at most.
+    virtual int32_t ReadTotalTimeoutConstant() const = 0;
+};
+
+}  // namespace app
