@@ -1,0 +1,211 @@
+#include "app/device/Interp.h"
+
+#include "chart/Bitbit.h"
+#include "platform/Exception.h"
+#include "platform/FormatSettings.h"
+#include "platform/Prompts.h"
+#include "platform/Strings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace app {
+
+namespace {
+
+constexpr uint16_t kTensOfVolts = 0x8000;
+constexpr uint16_t kHundredsOfVolts = 0x4000;
+
+// Byte offset of the setting's word, or none when the set does not hold it.
+bool WordOffset(const TSettingDescriptor& setting, size_t bytes, size_t setLength, size_t& offset) {
+    offset = size_t{setting.RegisterIndex} * 2;
+    return setLength != 0 && offset + 2 <= bytes;
+}
+
+uint16_t GetWord(std::span<const uint8_t> set, size_t offset) {
+    return static_cast<uint16_t>(set[offset] << 8 | set[offset + 1]);
+}
+
+void PutWord(std::span<uint8_t> set, size_t offset, uint16_t word) {
+    set[offset] = static_cast<uint8_t>(word >> 8);
+    set[offset + 1] = static_cast<uint8_t>(word);
+}
+
+std::string Hex4(uint16_t word) {
+    constexpr char digits[] = "0123456789ABCDEF";
+    return {digits[word >> 12], digits[word >> 8 & 15], digits[word >> 4 & 15], digits[word & 15]};
+}
+
+// The general decimal form of 15 significant digits, without trailing zeros. Rounding to
+// 15 digits first keeps 3 * 0.1 from showing as 0,30000000000000004.
+std::string GeneralText(double value) {
+    if (std::isfinite(value)) {
+        char digits[32];
+        const auto printed = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 14);
+        std::from_chars(digits, printed.ptr, value);
+    }
+    return platform::FloatToStr(value, platform::AppFormatSettings());
+}
+
+[[noreturn]] void NotANumber(std::string_view text) {
+    throw platform::EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+}
+
+double ReadNumber(std::string_view text) {
+    double value = 0;
+    if (!platform::TryStrToFloat(text, value, platform::AppFormatSettings())) NotANumber(text);
+    return value;
+}
+
+std::string RealText(const TSettingDescriptor& setting, uint16_t word) {
+    std::string text = GeneralText(word * setting.Scale);
+    // An exponent form is never cut: its digits after the separator are not decimals.
+    if (text.find('E') != std::string::npos) return text;
+    const size_t separator = text.find(platform::AppFormatSettings().DecimalSeparator);
+    if (separator == std::string::npos) return text;
+    const size_t keep = setting.DecimalPlaces == 0 ? separator : separator + 1 + setting.DecimalPlaces;
+    if (keep < text.size()) text.resize(keep);
+    return text;
+}
+
+std::string VoltageText(uint16_t word) {
+    const int count = word & 0x03FF;
+    switch (word & (kTensOfVolts | kHundredsOfVolts)) {
+        case 0: return platform::IntToStr(count);
+        case kHundredsOfVolts: return GeneralText(count * 0.1) + "k";
+        case kTensOfVolts: return GeneralText(count * 0.01) + "k";
+        default: return {};
+    }
+}
+
+uint16_t RealWord(const TSettingDescriptor& setting, std::string_view text) {
+    const double number = ReadNumber(text);
+    int64_t raw = 0;
+    if (setting.Scale == 0 || !platform::TryRoundToInt64(number / setting.Scale, raw))
+        throw platform::EConvertError("'" + std::string(text) + "' cannot be stored with the scale of this setting");
+    return static_cast<uint16_t>(static_cast<uint64_t>(raw));
+}
+
+// The first n characters of a UTF-8 text.
+std::string_view FirstCharacters(std::string_view text, size_t n) {
+    size_t end = 0;
+    for (size_t seen = 0; end < text.size(); ++end) {
+        const bool starts = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+        if (starts && seen++ == n) break;
+    }
+    return text.substr(0, end);
+}
+
+// Bits 2 and 3 of the state code are exchanged: then the band is the run of set bits from bit 0.
+uint8_t BandBits(uint8_t code) {
+    uint8_t bits = code & 0x0F;
+    return chart::SwapBits(2, 3, bits);
+}
+
+int Band(uint8_t a, uint8_t b) {
+    const uint8_t bits = std::max(BandBits(a), BandBits(b));
+    int n = 0;
+    while (n < 4 && chart::BitIsSet(n, bits)) ++n;
+    return n;
+}
+
+}  // namespace
+
+std::string SettingToText(const TSettingDescriptor& setting, std::span<const uint8_t> set, size_t setLength) {
+    size_t offset = 0;
+    if (!WordOffset(setting, set.size(), setLength, offset)) return "?";
+    const uint16_t word = GetWord(set, offset);
+    switch (setting.Kind) {
+        case skInt: return {};
+        case skReal: return RealText(setting, word);
+        case skYesNo:
+            if (word == 0) return "N";
+            if (word == 1) return "Y";
+            return "?: " + Hex4(word) + "h";
+        case skVoltage: return VoltageText(word);
+        default: return Hex4(word);
+    }
+}
+
+void TextToSetting(const TSettingDescriptor& setting, std::string_view text, size_t setLength,
+                   std::span<uint8_t> set) {
+    size_t offset = 0;
+    if (text.empty() || !WordOffset(setting, set.size(), setLength, offset)) return;
+    switch (setting.Kind) {
+        case skInt: return;
+        case skReal: return PutWord(set, offset, RealWord(setting, text));
+        case skYesNo:
+            switch (text.front()) {
+                case 'N': case 'n': return PutWord(set, offset, 0);
+                case 'T': case 't': case 'Y': case 'y': return PutWord(set, offset, 1);
+                default: return platform::Prompts().ShowMessage("Allowable values: [Y/N]");
+            }
+        case skVoltage: {
+            uint16_t word = GetWord(set, offset);
+            TextToVoltageCode(text, word);
+            return PutWord(set, offset, word);
+        }
+        default:
+            return PutWord(set, offset, static_cast<uint16_t>(chart::HexToInt(FirstCharacters(text, 4))));
+    }
+}
+
+void TextToVoltageCode(std::string_view text, uint16_t& word) {
+    std::string number = platform::Trim(text);
+    const size_t kilo = number.find('k');
+    if (kilo != std::string::npos) {
+        number.resize(kilo);
+    } else {
+        size_t unit = number.find('V');
+        if (unit == std::string::npos) unit = number.find('v');
+        if (unit != std::string::npos) number.resize(unit);
+    }
+    size_t separator = number.find(',');
+    if (separator == std::string::npos) separator = number.find('.');
+    if (separator != std::string::npos) number[separator] = platform::AppFormatSettings().DecimalSeparator;
+
+    const double value = ReadNumber(number);
+    const double volts = kilo != std::string::npos ? std::trunc(value * 1000) : platform::RoundHalfEven(value);
+    // Far outside the device's range (or not a number): the word stays, as for 50 V.
+    if (!(volts >= 0 && volts <= std::numeric_limits<int32_t>::max())) return;
+    int32_t count = static_cast<int32_t>(volts);
+    int decade = 0;
+    int status = 0;
+    NormaliseVoltage(count, decade, status);
+    if (status != 0) return;
+    const uint16_t flags = decade == 1 ? kTensOfVolts : decade == 2 ? kHundredsOfVolts : 0;
+    word = static_cast<uint16_t>(count | flags);
+}
+
+void NormaliseVoltage(int32_t& volts, int& decade, int& status) {
+    if (volts < 100 || volts > 99500) {
+        status = -1;
+        return;
+    }
+    decade = volts < 1000 ? 0 : volts < 10000 ? 1 : 2;
+    int32_t count = decade == 0 ? volts : decade == 1 ? volts / 10 : volts / 100;
+    if (count >= 499) {
+        count = (count + 4) / 5 * 5;
+    } else if (count >= 200) {
+        count += count % 2;
+    }
+    volts = count;
+    status = 0;
+}
+
+int VoltageBandIndex(uint8_t a, uint8_t b) { return 4 + Band(a, b); }
+
+std::string VoltageBandText(uint8_t a, uint8_t b, std::string_view name) {
+    const std::string n(name);
+    switch (Band(a, b)) {
+        case 0: return n + "<Vlt";
+        case 1: return "Vlt<" + n + "<Vl";
+        case 2: return "Vl<" + n + "<0.9Vr";
+        case 3: return "0.9Vr<" + n + "<Vr";
+        default: return n + ">Vr";
+    }
+}
+
+}  // namespace app
