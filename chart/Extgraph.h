@@ -25,9 +25,9 @@ bool IsGridValue(long double value, long double step);
 long double FirstGridValue(long double start, long double step);
 long double NextGridValue(int32_t subdivisions, long double step, long double current);
 
-// The value rounded (halves to even) to a whole number. Every digit is kept, so a label
-// never shows a different number; decimals is the width the chart expects and only a
-// hint. Not a number or infinite: empty.
+// The value rounded (halves to even) to a whole number, with every digit whatever width
+// decimals asks for: a label cut short would show a different number. Empty for a value
+// that is not a number or infinite.
 std::string FormatGridLabel(int32_t decimals, long double value);
 
 }  // namespace chart
