@@ -3,14 +3,14 @@
 #include "app/link/RsdPort.h"
 
 #include <asm/termios.h>
+
 #include <cerrno>
 
 extern "C" int ioctl(int fd, unsigned long request, ...) noexcept;
 
 namespace app::rsdport {
 
-int Configure8N1(int fd, uint32_t bitRate)
-{
+int Configure8N1(int fd, uint32_t bitRate) {
     termios2 tio{};
     if (ioctl(fd, TCGETS2, &tio) != 0) return errno;
     tio.c_iflag = 0;
@@ -33,8 +33,7 @@ int Configure8N1(int fd, uint32_t bitRate)
     return 0;
 }
 
-int ReadBitRate(int fd, uint32_t& bitRate)
-{
+int ReadBitRate(int fd, uint32_t& bitRate) {
     termios2 tio{};
     if (ioctl(fd, TCGETS2, &tio) != 0) return errno;
     bitRate = tio.c_ospeed;

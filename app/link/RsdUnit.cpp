@@ -19,26 +19,27 @@ namespace app {
 
 namespace {
 
-constexpr uint32_t BitRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+constexpr uint32_t BitRates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                 14400, 19200, 38400, 56000, 57600, 115200};
 constexpr int SpeedCount = sizeof(BitRates) / sizeof(BitRates[0]);
 constexpr int WriteTotalTimeoutConstant = 1000;
 
 using Clock = std::chrono::steady_clock;
 
 // Milliseconds left until the deadline, for poll.
-int Remaining(Clock::time_point deadline)
-{
+int Remaining(Clock::time_point deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-bool HungUp(short revents) { return (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0; }
+bool HungUp(short revents) {
+    return (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+}
 
 // Moves count bytes with `io` (read or write from an offset), waiting for the port with
 // poll until the deadline; returns how many moved.
 template <typename Io>
-size_t Transfer(int fd, short events, size_t count, int timeoutMs, Io io)
-{
+size_t Transfer(int fd, short events, size_t count, int timeoutMs, Io io) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     size_t done = 0;
     bool hungUp = false;
@@ -63,15 +64,15 @@ size_t Transfer(int fd, short events, size_t count, int timeoutMs, Io io)
 
 }  // namespace
 
-TBaudRate BaudRateFromOrdinal(int ordinal)
-{
+TBaudRate BaudRateFromOrdinal(int ordinal) {
     return ordinal >= 0 && ordinal < SpeedCount ? static_cast<TBaudRate>(ordinal) : br9600;
 }
 
-uint32_t BaudRateBits(TBaudRate rate) { return BitRates[BaudRateFromOrdinal(static_cast<int>(rate))]; }
+uint32_t BaudRateBits(TBaudRate rate) {
+    return BitRates[BaudRateFromOrdinal(static_cast<int>(rate))];
+}
 
-std::string SerialDeviceName(std::string_view commPort)
-{
+std::string SerialDeviceName(std::string_view commPort) {
     if (!commPort.empty() && commPort.front() == '/') return std::string(commPort);
     if (commPort.size() > 3 && platform::SameText(commPort.substr(0, 3), "COM")) {
         const std::string_view digits = commPort.substr(3);
@@ -83,8 +84,7 @@ std::string SerialDeviceName(std::string_view commPort)
     return "/dev/" + std::string(commPort);
 }
 
-bool GetSerialPortNames(std::vector<std::string>& list)
-{
+bool GetSerialPortNames(std::vector<std::string>& list) {
     list.clear();
     std::vector<std::pair<std::string, std::string>> values;
     if (!platform::RegReadValues(platform::HKEY::LocalMachine, "HARDWARE\\DEVICEMAP\\SERIALCOMM", values))
@@ -98,10 +98,11 @@ bool GetSerialPortNames(std::vector<std::string>& list)
     return true;
 }
 
-TRsdHan::~TRsdHan() { CloseHandle(); }
+TRsdHan::~TRsdHan() {
+    CloseHandle();
+}
 
-int TRsdHan::Open()
-{
+int TRsdHan::Open() {
     Close();
     int result = OpenFailed;
     if (!commPort_.empty()) {
@@ -126,22 +127,19 @@ int TRsdHan::Open()
     return result;
 }
 
-void TRsdHan::Close()
-{
+void TRsdHan::Close() {
     if (!isOpen_) return;
     CloseHandle();
     isOpen_ = false;
     if (OnClose) OnClose();
 }
 
-void TRsdHan::CloseHandle()
-{
+void TRsdHan::CloseHandle() {
     if (handle_ >= 0) ::close(handle_);  // a failed close leaves nothing to undo
     handle_ = -1;
 }
 
-void TRsdHan::SetIsOpen(bool value)
-{
+void TRsdHan::SetIsOpen(bool value) {
     if (value == isOpen_) return;
     if (value)
         Open();
@@ -149,22 +147,21 @@ void TRsdHan::SetIsOpen(bool value)
         Close();
 }
 
-void TRsdHan::SetBaudRate(TBaudRate value) { baudRate_ = BaudRateFromOrdinal(static_cast<int>(value)); }
+void TRsdHan::SetBaudRate(TBaudRate value) {
+    baudRate_ = BaudRateFromOrdinal(static_cast<int>(value));
+}
 
-const std::vector<std::string>& TRsdHan::CommList()
-{
+const std::vector<std::string>& TRsdHan::CommList() {
     GetSerialPortNames(commList_);
     return commList_;
 }
 
-void TRsdHan::Configure()
-{
+void TRsdHan::Configure() {
     if (const int error = rsdport::Configure8N1(handle_, BaudRateBits(baudRate_)); error != 0)
         throw EComState("Unable to set com state: " + platform::IntToStr(error));
 }
 
-size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count)
-{
+size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
     if (handle_ < 0) return 0;
     const size_t done = Transfer(handle_, POLLOUT, count, WriteTotalTimeoutConstant,
                                  [&](size_t at) { return ::write(handle_, data + at, count - at); });
@@ -174,8 +171,7 @@ size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count)
     return done;
 }
 
-size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count)
-{
+size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count) {
     if (handle_ < 0) return 0;
     // A negative time-out is no time-out rather than an endless wait.
     return Transfer(handle_, POLLIN, count, std::max<int32_t>(readTotalTimeoutConstant_, 0),

@@ -12,10 +12,12 @@
 
 namespace app {
 
+// clang-format off
 enum TBaudRate {
     br110, br300, br600, br1200, br2400, br4800, br9600,
     br14400, br19200, br38400, br56000, br57600, br115200,
 };
+// clang-format on
 
 // The configuration keeps the ordinal ("Speed"); one outside the 13 speeds is 9600.
 TBaudRate BaudRateFromOrdinal(int ordinal);

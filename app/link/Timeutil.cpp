@@ -6,13 +6,11 @@
 
 namespace app {
 
-void WaitMs(int ms)
-{
+void WaitMs(int ms) {
     platform::CurrentWaiter().WaitMs(ms > 0 ? static_cast<uint32_t>(ms) : 0u);
 }
 
-double DateTimeToSeconds(platform::TDateTime value)
-{
+double DateTimeToSeconds(platform::TDateTime value) {
     // NaN fails the test too.
     if (!(value > 0) || !std::isfinite(value)) return 0;
     int hour = 0, minute = 0, second = 0, msec = 0;

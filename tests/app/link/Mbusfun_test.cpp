@@ -1,12 +1,11 @@
 #include "app/link/Mbusfun.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <modbus.h>
 
 #include <cerrno>
 #include <memory>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "platform/Exception.h"
 #include "tests/app/link/PtyPair.h"
@@ -18,8 +17,7 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-Bytes WithCrc(Bytes frame)
-{
+Bytes WithCrc(Bytes frame) {
     const size_t n = frame.size();
     frame.resize(n + 2);
     AddCRC16(frame.data(), n);
@@ -28,8 +26,7 @@ Bytes WithCrc(Bytes frame)
 
 }  // namespace
 
-TEST(Crc16, KnownVectors)
-{
+TEST(Crc16, KnownVectors) {
     struct Case {
         Bytes data;
         uint16_t crc;
@@ -51,8 +48,7 @@ TEST(Crc16, KnownVectors)
     EXPECT_THAT(WithCrc({'a', 'b', 'c'}), ElementsAre('a', 'b', 'c', 0x49, 0x57));
 }
 
-TEST(CheckCRC16, FailsDamagedAndShortAnswers)
-{
+TEST(CheckCRC16, FailsDamagedAndShortAnswers) {
     const Bytes good = WithCrc({0x1F, 0x03, 0x02, 0x12, 0x34});
     ASSERT_TRUE(CheckCRC16(good.data(), good.size()));
 
@@ -70,8 +66,7 @@ TEST(CheckCRC16, FailsDamagedAndShortAnswers)
     for (size_t length : {0, 1}) EXPECT_FALSE(CheckCRC16(good.data(), length)) << length;
 }
 
-TEST(CheckCRC16, TakesTheWholeLengthOfLongAnswers)
-{
+TEST(CheckCRC16, TakesTheWholeLengthOfLongAnswers) {
     // 256 and 300 bytes: an 8-bit count would check 0 or 44 of them.
     for (size_t length : {255u, 256u, 300u}) {
         Bytes frame(length - 2);
@@ -83,16 +78,14 @@ TEST(CheckCRC16, TakesTheWholeLengthOfLongAnswers)
     }
 }
 
-TEST(BuildRequest, IdentificationReadCarries0E78Unchanged)
-{
+TEST(BuildRequest, IdentificationReadCarries0E78Unchanged) {
     const Bytes frame = BuildIdentRequest(31);
     ASSERT_EQ(frame.size(), 8u);
     EXPECT_THAT(Bytes(frame.begin(), frame.begin() + 6), ElementsAre(0x1F, 0x03, 0x0E, 0x78, 0x00, 0x08));
     EXPECT_EQ(frame, WithCrc({0x1F, 0x03, 0x0E, 0x78, 0x00, 0x08}));
 }
 
-TEST(BuildRequest, ReadSendsRegisterNumberMinusOne)
-{
+TEST(BuildRequest, ReadSendsRegisterNumberMinusOne) {
     struct Case {
         uint8_t device;
         int reg;
@@ -105,35 +98,38 @@ TEST(BuildRequest, ReadSendsRegisterNumberMinusOne)
         {247, 65536, 1, {0xF7, 0x03, 0xFF, 0xFF, 0x00, 0x01}},
         {31, 65412, 125, {0x1F, 0x03, 0xFF, 0x83, 0x00, 0x7D}},
     };
-    for (const auto& c : cases) EXPECT_EQ(BuildReadRequest(c.device, c.reg, c.count), WithCrc(c.head)) << c.reg;
+    for (const auto& c : cases)
+        EXPECT_EQ(BuildReadRequest(c.device, c.reg, c.count), WithCrc(c.head)) << c.reg;
 }
 
-TEST(BuildRequest, WriteOf125RegistersIs259BytesWithCrcOverTheFirst257)
-{
+TEST(BuildRequest, WriteOf125RegistersIs259BytesWithCrcOverTheFirst257) {
     Bytes words(250);
     for (size_t i = 0; i < words.size(); ++i) words[i] = static_cast<uint8_t>(i);
     const Bytes frame = BuildWriteRequest(31, 2177, words);
     ASSERT_EQ(frame.size(), 259u);
     // Byte count 250 fits its byte; the words go out as given.
-    EXPECT_THAT(Bytes(frame.begin(), frame.begin() + 7), ElementsAre(0x1F, 0x10, 0x08, 0x80, 0x00, 0x7D, 0xFA));
+    EXPECT_THAT(Bytes(frame.begin(), frame.begin() + 7),
+                ElementsAre(0x1F, 0x10, 0x08, 0x80, 0x00, 0x7D, 0xFA));
     EXPECT_TRUE(std::equal(words.begin(), words.end(), frame.begin() + 7));
     EXPECT_EQ(frame[257] | frame[258] << 8, Crc16(frame.data(), 257));
     EXPECT_TRUE(CheckCRC16(frame.data(), frame.size()));
 
-    EXPECT_EQ(BuildWriteRequest(5, 10, Bytes{0xAB, 0xCD}), WithCrc({0x05, 0x10, 0x00, 0x09, 0x00, 0x01, 0x02, 0xAB, 0xCD}));
+    EXPECT_EQ(BuildWriteRequest(5, 10, Bytes{0xAB, 0xCD}),
+              WithCrc({0x05, 0x10, 0x00, 0x09, 0x00, 0x01, 0x02, 0xAB, 0xCD}));
 }
 
-TEST(BuildRequest, RejectsWhatAFrameCannotCarry)
-{
+TEST(BuildRequest, RejectsWhatAFrameCannotCarry) {
     struct Case {
         int reg;
         int count;
     };
-    const std::vector<Case> cases = {{0, 1}, {-5, 1}, {1, 0}, {1, -1}, {1, 126}, {65536, 2}, {65413, 125}, {70000, 1}};
+    const std::vector<Case> cases = {{0, 1},   {-5, 1},    {1, 0},       {1, -1},
+                                     {1, 126}, {65536, 2}, {65413, 125}, {70000, 1}};
     for (const auto& c : cases) {
         EXPECT_THROW(BuildReadRequest(31, c.reg, c.count), platform::Exception) << c.reg << " " << c.count;
         if (c.count >= 0) {
-            EXPECT_THROW(BuildWriteRequest(31, c.reg, Bytes(2 * static_cast<size_t>(c.count))), platform::Exception)
+            EXPECT_THROW(BuildWriteRequest(31, c.reg, Bytes(2 * static_cast<size_t>(c.count))),
+                         platform::Exception)
                 << c.reg << " " << c.count;
         }
     }
@@ -141,8 +137,7 @@ TEST(BuildRequest, RejectsWhatAFrameCannotCarry)
     EXPECT_THROW(BuildWriteRequest(31, 1, Bytes(100000)), platform::Exception);
 }
 
-TEST(CheckAnswer, ChecksInOrder)
-{
+TEST(CheckAnswer, ChecksInOrder) {
     struct Case {
         const char* name;
         Bytes answer;
@@ -184,8 +179,7 @@ TEST(CheckAnswer, ChecksInOrder)
 namespace {
 
 struct TModbusDeleter {
-    void operator()(modbus_t* ctx) const
-    {
+    void operator()(modbus_t* ctx) const {
         modbus_close(ctx);
         modbus_free(ctx);
     }
@@ -193,8 +187,7 @@ struct TModbusDeleter {
 
 class LibmodbusFrames : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ctx.reset(modbus_new_rtu(pty.SlaveName().c_str(), 9600, 'N', 8, 1));
         ASSERT_NE(ctx, nullptr);
         ASSERT_EQ(modbus_set_slave(ctx.get(), 31), 0);
@@ -209,8 +202,7 @@ protected:
 
 }  // namespace
 
-TEST_F(LibmodbusFrames, ReadRequestsMatch)
-{
+TEST_F(LibmodbusFrames, ReadRequestsMatch) {
     struct Case {
         int reg;
         int count;
@@ -228,8 +220,7 @@ TEST_F(LibmodbusFrames, ReadRequestsMatch)
     EXPECT_TRUE(pty.Read(1, 50).empty());
 }
 
-TEST_F(LibmodbusFrames, WriteRequestsMatch)
-{
+TEST_F(LibmodbusFrames, WriteRequestsMatch) {
     // 123 is as many as libmodbus writes in one frame; the 125 of the device protocol
     // are checked above.
     for (int count : {1, 2, 119, 123}) {

@@ -17,15 +17,14 @@ namespace linktest {
 
 class TPtyPair {
 public:
-    TPtyPair()
-    {
+    TPtyPair() {
         char name[256] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
         name_ = name;
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     }
-    ~TPtyPair()
-    {
+    ~TPtyPair() {
         HangUp();
         if (slave_ >= 0) ::close(slave_);
     }
@@ -35,8 +34,7 @@ public:
     const std::string& SlaveName() const { return name_; }
     int SlaveFd() const { return slave_; }
 
-    void Write(const std::vector<uint8_t>& bytes)
-    {
+    void Write(const std::vector<uint8_t>& bytes) {
         size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
@@ -50,8 +48,7 @@ public:
     }
 
     // What the link sent: up to count bytes, waiting at most timeoutMs for them.
-    std::vector<uint8_t> Read(size_t count, int timeoutMs = 2000)
-    {
+    std::vector<uint8_t> Read(size_t count, int timeoutMs = 2000) {
         std::vector<uint8_t> bytes;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (bytes.size() < count) {
@@ -62,7 +59,8 @@ public:
                 continue;
             }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()).count();
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
             pollfd p{master_, POLLIN, 0};
             if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) break;
         }
@@ -70,15 +68,13 @@ public:
     }
 
     // Waits until bytes written on the master can be read on the slave.
-    bool WaitSlaveReadable(int timeoutMs = 2000)
-    {
+    bool WaitSlaveReadable(int timeoutMs = 2000) {
         pollfd p{slave_, POLLIN, 0};
         return ::poll(&p, 1, timeoutMs) == 1;
     }
 
     // The device goes away: the slave side sees a hang-up.
-    void HangUp()
-    {
+    void HangUp() {
         if (master_ >= 0) ::close(master_);
         master_ = -1;
     }
@@ -89,8 +85,7 @@ private:
     std::string name_;
 };
 
-inline std::vector<uint8_t> AllByteValues()
-{
+inline std::vector<uint8_t> AllByteValues() {
     std::vector<uint8_t> bytes(256);
     for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(i);
     return bytes;

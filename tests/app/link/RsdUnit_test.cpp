@@ -1,6 +1,8 @@
 #include "app/link/RsdUnit.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -9,9 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "app/link/RsdPort.h"
 #include "platform/Registry.h"
@@ -24,16 +23,14 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-long long MsSince(Clock::time_point start)
-{
+long long MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
 // A link on a fresh pty, with every event it raises written down in order.
 class RsdHanTest : public testing::Test {
 protected:
-    RsdHanTest()
-    {
+    RsdHanTest() {
         link.OnOpen = [this] { events.push_back("Open"); };
         link.OnClose = [this] { events.push_back("Close"); };
         link.OnShowSt = [this] { events.push_back("ShowSt"); };
@@ -41,8 +38,7 @@ protected:
         link.SetCommPort(pty.SlaveName());
     }
 
-    size_t Read(std::vector<uint8_t>& into, size_t count)
-    {
+    size_t Read(std::vector<uint8_t>& into, size_t count) {
         into.assign(count, 0);
         const size_t n = link.ReadBuffer(into.data(), count);
         into.resize(n);
@@ -56,32 +52,25 @@ protected:
 
 }  // namespace
 
-TEST(SerialDeviceName, MapsPortNamesToDevices)
-{
+TEST(SerialDeviceName, MapsPortNamesToDevices) {
     struct Case {
         const char* port;
         const char* device;
     };
     const std::vector<Case> cases = {
-        {"COM1", "/dev/ttyS0"},
-        {"COM9", "/dev/ttyS8"},
-        {"COM10", "/dev/ttyS9"},
-        {"com3", "/dev/ttyS2"},
-        {"ttyUSB0", "/dev/ttyUSB0"},
-        {"/dev/pts/7", "/dev/pts/7"},
-        {"/tmp/link/b", "/tmp/link/b"},
-        {"COM", "/dev/COM"},
-        {"COM0", "/dev/COM0"},
-        {"COM1a", "/dev/COM1a"},
-        {"COM-1", "/dev/COM-1"},
-        {"COM99999999999", "/dev/COM99999999999"},
+        {"COM1", "/dev/ttyS0"},         {"COM9", "/dev/ttyS8"},
+        {"COM10", "/dev/ttyS9"},        {"com3", "/dev/ttyS2"},
+        {"ttyUSB0", "/dev/ttyUSB0"},    {"/dev/pts/7", "/dev/pts/7"},
+        {"/tmp/link/b", "/tmp/link/b"}, {"COM", "/dev/COM"},
+        {"COM0", "/dev/COM0"},          {"COM1a", "/dev/COM1a"},
+        {"COM-1", "/dev/COM-1"},        {"COM99999999999", "/dev/COM99999999999"},
     };
     for (const auto& c : cases) EXPECT_EQ(SerialDeviceName(c.port), c.device) << c.port;
 }
 
-TEST(BaudRate, OrdinalsOutsideTheThirteenSpeedsAre9600)
-{
-    const uint32_t bits[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+TEST(BaudRate, OrdinalsOutsideTheThirteenSpeedsAre9600) {
+    const uint32_t bits[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                             14400, 19200, 38400, 56000, 57600, 115200};
     for (int i = 0; i < 13; ++i) {
         EXPECT_EQ(BaudRateFromOrdinal(i), static_cast<TBaudRate>(i));
         EXPECT_EQ(BaudRateBits(static_cast<TBaudRate>(i)), bits[i]);
@@ -96,8 +85,7 @@ TEST(BaudRate, OrdinalsOutsideTheThirteenSpeedsAre9600)
     }
 }
 
-TEST(RsdHan, StateAtCreation)
-{
+TEST(RsdHan, StateAtCreation) {
     TRsdHan link;
     EXPECT_EQ(link.BaudRate(), br9600);
     EXPECT_EQ(link.CommPort(), "");
@@ -111,8 +99,7 @@ TEST(RsdHan, StateAtCreation)
     EXPECT_EQ(link.ReadBuffer(&byte, 1), 0u);
 }
 
-TEST_F(RsdHanTest, PortThatCannotBeOpenedGives14AndStillRaisesOnOpen)
-{
+TEST_F(RsdHanTest, PortThatCannotBeOpenedGives14AndStillRaisesOnOpen) {
     for (const char* port : {"", "/nonexistent/tty", "ttyHALVO_NONE"}) {
         events.clear();
         link.SetCommPort(port);
@@ -123,8 +110,7 @@ TEST_F(RsdHanTest, PortThatCannotBeOpenedGives14AndStillRaisesOnOpen)
     }
 }
 
-TEST_F(RsdHanTest, OpenAndCloseAreIdempotent)
-{
+TEST_F(RsdHanTest, OpenAndCloseAreIdempotent) {
     EXPECT_EQ(link.Open(), 0);
     EXPECT_TRUE(link.IsOpen());
     EXPECT_EQ(link.Status(), 0);
@@ -151,8 +137,7 @@ TEST_F(RsdHanTest, OpenAndCloseAreIdempotent)
     EXPECT_THAT(events, ElementsAre("ShowSt", "Open"));
 }
 
-TEST_F(RsdHanTest, PortInUseGives14UntilItsOwnerClosesIt)
-{
+TEST_F(RsdHanTest, PortInUseGives14UntilItsOwnerClosesIt) {
     ASSERT_EQ(link.Open(), 0);
     TRsdHan second;
     second.SetCommPort(pty.SlaveName());
@@ -167,8 +152,7 @@ TEST_F(RsdHanTest, PortInUseGives14UntilItsOwnerClosesIt)
 
 class RsdHanSpeedTest : public RsdHanTest, public testing::WithParamInterface<int> {};
 
-TEST_P(RsdHanSpeedTest, EverySpeedConfigures)
-{
+TEST_P(RsdHanSpeedTest, EverySpeedConfigures) {
     const auto rate = static_cast<TBaudRate>(GetParam());
     link.SetBaudRate(rate);
     ASSERT_EQ(link.Open(), 0);
@@ -179,8 +163,7 @@ TEST_P(RsdHanSpeedTest, EverySpeedConfigures)
 
 INSTANTIATE_TEST_SUITE_P(AllSpeeds, RsdHanSpeedTest, testing::Range(0, 13));
 
-TEST_F(RsdHanTest, EveryByteValuePassesUnchangedBothWays)
-{
+TEST_F(RsdHanTest, EveryByteValuePassesUnchangedBothWays) {
     ASSERT_EQ(link.Open(), 0);
     const auto all = linktest::AllByteValues();
 
@@ -196,8 +179,7 @@ TEST_F(RsdHanTest, EveryByteValuePassesUnchangedBothWays)
     EXPECT_TRUE(pty.Read(1, 100).empty());
 }
 
-TEST_F(RsdHanTest, ReadWithoutAnswerReturns0AfterTheTimeOut)
-{
+TEST_F(RsdHanTest, ReadWithoutAnswerReturns0AfterTheTimeOut) {
     link.SetReadTotalTimeoutConstant(200);
     ASSERT_EQ(link.Open(), 0);
     std::vector<uint8_t> got;
@@ -208,8 +190,7 @@ TEST_F(RsdHanTest, ReadWithoutAnswerReturns0AfterTheTimeOut)
     EXPECT_LT(elapsed, 3000);
 }
 
-TEST_F(RsdHanTest, ShortAnswerIsReturnedWhenTheTimeOutRunsOut)
-{
+TEST_F(RsdHanTest, ShortAnswerIsReturnedWhenTheTimeOutRunsOut) {
     link.SetReadTotalTimeoutConstant(200);
     ASSERT_EQ(link.Open(), 0);
     pty.Write({0x1F, 0x10, 0x08});
@@ -218,8 +199,7 @@ TEST_F(RsdHanTest, ShortAnswerIsReturnedWhenTheTimeOutRunsOut)
     EXPECT_THAT(got, ElementsAre(0x1F, 0x10, 0x08));
 }
 
-TEST_F(RsdHanTest, TimeOut0ReturnsWhatIsThereAtOnce)
-{
+TEST_F(RsdHanTest, TimeOut0ReturnsWhatIsThereAtOnce) {
     link.SetReadTotalTimeoutConstant(0);
     ASSERT_EQ(link.Open(), 0);
     std::vector<uint8_t> got;
@@ -234,11 +214,11 @@ TEST_F(RsdHanTest, TimeOut0ReturnsWhatIsThereAtOnce)
     EXPECT_LT(MsSince(start), 1000);
 }
 
-TEST_F(RsdHanTest, AnswerInPiecesIsCollected)
-{
+TEST_F(RsdHanTest, AnswerInPiecesIsCollected) {
     link.SetReadTotalTimeoutConstant(5000);
     ASSERT_EQ(link.Open(), 0);
-    const std::vector<std::vector<uint8_t>> pieces = {{0x1F, 0x03}, {0x10, 'V', '3'}, {0x00, 0x11, 0x13, 0x0D}};
+    const std::vector<std::vector<uint8_t>> pieces = {
+        {0x1F, 0x03}, {0x10, 'V', '3'}, {0x00, 0x11, 0x13, 0x0D}};
     std::vector<uint8_t> whole;
     for (const auto& p : pieces) whole.insert(whole.end(), p.begin(), p.end());
 
@@ -257,8 +237,7 @@ TEST_F(RsdHanTest, AnswerInPiecesIsCollected)
     EXPECT_LT(MsSince(start), 4000);
 }
 
-TEST_F(RsdHanTest, PeerThatHangsUpEndsReadAndWriteAtOnce)
-{
+TEST_F(RsdHanTest, PeerThatHangsUpEndsReadAndWriteAtOnce) {
     link.SetReadTotalTimeoutConstant(5000);
     ASSERT_EQ(link.Open(), 0);
     pty.Write({0x1F});
@@ -278,8 +257,7 @@ TEST_F(RsdHanTest, PeerThatHangsUpEndsReadAndWriteAtOnce)
     EXPECT_LT(MsSince(start), 2500);
 }
 
-TEST_F(RsdHanTest, ConfigurationFailureClosesThePortAndRaisesEComState)
-{
+TEST_F(RsdHanTest, ConfigurationFailureClosesThePortAndRaisesEComState) {
     // A plain file opens and locks like a port but is no terminal.
     const std::string path = testing::TempDir() + "rsdhan_not_a_tty";
     std::ofstream(path) << "x";
@@ -303,4 +281,61 @@ TEST_F(RsdHanTest, ConfigurationFailureClosesThePortAndRaisesEComState)
 
     link.SetCommPort(pty.SlaveName());
     EXPECT_EQ(link.Open(), 0);
+}
+
+namespace {
+
+// A sysfs tty folder of our own making.
+class SerialPortNamesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        root = std::filesystem::path(testing::TempDir()) / ("rsd_sysfs_" + std::to_string(::getpid()));
+        std::filesystem::remove_all(root);
+        struct Entry {
+            const char* name;
+            bool device;
+            const char* uartType;  // nullptr: no type file
+        };
+        for (const Entry& e : std::vector<Entry>{{"ttyUSB0", true, nullptr},
+                                                 {"ttyS0", true, "4"},
+                                                 {"ttyS1", true, "0"},  // registered, no UART
+                                                 {"ttyS10", true, "4"},
+                                                 {"ttyS2", true, "4"},
+                                                 {"ttyACM1", true, nullptr},
+                                                 {"tty0", false, nullptr}}) {
+            const auto dir = root / e.name;
+            std::filesystem::create_directories(e.device ? dir / "device" : dir);
+            if (e.uartType) std::ofstream(dir / "type") << e.uartType << "\n";
+        }
+    }
+    void TearDown() override {
+        platform::SetSysfsTtyRoot("");
+        std::filesystem::remove_all(root);
+    }
+
+    std::filesystem::path root;
+};
+
+}  // namespace
+
+TEST_F(SerialPortNamesTest, ListsThePortsSortedAsText) {
+    platform::SetSysfsTtyRoot(root.string());
+    std::vector<std::string> list = {"stale"};
+    EXPECT_TRUE(GetSerialPortNames(list));
+    EXPECT_THAT(list, ElementsAre("/dev/ttyACM1", "/dev/ttyS0", "/dev/ttyS10", "/dev/ttyS2", "/dev/ttyUSB0"));
+
+    TRsdHan link;
+    EXPECT_EQ(link.CommList(), list);
+    // Read afresh each time.
+    std::filesystem::remove_all(root / "ttyUSB0");
+    EXPECT_THAT(link.CommList(), ElementsAre("/dev/ttyACM1", "/dev/ttyS0", "/dev/ttyS10", "/dev/ttyS2"));
+}
+
+TEST_F(SerialPortNamesTest, MissingKeyGivesFalseAndAnEmptyList) {
+    platform::SetSysfsTtyRoot((root / "absent").string());
+    std::vector<std::string> list = {"stale"};
+    EXPECT_FALSE(GetSerialPortNames(list));
+    EXPECT_TRUE(list.empty());
+    TRsdHan link;
+    EXPECT_TRUE(link.CommList().empty());
 }

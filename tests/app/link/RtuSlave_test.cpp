@@ -1,5 +1,7 @@
 // The link and the frames against an independent Modbus RTU slave (libmodbus) on the
 // other end of a socat pty pair.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -11,9 +13,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "app/link/Mbusfun.h"
 #include "app/link/RsdUnit.h"
@@ -28,8 +27,7 @@ namespace {
 // should the test process itself die first.
 class TChild {
 public:
-    explicit TChild(std::vector<std::string> args)
-    {
+    explicit TChild(std::vector<std::string> args) {
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -42,8 +40,7 @@ public:
             ::_exit(127);
         }
     }
-    ~TChild()
-    {
+    ~TChild() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGTERM);
         for (int i = 0; i < 200; ++i) {
@@ -63,8 +60,7 @@ private:
     pid_t pid_ = -1;
 };
 
-bool WaitForPath(const fs::path& path, const TChild& owner)
-{
+bool WaitForPath(const fs::path& path, const TChild& owner) {
     for (int i = 0; i < 500; ++i) {
         if (fs::exists(path)) return true;
         if (!owner.Running()) return false;
@@ -75,8 +71,7 @@ bool WaitForPath(const fs::path& path, const TChild& owner)
 
 class RtuSlaveTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dir = fs::path(testing::TempDir()) / ("rtu_" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -92,8 +87,7 @@ protected:
         link.SetReadTotalTimeoutConstant(300);
         ASSERT_EQ(link.Open(), 0);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         link.Close();
         slave.reset();
         socat.reset();
@@ -101,8 +95,7 @@ protected:
     }
 
     // One transaction as the device transfers run it: the whole request, then the answer.
-    Bytes Transact(const Bytes& request)
-    {
+    Bytes Transact(const Bytes& request) {
         EXPECT_EQ(link.WriteBuffer(request.data(), request.size()), request.size());
         Bytes answer(MaxAnswerBytes);
         answer.resize(link.ReadBuffer(answer.data(), answer.size()));
@@ -116,8 +109,7 @@ protected:
 
 }  // namespace
 
-TEST_F(RtuSlaveTest, IdentificationAnswerIsCrcValid)
-{
+TEST_F(RtuSlaveTest, IdentificationAnswerIsCrcValid) {
     const Bytes answer = Transact(BuildIdentRequest(31));
     ASSERT_EQ(answer.size(), 3u + 16 + 2);
     EXPECT_TRUE(CheckCRC16(answer.data(), answer.size()));
@@ -127,8 +119,7 @@ TEST_F(RtuSlaveTest, IdentificationAnswerIsCrcValid)
     EXPECT_EQ(std::string(answer.begin() + 3, answer.begin() + 19), "V3-RTU SLAVE 1.0");
 }
 
-TEST_F(RtuSlaveTest, WrittenRegistersReadBack)
-{
+TEST_F(RtuSlaveTest, WrittenRegistersReadBack) {
     // 119 registers, a parameter set of the default register map; libmodbus takes
     // at most 123 in one write.
     Bytes words;
@@ -148,8 +139,7 @@ TEST_F(RtuSlaveTest, WrittenRegistersReadBack)
     EXPECT_EQ(Bytes(read.begin() + 3, read.end() - 2), words);
 }
 
-TEST_F(RtuSlaveTest, RegisterOutsideTheSlavesMapGivesAnExceptionAnswer)
-{
+TEST_F(RtuSlaveTest, RegisterOutsideTheSlavesMapGivesAnExceptionAnswer) {
     const Bytes answer = Transact(BuildReadRequest(31, IdentRegister + IdentRegisterCount + 1, 1));
     ASSERT_EQ(answer.size(), 5u);
     const TAnswerCheck check = CheckAnswer(31, answer.data(), answer.size(), true);

@@ -1,17 +1,16 @@
 #include "app/link/Timeutil.h"
 
-#include <cmath>
-#include <limits>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 #include "platform/Waiter.h"
 
 using namespace app;
 
-TEST(WaitMs, WaitsThroughTheCurrentWaiter)
-{
+TEST(WaitMs, WaitsThroughTheCurrentWaiter) {
     platform::TScriptedWaiter waiter;
     platform::TWaiterScope scope(waiter);
     WaitMs(25);
@@ -20,8 +19,7 @@ TEST(WaitMs, WaitsThroughTheCurrentWaiter)
     EXPECT_THAT(waiter.Waits, testing::ElementsAre(25u, 0u, 0u));
 }
 
-TEST(DateTimeToSeconds, TimeOfDayWithMilliseconds)
-{
+TEST(DateTimeToSeconds, TimeOfDayWithMilliseconds) {
     struct Case {
         const char* name;
         double value;
