@@ -24,12 +24,8 @@ std::string ReadText(const std::string& file, const std::string& section, const 
     return platform::GetPrivateProfileString(section, key, "", file);
 }
 
-// Decimal or "0x" hexadecimal; anything else, or a value beyond 32 bits, gives def.
 int32_t ReadInt(const std::string& file, const std::string& section, const std::string& key, int32_t def) {
-    int64_t v = 0;
-    if (!platform::TryStrToInt(ReadText(file, section, key), v) || v < INT32_MIN || v > int64_t{UINT32_MAX})
-        return def;
-    return static_cast<int32_t>(static_cast<uint32_t>(v));
+    return platform::GetPrivateProfileInt(section, key, def, file);
 }
 
 double ReadFloat(const std::string& file, const std::string& section, const std::string& key, double def) {
