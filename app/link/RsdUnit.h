@@ -13,7 +13,8 @@
 namespace app {
 
 // clang-format off
-enum TBaudRate {
+// A fixed underlying type, so an ordinal from a file is a valid value to check.
+enum TBaudRate : int {
     br110, br300, br600, br1200, br2400, br4800, br9600,
     br14400, br19200, br38400, br56000, br57600, br115200,
 };
