@@ -1,0 +1,122 @@
+#include "app/lister/EventRecords.h"
+
+#include <algorithm>
+#include <array>
+
+namespace app {
+
+TEventWalker::TEventWalker(std::span<const uint8_t> buffer, std::size_t storedLength,
+                           const TEventTable& table)
+    : Data_(buffer.first(std::min({storedLength, kEventsBufferSize, buffer.size()}))),
+      Table_(&table) {
+    LookAhead();
+}
+
+void TEventWalker::LookAhead() {
+    if (Offset_ < Data_.size() && (*Table_)[Data_[Offset_]].Length == 0 && FirstUndefinedCode_ < 0)
+        FirstUndefinedCode_ = Data_[Offset_];
+}
+
+std::optional<TEventRecord> TEventWalker::Next() {
+    while (End_ == TEventWalkEnd::Running) {
+        if (Offset_ >= Data_.size()) {
+            End_ = TEventWalkEnd::EndOfData;
+            break;
+        }
+        const TEventDescription& d = (*Table_)[Data_[Offset_]];
+        if (d.Length == 0) {
+            End_ = TEventWalkEnd::UndefinedCode;
+            break;
+        }
+        const std::size_t left = Data_.size() - Offset_;
+        if (d.Kind == kEvKindJump) {
+            if (left < 2) {
+                End_ = TEventWalkEnd::JumpBeyondData;
+                break;
+            }
+            const uint8_t skip = Data_[Offset_ + 1];
+            if (skip == kJumpEndOfData) {
+                End_ = TEventWalkEnd::EndMark;
+                break;
+            }
+            Offset_ += std::min(std::size_t{skip} + 2, left);
+            LookAhead();
+            continue;
+        }
+        if (left < d.Length) {
+            End_ = TEventWalkEnd::Truncated;
+            break;
+        }
+        TEventRecord record{Offset_, Data_.subspan(Offset_, d.Length), &d};
+        Offset_ += d.Length;
+        LookAhead();
+        return record;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+uint16_t BigEndian(std::span<const uint8_t> record, std::size_t at) {
+    return static_cast<uint16_t>(record[at] << 8 | record[at + 1]);
+}
+
+constexpr std::array<TVoltagePair, 3> kType1Voltages{{
+    {"VR", 3, 5, true},
+    {"Vbus", 4, 6, true},
+    {"VM", 8, 8, false},
+}};
+
+constexpr std::array<TVoltagePair, 4> kType2Voltages{{
+    {"VA", 8, 8, false},
+    {"VbusA", 4, 6, true},
+    {"VB", 7, 7, false},
+    {"VbusB", 3, 5, true},
+}};
+
+}  // namespace
+
+uint16_t EventTicks(std::span<const uint8_t> record, const TEventTable& table) {
+    if (record.size() < 3) return 0;
+    const TEventDescription& d = table[record[0]];
+    if (d.Length == 0 || d.Kind == kEvKindClockTime) return 0;
+    return BigEndian(record, 1);
+}
+
+int EventYear(uint8_t twoDigitYear) {
+    return twoDigitYear == 99 ? 1999 : 2000 + twoDigitYear;
+}
+
+std::optional<TEventClockTime> ClockTimeOf(std::span<const uint8_t> record) {
+    if (record.size() < 6) return std::nullopt;
+    const auto& r = record;
+    return TEventClockTime{EventYear(r[5]), r[4], r[3], r[2], r[1], 0};
+}
+
+std::optional<TEventClockChange> ClockChangeOf(std::span<const uint8_t> record) {
+    if (record.size() < 10) return std::nullopt;
+    const auto& r = record;
+    return TEventClockChange{r[3], {EventYear(r[9]), r[8], r[7], r[6], r[5], r[4]}};
+}
+
+std::optional<uint16_t> RestartReasonCode(std::span<const uint8_t> record) {
+    if (record.size() < 5) return std::nullopt;
+    return BigEndian(record, 3);
+}
+
+std::span<const TVoltagePair> VoltagePairs(int deviceType) {
+    switch (deviceType) {
+        case 1: return kType1Voltages;
+        case 2: return kType2Voltages;
+        default: return {};
+    }
+}
+
+std::optional<TVoltageCodes> VoltageCodesOf(std::span<const uint8_t> record,
+                                            const TVoltagePair& pair) {
+    if (pair.First >= record.size() || pair.Second >= record.size()) return std::nullopt;
+    const uint8_t b = record[pair.Second];
+    return TVoltageCodes{record[pair.First], b, pair.HasDropFlag && (b & kVoltageDropBit) != 0};
+}
+
+}  // namespace app
