@@ -1,0 +1,30 @@
+// Modbus TCP frame layout shared by the client calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace talvo {
+
+constexpr int kHeaderLen = 7;
+constexpr int kMaxRequestPdu = 253;
+constexpr int kMaxRegCount = 127;
+// The largest request is a write of kMaxRegCount registers (267 bytes), longer than a
+// header and the largest raw PDU (260 bytes).
+constexpr int kRequestArea = 2 * kMaxRegCount + 13;
+constexpr int kReceiveArea = 1024;
+// Bounds of an answer's length field: unit identifier plus a PDU of 2 to 1017 bytes.
+constexpr int kMinLengthField = 3;
+constexpr int kMaxLengthField = 1018;
+
+uint16_t GetBE16(const uint8_t* p);
+void PutBE16(uint8_t* p, uint16_t value);
+// The transaction identifier travels in host order.
+uint16_t FrameTransId(const uint8_t* frame);
+// Writes the 7-byte header of a request with a PDU of pduLen bytes.
+void PutHeader(uint8_t* frame, uint16_t transId, uint8_t unitId, size_t pduLen);
+
+int32_t BuildTALVOPresetReg(uint16_t Register, uint16_t TransId, uint8_t UnitId,
+                            uint16_t Value, uint8_t* Buffer);
+
+}  // namespace talvo

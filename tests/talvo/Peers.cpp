@@ -1,0 +1,237 @@
+#include "tests/talvo/Peers.h"
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <stdexcept>
+
+namespace talvo::test {
+
+using namespace std::chrono_literals;
+
+Step Read(size_t count) { return {Step::Read, {}, count}; }
+Step Send(Bytes bytes) { return {Step::Send, std::move(bytes)}; }
+Step Trickle(Bytes bytes) { return {Step::Trickle, std::move(bytes)}; }
+Step Flush() { return {Step::Flush, {}}; }
+Step Await() { return {Step::Await, {}}; }
+Step Close() { return {Step::Close, {}}; }
+
+namespace {
+
+uint16_t BoundPort(int fd) {
+  sockaddr_in addr{};
+  socklen_t len = sizeof addr;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+    throw std::runtime_error("getsockname");
+  return ntohs(addr.sin_port);
+}
+
+int BindEphemeral(bool anyAddress) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) throw std::runtime_error("socket");
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(anyAddress ? INADDR_ANY : INADDR_LOOPBACK);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    throw std::runtime_error("bind");
+  }
+  return fd;
+}
+
+}  // namespace
+
+// ---- ScriptedPeer ----
+
+ScriptedPeer::ScriptedPeer(std::vector<std::vector<Step>> scripts)
+    : FScripts(std::move(scripts)) {
+  FListener = BindEphemeral(false);
+  if (listen(FListener, 16) != 0) throw std::runtime_error("listen");
+  FPort = BoundPort(FListener);
+  FThread = std::thread([this] { Run(); });
+}
+
+ScriptedPeer::~ScriptedPeer() {
+  FStop = true;
+  Release();
+  FThread.join();
+  close(FListener);
+}
+
+std::vector<Bytes> ScriptedPeer::Requests() {
+  std::lock_guard lock(FMutex);
+  return FRequests;
+}
+
+void ScriptedPeer::Release() {
+  std::lock_guard lock(FMutex);
+  FReleased = true;
+  FChanged.notify_all();
+}
+
+bool ScriptedPeer::WaitSteps(int count, int timeoutMs) {
+  std::unique_lock lock(FMutex);
+  return FChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                           [&] { return FStepsDone >= count; });
+}
+
+void ScriptedPeer::Run() {
+  size_t next = 0;
+  std::vector<int> held;
+  while (!FStop) {
+    pollfd p{FListener, POLLIN, 0};
+    if (poll(&p, 1, 20) <= 0) continue;
+    const int fd = accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    ++FAccepted;
+    bool keep = true;
+    if (next < FScripts.size()) {
+      for (const Step& step : FScripts[next]) {
+        if (step.kind == Step::Close) {
+          keep = false;
+        } else if (!RunStep(fd, step)) {
+          break;
+        }
+        std::lock_guard lock(FMutex);
+        ++FStepsDone;
+        FChanged.notify_all();
+      }
+      ++next;
+    }
+    if (keep) {
+      held.push_back(fd);
+    } else {
+      close(fd);
+    }
+  }
+  for (int fd : held) close(fd);
+}
+
+bool ScriptedPeer::ReadFully(int fd, uint8_t* p, size_t count) {
+  while (count > 0 && !FStop) {
+    pollfd pf{fd, POLLIN, 0};
+    if (poll(&pf, 1, 20) <= 0) continue;
+    const ssize_t n = recv(fd, p, count, 0);
+    if (n <= 0) return false;
+    p += n;
+    count -= static_cast<size_t>(n);
+  }
+  return count == 0;
+}
+
+bool ScriptedPeer::RunStep(int fd, const Step& step) {
+  switch (step.kind) {
+    case Step::Read: {
+      Bytes request(step.count != 0 ? step.count : 6);
+      if (!ReadFully(fd, request.data(), request.size())) return false;
+      if (step.count == 0) {
+        const size_t rest = static_cast<size_t>(request[4] << 8 | request[5]);
+        request.resize(6 + rest);
+        if (!ReadFully(fd, request.data() + 6, rest)) return false;
+      }
+      std::lock_guard lock(FMutex);
+      FRequests.push_back(std::move(request));
+      return true;
+    }
+    case Step::Send:
+      return send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL) ==
+             static_cast<ssize_t>(step.bytes.size());
+    case Step::Trickle:
+      for (uint8_t b : step.bytes) {
+        if (send(fd, &b, 1, MSG_NOSIGNAL) != 1) return false;
+        std::this_thread::sleep_for(1ms);
+      }
+      return true;
+    case Step::Flush: {
+      const auto deadline = std::chrono::steady_clock::now() + 5s;
+      int unacked = 0;
+      while (ioctl(fd, SIOCOUTQ, &unacked) == 0 && unacked > 0 &&
+             std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+      return unacked == 0;
+    }
+    case Step::Await: {
+      std::unique_lock lock(FMutex);
+      FChanged.wait(lock, [&] { return FReleased; });
+      FReleased = false;
+      return !FStop;
+    }
+    case Step::Close:
+      break;
+  }
+  return true;
+}
+
+// ---- ModbusServer ----
+
+ModbusServer::ModbusServer() {
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  const pid_t parent = getpid();
+  FPid = fork();
+  if (FPid < 0) throw std::runtime_error("fork");
+  if (FPid == 0) {
+    // Dies with the test, whatever way the test ends.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(126);
+    dup2(out[1], STDOUT_FILENO);
+    execl(HALVO_BIN_DIR "/tcp_server", "tcp_server", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  std::string line;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  char c = 0;
+  while (c != '\n' && std::chrono::steady_clock::now() < deadline) {
+    pollfd p{out[0], POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    if (read(out[0], &c, 1) != 1) break;
+    line.push_back(c);
+  }
+  close(out[0]);
+  if (line.rfind("PORT ", 0) == 0) FPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
+  if (FPort == 0) {
+    kill(FPid, SIGKILL);
+    waitpid(FPid, nullptr, 0);
+    throw std::runtime_error("tcp_server did not start: '" + line + "'");
+  }
+}
+
+ModbusServer::~ModbusServer() {
+  kill(FPid, SIGKILL);
+  waitpid(FPid, nullptr, 0);
+}
+
+// ---- Listener ----
+
+Listener::Listener(int backlog, bool anyAddress) {
+  FFd = BindEphemeral(anyAddress);
+  if (backlog >= 0 && listen(FFd, backlog) != 0) throw std::runtime_error("listen");
+  FPort = BoundPort(FFd);
+}
+
+Listener::~Listener() { close(FFd); }
+
+int CountOpenFds() {
+  DIR* dir = opendir("/proc/self/fd");
+  if (dir == nullptr) return -1;
+  int count = 0;
+  while (const dirent* e = readdir(dir))
+    if (e->d_name[0] != '.') ++count;
+  closedir(dir);
+  return count;
+}
+
+}  // namespace talvo::test
