@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -236,13 +237,16 @@ int TSimpSock::ReceiveExact(uint64_t startTick, void* buffer, size_t count) {
 }
 
 void TSimpSock::DiscardInput() {
-  if (FHandle == -1) return;
+  // Only what is waiting now: a peer that keeps sending cannot hold the caller here.
+  int waiting = 0;
+  if (FHandle == -1 || ::ioctl(FHandle, FIONREAD, &waiting) != 0) return;
   uint8_t scratch[1024];
-  for (;;) {
-    const ssize_t got = ::recv(FHandle, scratch, sizeof scratch, MSG_DONTWAIT);
-    if (got > 0) continue;
+  while (waiting > 0) {
+    const size_t want = std::min(sizeof scratch, static_cast<size_t>(waiting));
+    const ssize_t got = ::recv(FHandle, scratch, want, MSG_DONTWAIT);
     if (got < 0 && errno == EINTR) continue;
-    return;
+    if (got <= 0) return;
+    waiting -= static_cast<int>(got);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "talvo.h"
@@ -18,14 +19,17 @@ constexpr uint8_t kUnit = 0x11;
 
 // A PDU of 1017 bytes: a read answer of two registers, then filler.
 Bytes LongPdu() {
-  Bytes pdu{0x03, 0x04, 0x00, 0x01, 0x00, 0x02};
-  pdu.resize(1017, 0xEE);
+  Bytes pdu(1017, 0xEE);
+  const uint8_t head[] = {0x03, 0x04, 0x00, 0x01, 0x00, 0x02};
+  std::copy(std::begin(head), std::end(head), pdu.begin());
   return pdu;
 }
 
-Bytes Concat(Bytes a, const Bytes& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
+Bytes Concat(const Bytes& a, const Bytes& b) {
+  Bytes out(a.size() + b.size());
+  std::copy(a.begin(), a.end(), out.begin());
+  std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(a.size()));
+  return out;
 }
 
 class TalvoTable : public testing::Test {
@@ -46,6 +50,8 @@ struct ReadCase {
 };
 
 const Bytes kGood{0x01, 0x00, 0x00, 0x00, 0x00, 0x07, 0x11, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02};
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
 
 class TalvoReadAnswers : public TalvoTable, public testing::WithParamInterface<ReadCase> {};
 

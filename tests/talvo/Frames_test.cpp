@@ -73,6 +73,8 @@ struct CheckCase {
   int32_t write;
 };
 
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
+
 class TalvoCheckOrder : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(TalvoCheckOrder, FirstFailingCheckDecides) {
