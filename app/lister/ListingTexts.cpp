@@ -1,0 +1,60 @@
+#include "app/lister/ListingTexts.h"
+
+#include <array>
+
+#include "platform/FormatSettings.h"
+
+namespace app {
+
+std::string StateText(int state) {
+    static constexpr std::array<const char*, 9> kTexts{
+        "OFF", "ON", "AMBIGUOUS STATE", "UNKNOWN STATE", "V<Vlt",
+        "Vlt<V<VL", "VL<V<0,9Vr", "0.9Vr<V<Vr", "V>Vr",
+    };
+    if (state < 0 || state >= static_cast<int>(kTexts.size())) return "?";
+    return kTexts[static_cast<std::size_t>(state)];
+}
+
+int ContactState(bool closed, bool open) { return closed != open ? (closed ? 1 : 0) : 2; }
+
+std::string HexText(unsigned value, int minDigits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0x0F]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < minDigits) text.insert(0, static_cast<std::size_t>(minDigits) - text.size(), '0');
+    return text;
+}
+
+std::string HexLine(std::span<const uint8_t> bytes) {
+    std::string line;
+    line.reserve(bytes.size() * 3);
+    for (uint8_t b : bytes) line += HexText(b, 2) + ' ';
+    return line;
+}
+
+double ListingSeconds(platform::TDateTime difference) {
+    if (!(difference > 0)) return 0;
+    int h = 0, m = 0, s = 0, ms = 0;
+    platform::DecodeTime(difference, h, m, s, ms);
+    return ((h * 60 + m) * 60 + s) + ms / 1000.0;
+}
+
+std::string SecondsText(double seconds) {
+    return platform::FormatFixed(seconds, 3, platform::AppFormatSettings());
+}
+
+std::string SequenceLineText(int number, const TSequenceInfo& info) {
+    const platform::TFormatSettings& fs = platform::AppFormatSettings();
+    std::string line = "Sequence no." + std::to_string(number) + " ";
+    if (info.Kind == kSequenceNormal) line += "(Normal) ";
+    if (info.Kind == kSequenceRestart) line += "(Restart) ";
+    line += "Date: " + platform::DateToStr(info.Earliest, fs);
+    line += " hour: " + platform::TimeToStr(info.Earliest, fs);
+    line += ":" + platform::FormatDateTime("zzz", info.Earliest, fs);
+    return line;
+}
+
+}  // namespace app

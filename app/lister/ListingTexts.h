@@ -1,0 +1,34 @@
+#pragma once
+// The small texts of the listing, the hexadecimal list and the sequence list.
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "app/lister/StampedEvent.h"
+#include "platform/DateTime.h"
+
+namespace app {
+
+// State values as the listing and the chart's legend name them: 0 "OFF", 1 "ON",
+// 2 "AMBIGUOUS STATE", 3 "UNKNOWN STATE", 4..8 the voltage bands; any other "?".
+std::string StateText(int state);
+
+// A breaker from its closed and open contacts: 1 closed, 0 open, 2 when both agree.
+int ContactState(bool closed, bool open);
+
+// Upper-case hexadecimal digits, at least minDigits of them.
+std::string HexText(unsigned value, int minDigits);
+
+// Each byte as two upper-case hexadecimal digits and a space.
+std::string HexLine(std::span<const uint8_t> bytes);
+
+// Seconds of a time difference within a day: its time of day to the millisecond.
+double ListingSeconds(platform::TDateTime difference);
+
+// The seconds of an event line: three decimals, the application's decimal separator.
+std::string SecondsText(double seconds);
+
+// "Sequence no.1 (Normal) Date: 2006-03-14 hour: 10:22:05:040"
+std::string SequenceLineText(int number, const TSequenceInfo& info);
+
+}  // namespace app

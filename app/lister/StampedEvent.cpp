@@ -1,0 +1,38 @@
+#include "app/lister/StampedEvent.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "chart/Ogmarr32.h"
+
+namespace app {
+
+void PutStamp(std::span<uint8_t> cell, platform::TDateTime stamp) {
+    if (cell.size() < TStampedEvent::kStampSize) return;
+    auto bits = std::bit_cast<uint64_t>(stamp);
+    for (uint8_t& b : cell.last(TStampedEvent::kStampSize)) {
+        b = static_cast<uint8_t>(bits);
+        bits >>= 8;
+    }
+}
+
+bool TStampedEvent::Assign(std::span<const uint8_t> record, platform::TDateTime stamp) {
+    if (record.size() > kMaxRecordLength) return false;
+    std::copy(record.begin(), record.end(), Bytes.begin());
+    Length = static_cast<uint16_t>(record.size() + kStampSize);
+    SetStamp(stamp);
+    return true;
+}
+
+bool TStampedEvent::AssignCell(std::span<const uint8_t> cell) {
+    if (cell.size() > Bytes.size()) return false;
+    std::copy(cell.begin(), cell.end(), Bytes.begin());
+    Length = static_cast<uint16_t>(cell.size());
+    return true;
+}
+
+void TStampedEvent::SetStamp(platform::TDateTime stamp) { PutStamp({Bytes.data(), Length}, stamp); }
+
+platform::TDateTime TStampedEvent::Stamp() const { return chart::CellTimeStamp(Cell()); }
+
+}  // namespace app
