@@ -38,10 +38,18 @@ struct TEvLister::TSequenceBuild {
 
 TEvLister::TEvLister() : FSequenceInfos(1) {}
 
-bool TEvLister::ShowAllEvents() const { return FHalvo && FHalvo->GetReadOptions().ShowAllEvents != 0; }
-bool TEvLister::CorrectStartTimes() const { return FHalvo && FHalvo->GetReadOptions().CorrectStartTimes != 0; }
-bool TEvLister::ImplementsSysLogick() const { return FHalvo && FHalvo->Defs().ImplementsSysLogick; }
-int TEvLister::DeviceType() const { return FHalvo ? FHalvo->DeviceType() : 0; }
+bool TEvLister::ShowAllEvents() const {
+    return FHalvo && FHalvo->GetReadOptions().ShowAllEvents != 0;
+}
+bool TEvLister::CorrectStartTimes() const {
+    return FHalvo && FHalvo->GetReadOptions().CorrectStartTimes != 0;
+}
+bool TEvLister::ImplementsSysLogick() const {
+    return FHalvo && FHalvo->Defs().ImplementsSysLogick;
+}
+int TEvLister::DeviceType() const {
+    return FHalvo ? FHalvo->DeviceType() : 0;
+}
 
 TSequenceInfo TEvLister::SequenceInfo(int number) const {
     if (number < 1 || number > SequenceCount() || static_cast<std::size_t>(number) >= FSequenceInfos.size())
@@ -151,7 +159,8 @@ void TEvLister::BuildSequences() {
             const TEventClockTime t = ClockTimeOf(record).value_or(TEventClockTime{});
             CloseRow(build);
             try {
-                clock = platform::EncodeDate(t.Year, t.Month, t.Day) + platform::EncodeTime(t.Hour, t.Minute, 0, 0);
+                clock = platform::EncodeDate(t.Year, t.Month, t.Day) +
+                        platform::EncodeTime(t.Hour, t.Minute, 0, 0);
             } catch (const platform::EConvertError&) {
                 failure = std::current_exception();
                 break;
@@ -220,8 +229,9 @@ void TEvLister::HexList() {
     for (int column = start; column >= 1; --column)
         FRichEdit->AddLine(HexLine(FSequenceMatrix.GetCellData(row, column)), TListingStyle::Plain);
     if (FFirstUndefinedCode > 0)
-        FRichEdit->AddLine("First undefined event code:" + HexText(static_cast<unsigned>(FFirstUndefinedCode), 2) + "h",
-                           TListingStyle::Plain);
+        FRichEdit->AddLine(
+            "First undefined event code:" + HexText(static_cast<unsigned>(FFirstUndefinedCode), 2) + "h",
+            TListingStyle::Plain);
     FSequenceMatrix.SetUsedRowCount(saved);
 }
 

@@ -3,8 +3,6 @@
 // records, groups them into sequences (one per clock-time record), stamps and sorts
 // them, fills the sequence list and writes the listing of the selected sequence.
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "app/lister/ListingSink.h"
@@ -73,8 +71,7 @@ private:
     void Restamp(int row, int column, platform::TDateTime stamp);
     // Every row from the sequences' end on dropped, the raw row 1 with them.
     void FinishSequences(int lastRow);
-    void WriteRecord(int column, int lastColumn, double seconds, int lastBlockingColumn,
-                     IListingSink& sink);
+    void WriteRecord(int column, int lastColumn, double seconds, int lastBlockingColumn, IListingSink& sink);
     void WriteRecordLine(double seconds, IListingSink& sink) const;
     std::span<const uint8_t> CurrentRecord() const;
 

@@ -8,14 +8,16 @@ namespace app {
 
 std::string StateText(int state) {
     static constexpr std::array<const char*, 9> kTexts{
-        "OFF", "ON", "AMBIGUOUS STATE", "UNKNOWN STATE", "V<Vlt",
-        "Vlt<V<VL", "VL<V<0,9Vr", "0.9Vr<V<Vr", "V>Vr",
+        "OFF",      "ON",         "AMBIGUOUS STATE", "UNKNOWN STATE", "V<Vlt",
+        "Vlt<V<VL", "VL<V<0,9Vr", "0.9Vr<V<Vr",      "V>Vr",
     };
     if (state < 0 || state >= static_cast<int>(kTexts.size())) return "?";
     return kTexts[static_cast<std::size_t>(state)];
 }
 
-int ContactState(bool closed, bool open) { return closed != open ? (closed ? 1 : 0) : 2; }
+int ContactState(bool closed, bool open) {
+    return closed != open ? (closed ? 1 : 0) : 2;
+}
 
 std::string HexText(unsigned value, int minDigits) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -24,7 +26,8 @@ std::string HexText(unsigned value, int minDigits) {
         text.insert(text.begin(), kDigits[value & 0x0F]);
         value >>= 4;
     } while (value != 0);
-    if (static_cast<int>(text.size()) < minDigits) text.insert(0, static_cast<std::size_t>(minDigits) - text.size(), '0');
+    if (static_cast<int>(text.size()) < minDigits)
+        text.insert(0, static_cast<std::size_t>(minDigits) - text.size(), '0');
     return text;
 }
 

@@ -15,10 +15,14 @@ namespace {
 
 std::string ClockSourceLine(uint8_t source) {
     switch (source) {
-        case 1: return "  Change of time source: link RS0";
-        case 2: return "  Change of time source: link RS1";
-        case 3: return "  Change of time source: keyboard";
-        default: return "  ?";
+        case 1:
+            return "  Change of time source: link RS0";
+        case 2:
+            return "  Change of time source: link RS1";
+        case 3:
+            return "  Change of time source: keyboard";
+        default:
+            return "  ?";
     }
 }
 
@@ -30,22 +34,33 @@ void WriteClockChangeLines(std::span<const uint8_t> record, IListingSink& sink) 
     const platform::TDateTime date = platform::EncodeDate(t.Year, t.Month, t.Day);
     const platform::TDateTime time = platform::EncodeTime(t.Hour, t.Minute, t.Second, 0);
     const platform::TFormatSettings& fs = platform::AppFormatSettings();
-    sink.AddLine("  New setting: Date: " + platform::DateToStr(date, fs) + "Time: " + platform::TimeToStr(time, fs),
-                 TListingStyle::Plain);
+    sink.AddLine(
+        "  New setting: Date: " + platform::DateToStr(date, fs) + "Time: " + platform::TimeToStr(time, fs),
+        TListingStyle::Plain);
 }
 
 const char* SerialCommandText(uint8_t number, bool msbNotZero) {
     switch (number) {
-        case 0: return "permanent blocking section A";
-        case 1: return "permanent blocking section B";
-        case 2: return "start PSSA";
-        case 3: return "start PSSB";
-        case 4: return "start PSSAB ";
-        case 5: return msbNotZero ? "unblock" : "Off-automatic";
-        case 29: return "SETTINGS - parset 2";
-        case 30: return "SETTINGS - parset 1";
-        case 31: return "RTC setting";
-        default: return nullptr;
+        case 0:
+            return "permanent blocking section A";
+        case 1:
+            return "permanent blocking section B";
+        case 2:
+            return "start PSSA";
+        case 3:
+            return "start PSSB";
+        case 4:
+            return "start PSSAB ";
+        case 5:
+            return msbNotZero ? "unblock" : "Off-automatic";
+        case 29:
+            return "SETTINGS - parset 2";
+        case 30:
+            return "SETTINGS - parset 1";
+        case 31:
+            return "RTC setting";
+        default:
+            return nullptr;
     }
 }
 
@@ -55,8 +70,9 @@ void WriteSerialCommandLines(std::span<const uint8_t> record, IListingSink& sink
     const bool rs1 = (b & 0x80) != 0;
     const bool msbNotZero = (b & 0x40) != 0;
     const std::string msb = msbNotZero ? "<>0" : "=0";
-    sink.AddLine(std::string("  Serial port command") + (rs1 ? "RS1" : "RS0") + (msbNotZero ? "" : "(broadcast)"),
-                 TListingStyle::Plain);
+    sink.AddLine(
+        std::string("  Serial port command") + (rs1 ? "RS1" : "RS0") + (msbNotZero ? "" : "(broadcast)"),
+        TListingStyle::Plain);
     sink.AddLine("  MSB from data register" + msb, TListingStyle::Plain);
     sink.AddLine("  " + msb, TListingStyle::Plain);
     if (const char* command = SerialCommandText(b & 0x1F, msbNotZero))
@@ -67,8 +83,10 @@ int TypeOfKind(uint8_t kind) {
     switch (kind) {
         case kEvKindVoltages1:
         case kEvKindBlocking1:
-        case kEvKindSwitchgear1: return 1;
-        default: return 2;
+        case kEvKindSwitchgear1:
+            return 1;
+        default:
+            return 2;
     }
 }
 
@@ -114,7 +132,9 @@ void TEvLister::WriteRecord(int column, int lastColumn, double seconds, int last
         case kEvKindBlocking1:
         case kEvKindBlocking2: {
             if (!conditions.ShowAllEvents && lastBlockingColumn > 0) {
-                if (SameBlockingState(record, FSequenceMatrix.GetCellData(FSelectedSequence, lastBlockingColumn))) break;
+                if (SameBlockingState(record,
+                                      FSequenceMatrix.GetCellData(FSelectedSequence, lastBlockingColumn)))
+                    break;
             }
             WriteRecordLine(seconds, sink);
             WriteBlockingLines(record, TypeOfKind(d.Kind), sink);
@@ -158,7 +178,8 @@ void TEvLister::WriteListing(IListingSink& sink) {
         if (record.empty()) continue;
         const uint8_t length = FHalvo->EventTable()[record[0]].Length;
         if (length == 0 || record.size() < length) continue;
-        WriteRecord(column, count, ListingSeconds(FCurrent.Stamp() - info.Earliest), lastBlockingColumn, sink);
+        WriteRecord(column, count, ListingSeconds(FCurrent.Stamp() - info.Earliest), lastBlockingColumn,
+                    sink);
         if (record[0] == kEvCodeBlocking) lastBlockingColumn = column;
     }
 }

@@ -31,8 +31,12 @@ bool TStampedEvent::AssignCell(std::span<const uint8_t> cell) {
     return true;
 }
 
-void TStampedEvent::SetStamp(platform::TDateTime stamp) { PutStamp({Bytes.data(), Length}, stamp); }
+void TStampedEvent::SetStamp(platform::TDateTime stamp) {
+    PutStamp({Bytes.data(), Length}, stamp);
+}
 
-platform::TDateTime TStampedEvent::Stamp() const { return chart::CellTimeStamp(Cell()); }
+platform::TDateTime TStampedEvent::Stamp() const {
+    return chart::CellTimeStamp(Cell());
+}
 
 }  // namespace app

@@ -11,7 +11,7 @@ namespace app {
 
 // One record of a sequence followed by its time: a cell of the sequence matrix.
 struct TStampedEvent {
-    static constexpr std::size_t kStampSize = 8;  // little-endian double day number
+    static constexpr std::size_t kStampSize = 8;          // little-endian double day number
     static constexpr std::size_t kMaxRecordLength = 255;  // a table length is one byte
 
     std::array<uint8_t, kMaxRecordLength + kStampSize> Bytes{};

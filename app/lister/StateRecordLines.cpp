@@ -32,9 +32,12 @@ constexpr TSwitchgearRow kType1Switchgear[] = {
     {15, 6, A, "Signal permission on ARS(B7) exists", "Fading of signal permission on ARS(B7)"},
     {15, 7, A, "Transient blocking input (B8) exists", "Fading transient blocking input(B8)"},
     {14, 0, A, "Permanent blocking input (B9) exists", "Fading permanent blocking input (B9)"},
-    {14, 1, A, "Signal initiating PSS CBM>CBR or CBR>CBM(B10) exists", "Fading signal initiating PSS CBM>CBR or CBR>CBM(B10)"},
-    {14, 2, A, "Signal external initiating AS CBM>CBR(B11) exists", "Fading signal external initiating AS CBM>CBR(B11)"},
-    {14, 3, A, "Signal external initiating AS CBR>CBM(B12) exists", "Fading signal external initiating AS CBR>CBM(B12)"},
+    {14, 1, A, "Signal initiating PSS CBM>CBR or CBR>CBM(B10) exists",
+     "Fading signal initiating PSS CBM>CBR or CBR>CBM(B10)"},
+    {14, 2, A, "Signal external initiating AS CBM>CBR(B11) exists",
+     "Fading signal external initiating AS CBM>CBR(B11)"},
+    {14, 3, A, "Signal external initiating AS CBR>CBM(B12) exists",
+     "Fading signal external initiating AS CBR>CBM(B12)"},
     {13, 1, L, "SA LOG Key close", "SA LOG Key open"},
     {13, kBreaker, A, "State CBM -", ""},
     {13, 4, A, "Signal bay switching CM (C5-C6) exists", "Fading signal bay switching CM (C5-C6)"},
@@ -42,8 +45,10 @@ constexpr TSwitchgearRow kType1Switchgear[] = {
     {13, 6, L, "Active signal PERMISSION ON AS CBM>CBR SYS", "Unactive signal PERMISSION ON AS CBM>CBR SYS"},
     {12, 1, L, "Aktive signal PERMISSION ON ARS LOG", "Unaktive signal PERMISSION ON ARS LOG"},
     {12, 6, L, "Aktive signal PERMISSION ON ARS SYS", "Unaktive signal PERMISSION ON ARS SYS"},
-    {11, 0, A, "Signal change settings exists - parset 2 chosen", "Fading signal change settings - parset 1 chosen"},
-    {11, 1, L, "Aktive signal CHANGE SETTINGS LOG(parset 2 chosen)", "Unactive signal CHANGE SETTINGS LOG(parset 1 chosen)"},
+    {11, 0, A, "Signal change settings exists - parset 2 chosen",
+     "Fading signal change settings - parset 1 chosen"},
+    {11, 1, L, "Aktive signal CHANGE SETTINGS LOG(parset 2 chosen)",
+     "Unactive signal CHANGE SETTINGS LOG(parset 1 chosen)"},
     {11, kBreaker, A, "State CBR-", ""},
     {11, 4, A, "Signal bay switching CBR (C7-C8) exists", "Fading signal bay switching CBR (C7-C8)"},
     {11, 5, A, "External signal turn off CBR (D8) exists", "Fading external signal turn off CBR (D8)"},
@@ -56,10 +61,12 @@ constexpr TSwitchgearRow kType1Switchgear[] = {
     {9, 1, S, "Activated signalling AS OPERATING", "Not activated signalling AS OPERATING"},
     {9, 2, S, "Activated signalling  OFF-AUTOMATIC", "Not activated signalling  OFF-AUTOMATIC"},
     {9, 3, S, "Activated signalling PERMANENT BLOCKING", "Not activated signalling PERMANENT BLOCKING"},
-    {9, 4, S, "Activated signalling TRANSIENT BLOCKING OR NOT READY", "Not activated signalling TRANSIENT BLOCKING OR NOT READY"},
+    {9, 4, S, "Activated signalling TRANSIENT BLOCKING OR NOT READY",
+     "Not activated signalling TRANSIENT BLOCKING OR NOT READY"},
     {9, 5, S, "Activated signalling INCORRECT PSS OR ARS", "Not activated signalling INCORRECT PSS OR ARS"},
     {9, 6, S, "Activated signalling INCORRECT AS", "Not activated signalling INCORRECT AS"},
-    {9, 7, L, "Active signal CHANGE SETTINGS SYS(parset 2 chosen)", "Unactive signal CHANGE SETTINGS SYS(parset 1 chosen)"},
+    {9, 7, L, "Active signal CHANGE SETTINGS SYS(parset 2 chosen)",
+     "Unactive signal CHANGE SETTINGS SYS(parset 1 chosen)"},
     {8, 4, L, "Active signal PERMISSION ON AS CBM>CBR LOG", "Unactive signal PERMISSION ON AS CBM>CBR LOG"},
     {8, 5, L, "Active signal PERMISSION ON AS CBR>CBM LOG", "Unactive signal PERMISSION ON AS CBR>CBM LOG"},
     {7, 4, L, "Active signal PERMANENT BLOCKING LOG", "Unactive signal PERMANENT BLOCKING LOG"},
@@ -70,35 +77,51 @@ constexpr TSwitchgearRow kType2Switchgear[] = {
     {15, 0, A, "Auxiliary voltage exists (A11-A12)", "Missing of auxiliary voltage (A11-A12)"},
     {15, 1, L, "SA SYS Key close", "SA SYS Key open"},
     {15, 2, A, "SA Key close (B1-B2)", "Key open SA (B1-B2)"},
-    {15, 4, A, "Signal permission on AS CBA>CBR and CBB>CBR(B5) exists", "Fading of signal permission on AS CBA>CBR and CBB>CBR(B5)"},
-    {15, 5, A, "Signal permission on AS CBA>CBB i CBB>CBA (B6) exists", "Fading of signal permission on AS  CBA>CBB and CBB>CBA (B6)"},
+    {15, 4, A, "Signal permission on AS CBA>CBR and CBB>CBR(B5) exists",
+     "Fading of signal permission on AS CBA>CBR and CBB>CBR(B5)"},
+    {15, 5, A, "Signal permission on AS CBA>CBB i CBB>CBA (B6) exists",
+     "Fading of signal permission on AS  CBA>CBB and CBB>CBA (B6)"},
     {15, 6, A, "Signal permission on ARS (B7) exists", "Fading of signal permission on ARS (B7)"},
-    {15, 7, A, "Signal transient blocking input section A (B8) exists", "Fading signal transient blocking input section A (B8)"},
-    {14, 0, A, "Signal transient blocking input section B (B9) exists", "Fading signal transient blocking input section B(B9)"},
-    {14, 1, A, "Signal permanent blocking input section A (B10) exists", "Fading signal permanent blocking input A (B10)"},
-    {14, 2, A, "Signal permanent blocking input section B (B11) exists", "Fading signal permanent blocking input section B (B11)"},
-    {14, 3, S, "Signal initiating PSS CBA>CBR or CBR>CBA (B12) exists", "Fading signal initiating PSS CBA>CBR or CBR>CBA (B12)"},
-    {14, 4, S, "Signal initiating PSS CBB>CBR or CBB>CBA (B13) exists", "Fading signal initiating PSS CBB>CBR or CBB>CBA (B13)"},
-    {14, 5, S, "Signal initiating PSS CBA>CBB or CBB>CBA (B14)", "Fading signal initiating CBA>CBB or CBB>CBA (B14)"},
-    {14, 6, L, "signal transient blocking input section B LOG exists", "Fading signal transient blocking input section B LOG"},
-    {13, 0, A, "Signal external initiating AS CBA>CBR or CBA>CBB(B15) exists", "Fading signal external initiating AS CBA>CBR or CBA>CBB (B15)"},
+    {15, 7, A, "Signal transient blocking input section A (B8) exists",
+     "Fading signal transient blocking input section A (B8)"},
+    {14, 0, A, "Signal transient blocking input section B (B9) exists",
+     "Fading signal transient blocking input section B(B9)"},
+    {14, 1, A, "Signal permanent blocking input section A (B10) exists",
+     "Fading signal permanent blocking input A (B10)"},
+    {14, 2, A, "Signal permanent blocking input section B (B11) exists",
+     "Fading signal permanent blocking input section B (B11)"},
+    {14, 3, S, "Signal initiating PSS CBA>CBR or CBR>CBA (B12) exists",
+     "Fading signal initiating PSS CBA>CBR or CBR>CBA (B12)"},
+    {14, 4, S, "Signal initiating PSS CBB>CBR or CBB>CBA (B13) exists",
+     "Fading signal initiating PSS CBB>CBR or CBB>CBA (B13)"},
+    {14, 5, S, "Signal initiating PSS CBA>CBB or CBB>CBA (B14)",
+     "Fading signal initiating CBA>CBB or CBB>CBA (B14)"},
+    {14, 6, L, "signal transient blocking input section B LOG exists",
+     "Fading signal transient blocking input section B LOG"},
+    {13, 0, A, "Signal external initiating AS CBA>CBR or CBA>CBB(B15) exists",
+     "Fading signal external initiating AS CBA>CBR or CBA>CBB (B15)"},
     {13, 1, L, "SA LOG Key close", "SA LOG Key open"},
     {13, kBreaker, A, "CBA-", ""},
     {13, 4, A, "Signal bay switching CBA (C7-C8) exists", "Fading signal bay switching CBA (C7-C8)"},
     {13, 5, A, "External signal turn off CBA (D4) exists", "Fading external signal turn off CBA (D4)"},
-    {13, 6, L, "Fading signal PERMISSION ON AS CBA>CBR and CBB>CBR SYS", "Signal PERMISSION ON AS CBA>CBR and CBB>CBR SYS exists"},
-    {12, 0, A, "Signal change settings exists - parset 2 chosen (B4)", "Fading signal change settings - parset 1 chosen (B4)"},
+    {13, 6, L, "Fading signal PERMISSION ON AS CBA>CBR and CBB>CBR SYS",
+     "Signal PERMISSION ON AS CBA>CBR and CBB>CBR SYS exists"},
+    {12, 0, A, "Signal change settings exists - parset 2 chosen (B4)",
+     "Fading signal change settings - parset 1 chosen (B4)"},
     {12, 1, L, "Signal PERMISSION ON ARS LOG exists", "Fading signal PERMISSION ON ARS LOG"},
     {12, kBreaker, A, "CBR-", ""},
     {12, 4, A, "Signal bay switching CBR (C9-C10) exists", "Fading signal bay switching CBR (C9-C10)"},
     {12, 5, A, "External signal turn off CBR (D8) exists", "Fading external signal turn off CBR (D8)"},
     {12, 6, L, "Active signal PERMISSION ON ARS SYS", "Unactive signal PERMISSION ON ARS SYS"},
-    {11, 0, A, "Signal external initiating AS CBB>CBR or CBB>CBA (B16) exists", "Fading signal external initiating AS CBB>CBR or CBB>CBA(B16)"},
-    {11, 1, L, "Active signal change settings LOG (parset 2 chosen)", "Unactive signal change settings LOG (parset 1 chosen)"},
+    {11, 0, A, "Signal external initiating AS CBB>CBR or CBB>CBA (B16) exists",
+     "Fading signal external initiating AS CBB>CBR or CBB>CBA(B16)"},
+    {11, 1, L, "Active signal change settings LOG (parset 2 chosen)",
+     "Unactive signal change settings LOG (parset 1 chosen)"},
     {11, kBreaker, A, "CBB-", ""},
     {11, 4, A, "Signal bay switching CBB (C11-C12) exists", "Fading signal bay switching CBB (C11-C12)"},
     {11, 5, A, "External signal turn off CBB (D12) exists", "Fading external signal turn off CBB (D12)"},
-    {11, 6, L, "Active signal PERMISSION ON AS CBA>CBB and CBB>CBA SYS", "Unactive signal PERMISSION ON AS CBA>CBB and CBB>CBA SYS"},
+    {11, 6, L, "Active signal PERMISSION ON AS CBA>CBB and CBB>CBA SYS",
+     "Unactive signal PERMISSION ON AS CBA>CBB and CBB>CBA SYS"},
     {10, 0, A, "Close relay V<t section B 2 st. (F3-F9)", "Open relay V<t section B 2 st. (F9-F10)"},
     {10, 1, L, "Active signal TRANSIENT BLOCKING S.B SYS", "Unactive signal TRANSIENT BLOCKING S.B SYS"},
     {10, 2, A, "Closerelay V<t section B 1 st. (F5-F6)", "Open relay V<t section B 1 st. (F5-F6)"},
@@ -107,16 +130,23 @@ constexpr TSwitchgearRow kType2Switchgear[] = {
     {10, 5, L, "Active signal PERMANENT BLOCKING S.B SYS", "Unactive signal PERMANENT BLOCKING S.B SYS"},
     {10, 6, A, "Close relay V<t section A 1 st. (F3-F4)", "Open relay V<t section A 1 st. (F3-F4)"},
     {10, 7, L, "Active signal PERMANENT BLOCKING S.A SYS", "Unactive signal PERMANENT BLOCKING S.A SYS"},
-    {9, 0, S, "Activated signalling PSS or ARS INITIATED (E8)", "Not activated signalling PSS or ARS INITIATED (E8)"},
+    {9, 0, S, "Activated signalling PSS or ARS INITIATED (E8)",
+     "Not activated signalling PSS or ARS INITIATED (E8)"},
     {9, 1, S, "Activated signalling AS OPERATING (E7)", "Not activated signalling AS OPERATING (E7)"},
     {9, 2, S, "Activated signalling  OFF-AUTOMATIC (E2)", "Not activated signalling  OFF-AUTOMATIC (E2)"},
-    {9, 3, S, "Activated signalling PERMANENT BLOCKING (E3)", "Not activated signalling PERMANENT BLOCKING (E3)"},
-    {9, 4, S, "Activated signalling TRANSIENT BLOCKING OR NOT READY(E4)", "Not activated signalling TRANSIENT BLOCKING OR NOT READY(E4)"},
-    {9, 5, S, "Activated signalling INCORRECT PSS OR ARS (E6)", "Not activated signalling INCORRECT PSS OR ARS (E6)"},
+    {9, 3, S, "Activated signalling PERMANENT BLOCKING (E3)",
+     "Not activated signalling PERMANENT BLOCKING (E3)"},
+    {9, 4, S, "Activated signalling TRANSIENT BLOCKING OR NOT READY(E4)",
+     "Not activated signalling TRANSIENT BLOCKING OR NOT READY(E4)"},
+    {9, 5, S, "Activated signalling INCORRECT PSS OR ARS (E6)",
+     "Not activated signalling INCORRECT PSS OR ARS (E6)"},
     {9, 6, S, "Activated signalling INCORRECT AS (E5)", "Not activated signalling INCORRECT AS (E5)"},
-    {9, 7, L, "Active signal CHANGE SETTINGS SYS(parset 2 chosen)", "Unactive signal CHANGE SETTINGS SYS(parset 1 chosen)"},
-    {8, 4, L, "Active signal PERMISSION ON AS CBA>CBR and CBB>CBR LOG", "Unactive signal PERMISSION ON AS CBA>CBR and CBB>CBR LOG"},
-    {8, 5, L, "Active signal PERMISSION ON AS CBA>CBB and CBB>CBA LOG", "Unactive signal PERMISSION ON AS CBA>CBB and CBB>CBA LOG"},
+    {9, 7, L, "Active signal CHANGE SETTINGS SYS(parset 2 chosen)",
+     "Unactive signal CHANGE SETTINGS SYS(parset 1 chosen)"},
+    {8, 4, L, "Active signal PERMISSION ON AS CBA>CBR and CBB>CBR LOG",
+     "Unactive signal PERMISSION ON AS CBA>CBR and CBB>CBR LOG"},
+    {8, 5, L, "Active signal PERMISSION ON AS CBA>CBB and CBB>CBA LOG",
+     "Unactive signal PERMISSION ON AS CBA>CBB and CBB>CBA LOG"},
     {7, 4, L, "Active signal PERMANENT BLOCKING S.B LOG", "Unactive signal PERMANENT BLOCKING S.B LOG"},
 };
 
@@ -127,9 +157,8 @@ struct TBlockingFlag {
 };
 
 constexpr TBlockingFlag kType1Blocking[] = {
-    {7, 1, "  df_Vs-VR<set value"},   {7, 2, "  df_Vs-VM<set value"},
-    {8, 1, "  dfi_Vs-VR<set value"},  {8, 2, "  dfi_Vs-VM<set value"},
-    {9, 1, "  dV_Vs-VR<set value"},   {9, 2, "  dV_Vs-VM<set value"},
+    {7, 1, "  df_Vs-VR<set value"},  {7, 2, "  df_Vs-VM<set value"}, {8, 1, "  dfi_Vs-VR<set value"},
+    {8, 2, "  dfi_Vs-VM<set value"}, {9, 1, "  dV_Vs-VR<set value"}, {9, 2, "  dV_Vs-VM<set value"},
 };
 
 constexpr TBlockingFlag kType2Blocking[] = {
@@ -144,9 +173,12 @@ bool Bit(std::span<const uint8_t> record, uint8_t byte, int bit) {
 
 bool Shown(TShownWhen when, const TListingConditions& c) {
     switch (when) {
-        case L: return c.SysLogick;
-        case S: return c.ShowAllEvents;
-        default: return true;
+        case L:
+            return c.SysLogick;
+        case S:
+            return c.ShowAllEvents;
+        default:
+            return true;
     }
 }
 
@@ -171,9 +203,10 @@ void WriteVoltageLines(std::span<const uint8_t> record, int deviceType, IListing
 }
 
 void WriteBlockingLines(std::span<const uint8_t> record, int deviceType, IListingSink& sink) {
-    const std::span<const TBlockingFlag> flags = deviceType == 1   ? std::span<const TBlockingFlag>(kType1Blocking)
-                                                 : deviceType == 2 ? std::span<const TBlockingFlag>(kType2Blocking)
-                                                                   : std::span<const TBlockingFlag>();
+    const std::span<const TBlockingFlag> flags =
+        deviceType == 1   ? std::span<const TBlockingFlag>(kType1Blocking)
+        : deviceType == 2 ? std::span<const TBlockingFlag>(kType2Blocking)
+                          : std::span<const TBlockingFlag>();
     for (const TBlockingFlag& f : flags)
         if (Bit(record, f.Byte, f.Bit)) sink.AddLine(std::string(f.Text), TListingStyle::Plain);
 }
@@ -186,14 +219,16 @@ bool SameBlockingState(std::span<const uint8_t> record, std::span<const uint8_t>
 
 void WriteSwitchgearLines(std::span<const uint8_t> record, int deviceType,
                           const TListingConditions& conditions, IListingSink& sink) {
-    const std::span<const TSwitchgearRow> rows = deviceType == 1   ? std::span<const TSwitchgearRow>(kType1Switchgear)
-                                                 : deviceType == 2 ? std::span<const TSwitchgearRow>(kType2Switchgear)
-                                                                   : std::span<const TSwitchgearRow>();
+    const std::span<const TSwitchgearRow> rows =
+        deviceType == 1   ? std::span<const TSwitchgearRow>(kType1Switchgear)
+        : deviceType == 2 ? std::span<const TSwitchgearRow>(kType2Switchgear)
+                          : std::span<const TSwitchgearRow>();
     for (const TSwitchgearRow& row : rows) {
         if (!Shown(row.When, conditions) || row.Byte >= record.size()) continue;
         std::string line = "  ";
         if (row.Bit == kBreaker)
-            line += std::string(row.Set) + StateText(ContactState(Bit(record, row.Byte, 2), Bit(record, row.Byte, 3)));
+            line += std::string(row.Set) +
+                    StateText(ContactState(Bit(record, row.Byte, 2), Bit(record, row.Byte, 3)));
         else
             line += Bit(record, row.Byte, row.Bit) ? row.Set : row.Clear;
         sink.AddLine(line, TListingStyle::Plain);

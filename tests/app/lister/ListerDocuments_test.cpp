@@ -36,9 +36,10 @@ std::vector<std::string> BoldLines(const std::vector<TLine>& lines) {
 TEST(ListerDocuments, AHalvoFileAndRawFilesGiveTheSameListing) {
     TTempDir dir;
     // The definitions both documents load: SysLogick rows shown, DI events 5 ms early.
-    dir.Write("Vesk3.set", "[GLOBAL]\nImplementsSysLogick=1\nDI_correction=-5\nDO_correction=15\nAI_correction=-30\n");
-    const Bytes events = Join({Ev(0x05, 4), Ev(0x24, 400), Ev(0xD0, 4), Ev(0xFB, 2, Bytes(13, 0)),
-                               Clock(22, 10, 14, 3, 6)});
+    dir.Write("Vesk3.set",
+              "[GLOBAL]\nImplementsSysLogick=1\nDI_correction=-5\nDO_correction=15\nAI_correction=-30\n");
+    const Bytes events =
+        Join({Ev(0x05, 4), Ev(0x24, 400), Ev(0xD0, 4), Ev(0xFB, 2, Bytes(13, 0)), Clock(22, 10, 14, 3, 6)});
     {
         THalvo reading;
         reading.SetDataDirectory(dir.Path());

@@ -96,8 +96,12 @@ inline Bytes Join(std::initializer_list<Bytes> parts) {
 
 // Clock-time record: minute, hour, day, month, two-digit year.
 inline Bytes Clock(int minute, int hour, int day, int month, int year) {
-    return {0xF3, static_cast<uint8_t>(minute), static_cast<uint8_t>(hour), static_cast<uint8_t>(day),
-            static_cast<uint8_t>(month), static_cast<uint8_t>(year)};
+    return {0xF3,
+            static_cast<uint8_t>(minute),
+            static_cast<uint8_t>(hour),
+            static_cast<uint8_t>(day),
+            static_cast<uint8_t>(month),
+            static_cast<uint8_t>(year)};
 }
 
 // A record with a tick count: code, ticks big-endian, then the bytes from byte 3 on.

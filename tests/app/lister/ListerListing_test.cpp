@@ -21,7 +21,10 @@ Bytes Type2Buffer() {
     const Bytes endState{0x0F, 0x0F, 0x4F, 0x00, 0x03, 0x01, 0x00, 0x00, 0x0C, 0x08, 0x04, 0x00, 0x01};
     const Bytes restartState{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x08, 0, 0};
     return Join({
-        Ev(0x05, 4), Ev(0xFB, 0, restartState), Ev(0xF5, 0, {0x00, 0x03}), Clock(0, 8, 15, 3, 6),
+        Ev(0x05, 4),
+        Ev(0xFB, 0, restartState),
+        Ev(0xF5, 0, {0x00, 0x03}),
+        Clock(0, 8, 15, 3, 6),
         Ev(0xFB, 2, endState),
         Ev(0xFD, 0, {3, 30, 0, 11, 14, 3, 6}),
         Ev(0xF6, 200, {0x01, 0x00, 0x03, 0x40, 0x07, 0x0F}),
@@ -87,7 +90,9 @@ struct SysLogickCase {
     std::vector<std::string> Absent;
 };
 
-void PrintTo(const SysLogickCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const SysLogickCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class SysLogickRows : public TListerTest, public testing::WithParamInterface<SysLogickCase> {};
 
@@ -98,8 +103,10 @@ TEST_P(SysLogickRows, FollowTheDefinitionsFlag) {
     Lister.Refresh(nullptr);
     std::vector<std::string> texts;
     for (const TLine& l : View.Lines) texts.push_back(l.Text);
-    for (const std::string& line : c.Present) EXPECT_NE(std::find(texts.begin(), texts.end(), line), texts.end()) << line;
-    for (const std::string& line : c.Absent) EXPECT_EQ(std::find(texts.begin(), texts.end(), line), texts.end()) << line;
+    for (const std::string& line : c.Present)
+        EXPECT_NE(std::find(texts.begin(), texts.end(), line), texts.end()) << line;
+    for (const std::string& line : c.Absent)
+        EXPECT_EQ(std::find(texts.begin(), texts.end(), line), texts.end()) << line;
 }
 
 const std::vector<std::string> kType2SysLogickLines{
@@ -112,7 +119,8 @@ const std::vector<std::string> kType2SysLogickLines{
 
 INSTANTIATE_TEST_SUITE_P(Lister, SysLogickRows,
                          testing::Values(SysLogickCase{"On", true, kType2SysLogickLines, {}},
-                                         SysLogickCase{"Off", false, {"  Key open SA (B1-B2)"}, kType2SysLogickLines}),
+                                         SysLogickCase{
+                                             "Off", false, {"  Key open SA (B1-B2)"}, kType2SysLogickLines}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 struct ClockSourceCase {
@@ -160,7 +168,8 @@ TEST_F(EventListing, WriteListingIntoAnySink) {
     Lister.SetRichEdit(nullptr);
     Lister.SelectSequence(1);
     Lister.WriteListing(printer);
-    EXPECT_EQ(printer.Lines, (std::vector<TLine>{{"0,000 [s] - SA key turn off (B1-B2)", TListingStyle::Bold}}));
+    EXPECT_EQ(printer.Lines,
+              (std::vector<TLine>{{"0,000 [s] - SA key turn off (B1-B2)", TListingStyle::Bold}}));
     Lister.SelectSequence(2);
     printer.Lines.clear();
     Lister.WriteListing(printer);
@@ -173,7 +182,9 @@ struct HexListCase {
     std::vector<std::string> Lines;
 };
 
-void PrintTo(const HexListCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const HexListCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class HexListEnd : public TListerTest, public testing::WithParamInterface<HexListCase> {};
 
@@ -192,15 +203,18 @@ INSTANTIATE_TEST_SUITE_P(
         HexListCase{"TruncatedLastRecord",
                     Join({Ev(0x05, 4), Clock(0, 10, 14, 3, 6), {0xFB, 0x00, 0x00, 0x01, 0x02}}),
                     {"F3 00 0A 0E 03 06 ", "05 00 04 "}},
+        HexListCase{"JumpLengthPastTheData",
+                    Join({Ev(0x05, 4), Clock(0, 10, 14, 3, 6), {0xF0}}),
+                    {"F3 00 0A 0E 03 06 ", "05 00 04 "}},
         HexListCase{"UndefinedCode",
                     Join({Ev(0x05, 4), Clock(0, 10, 14, 3, 6), {0x02, 0x00, 0x00}, Clock(0, 9, 14, 3, 6)}),
                     {"F3 00 0A 0E 03 06 ", "05 00 04 ", "First undefined event code:02h"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(StateText, NamesEveryStateValue) {
-    const std::vector<std::string> expected{"?",        "OFF",        "ON",         "AMBIGUOUS STATE", "UNKNOWN STATE",
-                                            "V<Vlt",    "Vlt<V<VL",   "VL<V<0,9Vr", "0.9Vr<V<Vr",      "V>Vr",
-                                            "?"};
+    const std::vector<std::string> expected{
+        "?",          "OFF",  "ON", "AMBIGUOUS STATE", "UNKNOWN STATE", "V<Vlt", "Vlt<V<VL", "VL<V<0,9Vr",
+        "0.9Vr<V<Vr", "V>Vr", "?"};
     for (int v = -1; v <= 9; ++v) EXPECT_EQ(StateText(v), expected[static_cast<std::size_t>(v + 1)]) << v;
     EXPECT_EQ(ContactState(true, false), 1);
     EXPECT_EQ(ContactState(false, true), 0);
@@ -228,7 +242,9 @@ TEST(SameBlockingState, ComparesTheRecordsOwnStateBytesOnly) {
         bool Same;
     };
     for (const Case& c : {
-             Case{"other ticks, other stamp", {0xF7, 0x01, 0x90, 1, 2, 3, 4, 5, 6, 7, 9, 9, 9, 9, 9, 9, 9, 9}, true},
+             Case{"other ticks, other stamp",
+                  {0xF7, 0x01, 0x90, 1, 2, 3, 4, 5, 6, 7, 9, 9, 9, 9, 9, 9, 9, 9},
+                  true},
              Case{"other flag byte", {0xF7, 0x00, 0x04, 1, 2, 3, 4, 5, 6, 8, 0, 0, 0, 0, 0, 0, 0, 0}, false},
              Case{"record alone", {0xF7, 0x00, 0x04, 1, 2, 3, 4, 5, 6, 7}, true},
              Case{"shorter cell", {0xF7, 0x00, 0x04, 1, 2, 3}, false},

@@ -39,9 +39,12 @@ std::vector<uint8_t> Codes(TEvLister& lister, int sequence) {
 
 TEST(SequenceLineText, KindWordsDateAndMilliseconds) {
     const double t = EncodeDate(2006, 3, 14) + EncodeTime(10, 22, 5, 40);
-    EXPECT_EQ(SequenceLineText(1, {kSequenceNormal, t, t}), "Sequence no.1 (Normal) Date: 2006-03-14 hour: 10:22:05:040");
-    EXPECT_EQ(SequenceLineText(12, {kSequenceRestart, t, t}), "Sequence no.12 (Restart) Date: 2006-03-14 hour: 10:22:05:040");
-    EXPECT_EQ(SequenceLineText(3, {kSequenceNone, 0, 0}), "Sequence no.3 Date: 1899-12-30 hour: 00:00:00:000");
+    EXPECT_EQ(SequenceLineText(1, {kSequenceNormal, t, t}),
+              "Sequence no.1 (Normal) Date: 2006-03-14 hour: 10:22:05:040");
+    EXPECT_EQ(SequenceLineText(12, {kSequenceRestart, t, t}),
+              "Sequence no.12 (Restart) Date: 2006-03-14 hour: 10:22:05:040");
+    EXPECT_EQ(SequenceLineText(3, {kSequenceNone, 0, 0}),
+              "Sequence no.3 Date: 1899-12-30 hour: 00:00:00:000");
 }
 
 class Sequences : public TListerTest {};
@@ -49,9 +52,9 @@ class Sequences : public TListerTest {};
 TEST_F(Sequences, NormalAndRestartKindsFromTheFirstTwoRecordsInBufferOrder) {
     // Oldest last: a Normal sequence (snapshot first), a Restart (restart then
     // snapshot), and one that opens with a plain event.
-    Load(2, Join({Ev(0x05, 4), Clock(0, 9, 15, 3, 6),
-                  Ev(0x05, 4), Ev(0xFB, 0, kZeroState), Ev(0xF5, 0, {0, 3}), Clock(0, 8, 15, 3, 6),
-                  Ev(0xFB, 2, kZeroState), Ev(0x24, 8), Ev(0xFB, 2, kZeroState), Clock(22, 10, 14, 3, 6)}));
+    Load(2, Join({Ev(0x05, 4), Clock(0, 9, 15, 3, 6), Ev(0x05, 4), Ev(0xFB, 0, kZeroState),
+                  Ev(0xF5, 0, {0, 3}), Clock(0, 8, 15, 3, 6), Ev(0xFB, 2, kZeroState), Ev(0x24, 8),
+                  Ev(0xFB, 2, kZeroState), Clock(22, 10, 14, 3, 6)}));
     Lister.BuildSequences();
     ASSERT_EQ(Lister.SequenceCount(), 3);
     EXPECT_EQ(Lister.SequenceInfo(1).Kind, kSequenceNormal);
@@ -97,7 +100,9 @@ struct CorrectionCase {
     std::vector<std::string> Listing;
 };
 
-void PrintTo(const CorrectionCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const CorrectionCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 class StartTimeCorrection : public TListerTest, public testing::WithParamInterface<CorrectionCase> {};
 
@@ -117,15 +122,20 @@ TEST_P(StartTimeCorrection, MovesTheStampOfItsIoClassOnly) {
     EXPECT_EQ(texts, c.Listing);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lister, StartTimeCorrection,
-    testing::Values(CorrectionCase{"On", true, 995, 1000,
-                                   {"0,000 [s] - Auxiliary voltage back(A9-A10)",
-                                    "0,005 [s] - Turn on relay V<t st. 2 (F5-F6)"}},
-                    CorrectionCase{"Off", false, 1000, 1000,
-                                   {"0,000 [s] - Auxiliary voltage back(A9-A10)",
-                                    "0,000 [s] - Turn on relay V<t st. 2 (F5-F6)"}}),
-    [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Lister, StartTimeCorrection,
+                         testing::Values(CorrectionCase{"On",
+                                                        true,
+                                                        995,
+                                                        1000,
+                                                        {"0,000 [s] - Auxiliary voltage back(A9-A10)",
+                                                         "0,005 [s] - Turn on relay V<t st. 2 (F5-F6)"}},
+                                         CorrectionCase{"Off",
+                                                        false,
+                                                        1000,
+                                                        1000,
+                                                        {"0,000 [s] - Auxiliary voltage back(A9-A10)",
+                                                         "0,000 [s] - Turn on relay V<t st. 2 (F5-F6)"}}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Sequences, AdjacentClockTimesGiveEmptySequencesAlsoAtTheNewestEnd) {
     Load(2, Join({Clock(0, 12, 14, 3, 6), Ev(0x05, 4), Clock(0, 11, 14, 3, 6), Clock(0, 10, 14, 3, 6)}));
@@ -233,7 +243,8 @@ TEST_F(Sequences, AnImpossibleClockTimeKeepsTheSequencesBeforeIt) {
     Load(2, Join({Ev(0x05, 4), Clock(0, 10, 14, 13, 6), older}));
     EXPECT_THROW(Lister.Refresh(nullptr), platform::EConvertError);
     ASSERT_EQ(Lister.SequenceCount(), 1);
-    EXPECT_EQ(ListBox.Lines, std::vector<std::string>{"Sequence no.1 (Normal) Date: 2006-03-14 hour: 10:00:00:010"});
+    EXPECT_EQ(ListBox.Lines,
+              std::vector<std::string>{"Sequence no.1 (Normal) Date: 2006-03-14 hour: 10:00:00:010"});
     EXPECT_EQ(Lister.SequenceInfo(1).Kind, kSequenceNormal);
     EXPECT_EQ(Lister.SequenceInfo(2).Kind, kSequenceMissing);
     const std::vector<double> s = Stamps(Lister, 1);
