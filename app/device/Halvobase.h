@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "app/device/HalvoDefs.h"
+#include "app/device/MessageLog.h"
 #include "app/lister/EventTables.h"
 #include "platform/DateTime.h"
 
@@ -169,7 +171,82 @@ private:
     THalvoDefs FDefs;
     TEventTable FEventTable{};
     bool FModified = false;
-    // The device transfers (Halvotransfer.cpp) add their state and operations here.
+
+    // ======== Device transfers and the message log (Halvotransfer.cpp) ========
+public:
+    // Why the transfer failed: the first cause met since the operation began.
+    enum class TTransferFailure : uint8_t {
+        None,
+        WriteFailed,         // the serial link took fewer bytes than the request
+        TimeOut,             // nothing received
+        AnswerTooLong,       // a Modbus TCP answer longer than the answer frame
+        CrcError,
+        OtherAddress,        // answered by another device
+        Exception,           // an exception answer
+        UnexpectedFunction,  // an answer of another function than the request's
+        Incomplete,          // a parameter set answered with fewer bytes than asked
+    };
+    static constexpr std::size_t kFrameSize = 300;
+    // The most bytes one events reading keeps.
+    static constexpr std::size_t kEventsReadLimit = 10240;
+    static constexpr int kMaxParsetRegisters = static_cast<int>(kParsetCapacity / 2);
+
+    // Every operation below takes the process's transfer guard and does nothing when
+    // another document's transfer holds it. Exceptions of the link pass to the caller.
+
+    // One request, address byte to CRC (both are set here), and its answer; the result
+    // is in the flags and Answer(). An empty request is taken as a cancel.
+    void Transact(std::span<const uint8_t> request);
+    void Identify();
+    // count registers from register number start in frames of at most 125; returns the
+    // data bytes stored, never more than destination holds.
+    std::size_t ReadRegisters(int start, std::span<uint8_t> destination, int count);
+    // n: 1 or 2. The set is replaced only when all of it arrived.
+    void ReadParset(int n);
+    void ReadEvents();
+    // step <= 0 means the remaining count. True when every frame was accepted.
+    bool WriteRegisters(int start, std::span<const uint8_t> source, int step, int count);
+    // Document set n into device set m.
+    void WriteParset(int n, int m);
+    void ReadFromHALVO();
+    void CancelReading() { FCancel = true; }
+
+    // Whether an events buffer of buffer.size() bytes already holds the register's end.
+    static bool EventsComplete(std::span<const uint8_t> buffer, const TEventTable& table);
+
+    bool ErrorFlag() const { return FError; }
+    bool CancelFlag() const { return FCancel; }
+    TTransferFailure LastFailure() const { return FFailure; }
+    std::span<const uint8_t> Answer() const { return {FAnswer.data(), FAnswerLength}; }
+
+    // Not owned; nullptr unlinks. Without a log the messages are dropped.
+    void SetMessageMemo(IMessageLog* log) { FMessageLog = log; }
+    void AddMessage(const std::string& text);
+    void RemoveLastMessage();
+    void HexDump(std::span<const uint8_t> bytes);
+
+private:
+    bool Stopped() const { return FError || FCancel; }
+    void BeginOperation();
+    void Fail(TTransferFailure why);
+    // The data of a function-3 answer, as far as it arrived.
+    std::span<const uint8_t> AnswerData() const;
+    // The number of the line AddMessage added last, to remove that line later even
+    // when others followed it.
+    std::size_t LastLineMark() const { return FLinesAdded; }
+    void RemoveLine(std::size_t mark);
+
+    bool FError = false;
+    bool FCancel = false;
+    TTransferFailure FFailure = TTransferFailure::None;
+    std::array<uint8_t, kFrameSize> FRequest{};
+    std::array<uint8_t, kFrameSize> FAnswer{};
+    std::size_t FRequestLength = 0;
+    std::size_t FAnswerLength = 0;
+    bool FAnswerHasCrc = false;  // the serial road's answers end in a CRC
+    IMessageLog* FMessageLog = nullptr;
+    std::size_t FLinesAdded = 0;
+    // ======== end of the device transfers ========
 };
 
 }  // namespace app

@@ -1,0 +1,390 @@
+// The device transfers of THalvo: Modbus transactions over the serial link or Modbus
+// TCP, the reads and writes built on them, and the document's message log.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "app/device/Halvobase.h"
+#include "app/device/LinkSettings.h"
+#include "app/device/TransferGuard.h"
+#include "app/lister/EventRecords.h"
+#include "app/link/Mbusfun.h"
+#include "app/link/Timeutil.h"
+#include "platform/Cp1250.h"
+#include "platform/FormatSettings.h"
+#include "talvo.h"
+
+namespace app {
+
+namespace {
+
+// The one-shot call may copy a PDU of up to 1,017 bytes.
+constexpr std::size_t kTcpScratchSize = 1024;
+constexpr int kEventsPageRegisters = MaxFrameRegisters;
+// Room for one more page behind the limit, which the reading may pass by one page.
+constexpr std::size_t kEventsWorkSize = THalvo::kEventsReadLimit + 2 * kEventsPageRegisters;
+
+platform::TDateTime Today() { return std::floor(platform::Now()); }
+
+std::string Num(int64_t n) { return platform::IntToStr(n); }
+
+void WaitSilence() { WaitMs(CurrentLinkSettings().TimeSilence); }
+
+}  // namespace
+
+void THalvo::BeginOperation() {
+    FError = false;
+    FCancel = false;
+    FFailure = TTransferFailure::None;
+}
+
+void THalvo::Fail(TTransferFailure why) {
+    FError = true;
+    if (FFailure == TTransferFailure::None) FFailure = why;
+}
+
+std::span<const uint8_t> THalvo::AnswerData() const {
+    const std::size_t head = 3 + (FAnswerHasCrc ? 2 : 0);
+    if (FAnswerLength < head) return {};
+    return {FAnswer.data() + 3, std::min<std::size_t>(FAnswer[2], FAnswerLength - head)};
+}
+
+// ---- one transaction ----
+
+void THalvo::Transact(std::span<const uint8_t> request) {
+    FAnswerLength = 0;
+    // Too short for an address, a function and a CRC: nothing to send.
+    if (request.size() < 4 || request.size() > kFrameSize) {
+        FCancel = true;
+        return;
+    }
+    const TLinkSettings link = CurrentLinkSettings();
+    const uint8_t device = GetReadOptions().DeviceNumber;
+    std::copy(request.begin(), request.end(), FRequest.begin());
+    FRequestLength = request.size();
+    FRequest[0] = device;
+    AddCRC16(FRequest.data(), FRequestLength - 2);
+    if (TraceMessages) {
+        AddMessage("Send:");
+        HexDump({FRequest.data(), FRequestLength});
+    }
+
+    bool tooLong = false;
+    FAnswerHasCrc = !link.TALVOComm;
+    if (link.TALVOComm) {
+        std::array<uint8_t, kTcpScratchSize> pdu{};
+        int32_t received = 0;
+        const auto timeout = static_cast<int32_t>(
+            std::clamp<int64_t>(2 * int64_t{link.TimeOut}, 0, std::numeric_limits<int32_t>::max()));
+        if (UniversalTALVOSendAndWait(link.TALVOIP.c_str(), link.TALVOPort, device, FRequest.data() + 1,
+                                      pdu.data(), timeout, static_cast<int32_t>(FRequestLength - 3),
+                                      &received) &&
+            received >= 0) {
+            const auto n = static_cast<std::size_t>(received);
+            if (n + 1 <= kFrameSize && n <= pdu.size()) {
+                FAnswer[0] = device;
+                std::memcpy(FAnswer.data() + 1, pdu.data(), n);
+                FAnswerLength = n + 1;
+            } else {
+                tooLong = true;
+            }
+        }
+    } else {
+        ISerialLink* serial = link.SerialLink;
+        const std::size_t written = serial ? serial->WriteBuffer(FRequest.data(), FRequestLength) : 0;
+        if (written < FRequestLength) Fail(TTransferFailure::WriteFailed);
+        WaitMs(link.TimeSilence);
+        if (serial) FAnswerLength = std::min(serial->ReadBuffer(FAnswer.data(), MaxAnswerBytes), MaxAnswerBytes);
+    }
+
+    const TAnswerCheck check = CheckAnswer(device, FAnswer.data(), FAnswerLength, FAnswerHasCrc);
+    if (check.TimeOut) {
+        AddMessage("TimeOut, cancel reading");
+        Fail(tooLong ? TTransferFailure::AnswerTooLong : TTransferFailure::TimeOut);
+        return;
+    }
+    if (check.CrcError) {
+        AddMessage("CRC error, cancel reading");
+        Fail(TTransferFailure::CrcError);
+        return;
+    }
+    if (TraceMessages) {
+        AddMessage("Receive:");
+        HexDump(Answer());
+    }
+    if (check.OtherAddress) {
+        AddMessage("Answer of different address device, cancel reading");
+        Fail(TTransferFailure::OtherAddress);
+    }
+    if (check.Exception) Fail(TTransferFailure::Exception);
+}
+
+// ---- reading ----
+
+void THalvo::Identify() {
+    TTransferGuard guard(*this);
+    if (!guard.Held()) return;
+    BeginOperation();
+    AddMessage("Identification of device:");
+    const std::size_t progress = LastLineMark();
+    Transact(BuildIdentRequest(GetReadOptions().DeviceNumber));
+    if (Stopped() || FAnswerLength == 0) return;
+    if (FAnswer[1] != FnReadHolding) {
+        Fail(TTransferFailure::UnexpectedFunction);
+        return;
+    }
+    const std::span<const uint8_t> data = AnswerData();
+    const auto* chars = reinterpret_cast<const char*>(data.data());
+    const std::string text(chars, std::find(chars, chars + data.size(), '\0'));
+    SetUnitVersion(platform::Cp1250ToUtf8(text));
+    if (!TraceMessages) RemoveLine(progress);
+    const char kind = text.size() >= 2 ? text[1] : '\0';
+    if (kind == '2') {
+        AddMessage("Identification of device:VESK-2");
+        SetDeviceType(1);
+    } else if (kind == '3') {
+        AddMessage("Identification of device:VESK-3");
+        SetDeviceType(2);
+    } else {
+        AddMessage("Identification of device:?");
+    }
+}
+
+std::size_t THalvo::ReadRegisters(int start, std::span<uint8_t> destination, int count) {
+    std::size_t stored = 0;
+    std::size_t offset = 0;
+    while (count > 0 && !Stopped()) {
+        const int n = std::min(count, MaxFrameRegisters);
+        Transact(BuildReadRequest(GetReadOptions().DeviceNumber, start, n));
+        if (Stopped()) break;
+        if (FAnswerLength < 2 || FAnswer[1] != FnReadHolding) {
+            Fail(TTransferFailure::UnexpectedFunction);
+            break;
+        }
+        // A device's byte count is not trusted beyond the frame asked for and the
+        // bytes that came.
+        const std::span<const uint8_t> data = AnswerData();
+        const std::size_t room = offset < destination.size() ? destination.size() - offset : 0;
+        const std::size_t take = std::min({data.size(), static_cast<std::size_t>(2 * n), room});
+        std::copy_n(data.begin(), take, destination.begin() + static_cast<std::ptrdiff_t>(offset));
+        stored += take;
+        count -= n;
+        start += n;
+        offset += static_cast<std::size_t>(2 * n);
+        WaitSilence();
+    }
+    return stored;
+}
+
+void THalvo::ReadParset(int n) {
+    if (n != 1 && n != 2) return;
+    TTransferGuard guard(*this);
+    if (!guard.Held()) return;
+    if (FCancel) {
+        AddMessage("Reading of parset " + Num(n) + ": Reading canceled");
+        return;
+    }
+    // A pending cancel stops the set (above); an earlier operation's failure does not.
+    FError = false;
+    FFailure = TTransferFailure::None;
+    AddMessage("Read parset " + Num(n));
+    const std::size_t progress = LastLineMark();
+    const int registers = std::clamp<int32_t>(Defs().ZnsSize, 0, kMaxParsetRegisters);
+    const auto bytes = static_cast<std::size_t>(2 * registers);
+    std::array<uint8_t, kParsetCapacity> scratch{};
+    const std::size_t stored = ReadRegisters(Defs().ParsetAddress(n), scratch, registers);
+    if (Stopped()) return;
+    if (stored < bytes) {
+        Fail(TTransferFailure::Incomplete);
+        return;
+    }
+    std::copy_n(scratch.begin(), bytes, n == 1 ? Parset1Data() : Parset2Data());
+    FModified = true;
+    if (n == 1) {
+        SetParset1Length(static_cast<uint16_t>(bytes));
+    } else {
+        SetParset2Length(static_cast<uint16_t>(bytes));
+    }
+    if (!TraceMessages) RemoveLine(progress);
+    AddMessage("Read parset " + Num(n) + " :OK");
+    if (n == 1) {
+        SetParset1ReadDate(Today());
+        Raise(OnCompleteZestawNastaw1);
+    } else {
+        SetParset2ReadDate(Today());
+        Raise(OnCompleteZestawNastaw2);
+    }
+}
+
+bool THalvo::EventsComplete(std::span<const uint8_t> buffer, const TEventTable& table) {
+    const std::size_t total = buffer.size();
+    std::size_t offset = 0;
+    while (offset < total) {
+        const TEventDescription& entry = table[buffer[offset]];
+        const std::size_t length = entry.Length;
+        if (offset + length >= total) return false;
+        if (length == 0) return true;
+        if (entry.Kind == kEvKindJump) {
+            const uint8_t skip = buffer[offset + 1];
+            if (skip == kJumpEndOfData) return true;
+            offset += skip + 2u;
+        } else {
+            offset += length;
+        }
+    }
+    return false;
+}
+
+void THalvo::ReadEvents() {
+    TTransferGuard guard(*this);
+    if (!guard.Held()) return;
+    BeginOperation();
+    FIsReading = true;
+    const std::string title = "Event register reading: ";
+    AddMessage(title);
+    std::size_t progress = LastLineMark();
+    std::vector<uint8_t> work(kEventsWorkSize);
+    std::size_t total = 0;
+
+    auto finish = [&] {
+        if (total > 0) {
+            const std::size_t n = std::min(total, kEventsReadLimit);
+            std::copy_n(work.begin(), n, EventsBuffer());
+            SetEventsLength(static_cast<uint16_t>(n));
+            SetEventsReadDate(Today());
+            FModified = true;
+        }
+        FIsReading = false;
+        Raise(OnEvRegCompleted);
+    };
+    try {
+        const bool showAll = GetReadOptions().ShowAllEvents != 0;
+        int page = Defs().EvBufFirstReg;
+        bool complete = false;
+        do {
+            const std::size_t stored =
+                ReadRegisters(page, std::span(work).subspan(total), kEventsPageRegisters);
+            // A page that arrived whole is kept, even when Cancel came during the wait after it.
+            total += stored;
+            if (Stopped()) break;
+            if (!TraceMessages) RemoveLine(progress);
+            AddMessage(title + Num(static_cast<int64_t>(total)) + " bytes");
+            progress = LastLineMark();
+            ++page;
+            complete = (showAll && EventsComplete({work.data(), total}, EventTable())) || total > kEventsReadLimit;
+            WaitSilence();
+        } while (!Stopped() && !complete && page <= Defs().EvBufLastReg);
+        // The device ends its register with an exception answer.
+        if (FFailure == TTransferFailure::Exception && total > 0) {
+            FError = false;
+            FFailure = TTransferFailure::None;
+        }
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void THalvo::ReadFromHALVO() {
+    TTransferGuard guard(*this);
+    if (!guard.Held()) return;
+    BeginOperation();
+    FIsReading = true;
+    Raise(OnBeginRead);
+    auto finish = [&] {
+        if (FCancel) AddMessage("Reading canceled");
+        FIsReading = false;
+        Raise(OnCompleteAll);
+    };
+    try {
+        Identify();
+        const TReadOptions options = GetReadOptions();
+        if (!Stopped() && options.ReadParset1) ReadParset(1);
+        if (!Stopped() && options.ReadParset2) ReadParset(2);
+        if (!Stopped() && options.ReadEvents) ReadEvents();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+// ---- writing ----
+
+bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
+    count = std::min(count, static_cast<int>(source.size() / 2));
+    std::size_t offset = 0;
+    while (count > 0 && !Stopped()) {
+        const int n = std::min({step <= 0 ? count : step, MaxFrameRegisters, count});
+        const std::vector<uint8_t> request = BuildWriteRequest(
+            GetReadOptions().DeviceNumber, start, source.subspan(offset, static_cast<std::size_t>(2 * n)));
+        count -= n;
+        start += n;
+        offset += static_cast<std::size_t>(2 * n);
+        Transact(request);
+        if (FMessageLog) FMessageLog->TypeKey('.');
+        if (Stopped()) return false;
+        if (FAnswerLength < 2 || FAnswer[1] != FnWriteMultiple) {
+            Fail(TTransferFailure::UnexpectedFunction);
+            return false;
+        }
+        WaitSilence();
+    }
+    // A cancel between frames leaves registers unsent.
+    return count <= 0;
+}
+
+void THalvo::WriteParset(int n, int m) {
+    if (n != 1 && n != 2) return;
+    TTransferGuard guard(*this);
+    if (!guard.Held()) return;
+    BeginOperation();
+    std::string title = "Save of parset" + Num(n);
+    if (m != n) title += " do " + Num(m);
+    const uint16_t length = n == 1 ? GetParset1Length() : GetParset2Length();
+    if (length == 0) {
+        AddMessage(title + ": Parset " + Num(n) + " is empty - command aborted");
+        return;
+    }
+    AddMessage(title);
+    const std::size_t titleLine = LastLineMark();
+    const bool accepted = WriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
+                                         Defs().ZnsSendStep, length / 2);
+    if (!TraceMessages) RemoveLine(titleLine);
+    AddMessage(title + (accepted ? ": OK" : ": Settings rejected by device"));
+}
+
+// ---- message log ----
+
+void THalvo::AddMessage(const std::string& text) {
+    if (!FMessageLog) return;
+    AddLogLine(*FMessageLog, text);
+    ++FLinesAdded;
+}
+
+void THalvo::RemoveLastMessage() {
+    if (!FMessageLog || FMessageLog->Count() == 0) return;
+    FMessageLog->Delete(FMessageLog->Count() - 1);
+    if (FLinesAdded > 0) --FLinesAdded;
+}
+
+void THalvo::HexDump(std::span<const uint8_t> bytes) {
+    if (!FMessageLog) return;
+    TLogUpdate update(*FMessageLog);
+    for (const std::string& line : HexDumpLines(bytes)) AddMessage(line);
+}
+
+void THalvo::RemoveLine(std::size_t mark) {
+    if (!FMessageLog || mark == 0 || mark > FLinesAdded) return;
+    // Lines go only at the end and leave only from the front, so the line keeps its
+    // distance from the end.
+    const std::size_t after = FLinesAdded - mark;
+    const int index = FMessageLog->Count() - 1 - static_cast<int>(after);
+    if (index < 0) return;
+    FMessageLog->Delete(index);
+}
+
+}  // namespace app

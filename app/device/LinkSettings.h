@@ -1,0 +1,43 @@
+#pragma once
+// What a transfer takes from the main window at every transaction: the Modbus TCP
+// switch, address and port, the time-outs and the serial link. The main window is the
+// process's one provider; tests set their own.
+#include <cstdint>
+#include <string>
+
+#include "app/link/SerialLink.h"
+
+namespace app {
+
+struct TLinkSettings {
+    bool TALVOComm = false;  // Modbus over TCP when set
+    std::string TALVOIP = "127.0.0.1";
+    uint16_t TALVOPort = 502;
+    int32_t TimeOut = 500;      // Time_Out, ms; the TCP road waits twice as long
+    int32_t TimeSilence = 300;  // ms between a request and its answer, and between frames
+    ISerialLink* SerialLink = nullptr;  // none: every serial transaction times out
+};
+
+class ILinkSettingsProvider {
+public:
+    virtual ~ILinkSettingsProvider() = default;
+    virtual TLinkSettings LinkSettings() = 0;
+};
+
+// The provider's settings, or the defaults above while none is set.
+TLinkSettings CurrentLinkSettings();
+// Returns the previous provider (nullptr for none).
+ILinkSettingsProvider* SetLinkSettingsProvider(ILinkSettingsProvider* provider);
+
+class TLinkSettingsScope {
+public:
+    explicit TLinkSettingsScope(ILinkSettingsProvider& p) : previous_(SetLinkSettingsProvider(&p)) {}
+    ~TLinkSettingsScope() { SetLinkSettingsProvider(previous_); }
+    TLinkSettingsScope(const TLinkSettingsScope&) = delete;
+    TLinkSettingsScope& operator=(const TLinkSettingsScope&) = delete;
+
+private:
+    ILinkSettingsProvider* previous_;
+};
+
+}  // namespace app

@@ -1,0 +1,215 @@
+#pragma once
+// A Vesk device in memory behind the serial-link interface, answering each request at
+// once, normally or with a fault chosen per request; the link settings that lead the
+// transfers to it; and a message log that keeps its lines.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/device/LinkSettings.h"
+#include "app/device/MessageLog.h"
+#include "app/link/Mbusfun.h"
+#include "app/link/SerialLink.h"
+#include "platform/Exception.h"
+
+namespace app::test {
+
+using Bytes = std::vector<uint8_t>;
+
+enum class TFault {
+    None,
+    TimeOut,                // no answer
+    BadCrc,                 // last CRC byte spoilt
+    SwappedCrc,             // the two CRC bytes exchanged
+    OtherAddress,           // answered under another address
+    Exception,              // exception code 4
+    OtherAddressException,  // both
+    Short,                  // only the address byte arrives
+    OverLong,               // 300 bytes, more than one read takes
+    WrongFunction,          // a valid answer with function 4
+    ByteCountTooBig,        // a read answered with 250 data bytes whatever was asked
+    ByteCountBeyondData,    // a read whose byte count promises more than it carries
+    Throw,                  // the link raises an exception
+};
+
+class TScriptedDevice : public ISerialLink {
+public:
+    static constexpr uint16_t kIdentField = IdentRegister;
+
+    uint8_t Address = 31;
+    std::vector<uint16_t> Registers = std::vector<uint16_t>(0x10000);
+    std::string Identification = "V3SCRIPTED-0001";  // at most 16 bytes
+    // The events register: one page of 125 registers for each register field from
+    // EventsFirstField to EventsLastField; a page past the data answers exception 2.
+    int EventsFirstField = 4000;
+    int EventsLastField = 4031;
+    Bytes Events;
+    std::map<int, TFault> Faults;  // by request number, from 1
+    std::size_t WriteLimit = SIZE_MAX;
+    std::vector<Bytes> Requests;
+
+    // Parameter-set words as the device sends them (big-endian).
+    void PutWords(int field, const Bytes& bytes) {
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+            Registers[static_cast<std::size_t>(field) + i / 2] = static_cast<uint16_t>(bytes[i] << 8 | bytes[i + 1]);
+    }
+    Bytes Words(int field, int count) const {
+        Bytes out;
+        for (int i = 0; i < count; ++i) {
+            const uint16_t w = Registers[static_cast<std::size_t>(field + i)];
+            out.push_back(static_cast<uint8_t>(w >> 8));
+            out.push_back(static_cast<uint8_t>(w));
+        }
+        return out;
+    }
+    // The register counts of the requests of one function, in order.
+    std::vector<int> Counts(uint8_t function) const {
+        std::vector<int> counts;
+        for (const Bytes& r : Requests)
+            if (r.size() >= 6 && r[1] == function) counts.push_back(r[4] << 8 | r[5]);
+        return counts;
+    }
+
+    std::size_t WriteBuffer(const uint8_t* data, std::size_t count) override {
+        const std::size_t taken = std::min(count, WriteLimit);
+        Requests.emplace_back(data, data + taken);
+        const auto fault = Faults.find(static_cast<int>(Requests.size()));
+        pending_ = Answer(Requests.back(), fault == Faults.end() ? TFault::None : fault->second);
+        return taken;
+    }
+    std::size_t ReadBuffer(uint8_t* data, std::size_t count) override {
+        const std::size_t n = std::min(count, pending_.size());
+        std::copy_n(pending_.begin(), n, data);
+        pending_.clear();
+        return n;
+    }
+    bool IsOpen() const override { return true; }
+    int32_t SilenceTime() const override { return 0; }
+    int32_t ReadTotalTimeoutConstant() const override { return 0; }
+
+private:
+    static Bytes WithCrc(Bytes frame) {
+        const std::size_t n = frame.size();
+        frame.resize(n + 2);
+        AddCRC16(frame.data(), n);
+        return frame;
+    }
+    Bytes ExceptionAnswer(uint8_t function, uint8_t code) const {
+        return WithCrc({Address, static_cast<uint8_t>(function | 0x80), code});
+    }
+
+    // The device's own answer, as a real slave gives it; nothing for a broken request
+    // or one to another address.
+    Bytes Normal(const Bytes& q) {
+        if (q.size() < 8 || !CheckCRC16(q.data(), q.size()) || q[0] != Address) return {};
+        const int field = q[2] << 8 | q[3];
+        const int count = q[4] << 8 | q[5];
+        if (q[1] == FnReadHolding) {
+            if (count < 1 || count > 125) return ExceptionAnswer(q[1], 3);
+            Bytes data;
+            if (field == kIdentField) {
+                data.assign(2 * static_cast<std::size_t>(count), 0);
+                std::copy_n(Identification.begin(), std::min(Identification.size(), data.size()), data.begin());
+            } else if (field >= EventsFirstField && field <= EventsLastField) {
+                const std::size_t at = static_cast<std::size_t>(field - EventsFirstField) * 250;
+                if (at >= Events.size()) return ExceptionAnswer(q[1], 2);
+                data.assign(2 * static_cast<std::size_t>(count), 0);
+                std::copy_n(Events.begin() + static_cast<std::ptrdiff_t>(at),
+                            std::min(data.size(), Events.size() - at), data.begin());
+            } else {
+                if (field + count > 0x10000) return ExceptionAnswer(q[1], 2);
+                data = Words(field, count);
+            }
+            Bytes a{Address, FnReadHolding, static_cast<uint8_t>(data.size())};
+            a.insert(a.end(), data.begin(), data.end());
+            return WithCrc(a);
+        }
+        if (q[1] == FnWriteMultiple) {
+            if (count < 1 || count > 125 || q.size() != 2 * static_cast<std::size_t>(count) + 9 || q[6] != 2 * count)
+                return ExceptionAnswer(q[1], 3);
+            for (int i = 0; i < count; ++i)
+                Registers[static_cast<std::size_t>(field + i)] =
+                    static_cast<uint16_t>(q[7 + 2 * i] << 8 | q[8 + 2 * i]);
+            return WithCrc({Address, FnWriteMultiple, q[2], q[3], q[4], q[5]});
+        }
+        return ExceptionAnswer(q[1], 1);
+    }
+
+    Bytes Answer(const Bytes& q, TFault fault) {
+        Bytes a = Normal(q);
+        if (a.empty()) return a;
+        const Bytes body(a.begin(), a.end() - 2);
+        switch (fault) {
+        case TFault::None: return a;
+        case TFault::TimeOut: return {};
+        case TFault::BadCrc: a.back() ^= 0x5A; return a;
+        case TFault::SwappedCrc: std::swap(a[a.size() - 1], a[a.size() - 2]); return a;
+        case TFault::OtherAddress: {
+            Bytes b = body;
+            b[0] = static_cast<uint8_t>(Address + 1);
+            return WithCrc(b);
+        }
+        case TFault::Exception: return ExceptionAnswer(q[1], 4);
+        case TFault::OtherAddressException:
+            return WithCrc({static_cast<uint8_t>(Address + 1), static_cast<uint8_t>(q[1] | 0x80), 4});
+        case TFault::Short: return {a[0]};
+        case TFault::OverLong: a.resize(300, 0x33); return a;
+        case TFault::WrongFunction: {
+            Bytes b = body;
+            b[1] = 4;
+            return WithCrc(b);
+        }
+        case TFault::ByteCountTooBig: {
+            Bytes b{Address, FnReadHolding, 250};
+            b.resize(253, 0xAB);
+            return WithCrc(b);
+        }
+        case TFault::ByteCountBeyondData: {
+            Bytes b = body;
+            if (b.size() > 13) b.resize(13);  // 10 data bytes, the byte count unchanged
+            return WithCrc(b);
+        }
+        case TFault::Throw: throw platform::Exception("link broke");
+        }
+        return a;
+    }
+
+    Bytes pending_;
+};
+
+class TFixedLinkSettings : public ILinkSettingsProvider {
+public:
+    explicit TFixedLinkSettings(TLinkSettings settings) : Settings(std::move(settings)) {}
+    TLinkSettings LinkSettings() override { return Settings; }
+    TLinkSettings Settings;
+};
+
+class TLinesLog : public IMessageLog {
+public:
+    int Count() const override { return static_cast<int>(Lines.size()); }
+    void Add(const std::string& line) override {
+        Lines.push_back(line);
+        if (UpdateDepth > 0) ++LinesInUpdate;
+    }
+    void Delete(int index) override {
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, Count());
+        Lines.erase(Lines.begin() + index);
+    }
+    void BeginUpdate() override { ++UpdateDepth; }
+    void EndUpdate() override { --UpdateDepth; }
+    void TypeKey(char key) override { Typed += key; }
+
+    std::vector<std::string> Lines;
+    std::string Typed;
+    int UpdateDepth = 0;
+    int LinesInUpdate = 0;
+};
+
+}  // namespace app::test
