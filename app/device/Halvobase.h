@@ -177,9 +177,9 @@ public:
     // Why the transfer failed: the first cause met since the operation began.
     enum class TTransferFailure : uint8_t {
         None,
-        WriteFailed,         // the serial link took fewer bytes than the request
-        TimeOut,             // nothing received
-        AnswerTooLong,       // a Modbus TCP answer longer than the answer frame
+        WriteFailed,    // the serial link took fewer bytes than the request
+        TimeOut,        // nothing received
+        AnswerTooLong,  // a Modbus TCP answer longer than the answer frame
         CrcError,
         OtherAddress,        // answered by another device
         Exception,           // an exception answer

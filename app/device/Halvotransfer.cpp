@@ -9,9 +9,9 @@
 #include "app/device/Halvobase.h"
 #include "app/device/LinkSettings.h"
 #include "app/device/TransferGuard.h"
-#include "app/lister/EventRecords.h"
 #include "app/link/Mbusfun.h"
 #include "app/link/Timeutil.h"
+#include "app/lister/EventRecords.h"
 #include "platform/Cp1250.h"
 #include "platform/FormatSettings.h"
 #include "talvo.h"
@@ -26,11 +26,17 @@ constexpr int kEventsPageRegisters = MaxFrameRegisters;
 // Room for one more page behind the limit, which the reading may pass by one page.
 constexpr std::size_t kEventsWorkSize = THalvo::kEventsReadLimit + 2 * kEventsPageRegisters;
 
-platform::TDateTime Today() { return std::floor(platform::Now()); }
+platform::TDateTime Today() {
+    return std::floor(platform::Now());
+}
 
-std::string Num(int64_t n) { return platform::IntToStr(n); }
+std::string Num(int64_t n) {
+    return platform::IntToStr(n);
+}
 
-void WaitSilence() { WaitMs(CurrentLinkSettings().TimeSilence); }
+void WaitSilence() {
+    WaitMs(CurrentLinkSettings().TimeSilence);
+}
 
 }  // namespace
 
@@ -96,7 +102,8 @@ void THalvo::Transact(std::span<const uint8_t> request) {
         const std::size_t written = serial ? serial->WriteBuffer(FRequest.data(), FRequestLength) : 0;
         if (written < FRequestLength) Fail(TTransferFailure::WriteFailed);
         WaitMs(link.TimeSilence);
-        if (serial) FAnswerLength = std::min(serial->ReadBuffer(FAnswer.data(), MaxAnswerBytes), MaxAnswerBytes);
+        if (serial)
+            FAnswerLength = std::min(serial->ReadBuffer(FAnswer.data(), MaxAnswerBytes), MaxAnswerBytes);
     }
 
     const TAnswerCheck check = CheckAnswer(device, FAnswer.data(), FAnswerLength, FAnswerHasCrc);
@@ -273,7 +280,8 @@ void THalvo::ReadEvents() {
             AddMessage(title + Num(static_cast<int64_t>(total)) + " bytes");
             progress = LastLineMark();
             ++page;
-            complete = (showAll && EventsComplete({work.data(), total}, EventTable())) || total > kEventsReadLimit;
+            complete =
+                (showAll && EventsComplete({work.data(), total}, EventTable())) || total > kEventsReadLimit;
             WaitSilence();
         } while (!Stopped() && !complete && page <= Defs().EvBufLastReg);
         // The device ends its register with an exception answer.
@@ -351,8 +359,9 @@ void THalvo::WriteParset(int n, int m) {
     }
     AddMessage(title);
     const std::size_t titleLine = LastLineMark();
-    const bool accepted = WriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
-                                         Defs().ZnsSendStep, length / 2);
+    const bool accepted =
+        WriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
+                       Defs().ZnsSendStep, length / 2);
     if (!TraceMessages) RemoveLine(titleLine);
     AddMessage(title + (accepted ? ": OK" : ": Settings rejected by device"));
 }

@@ -6,7 +6,9 @@ namespace {
 ILinkSettingsProvider* provider = nullptr;
 }
 
-TLinkSettings CurrentLinkSettings() { return provider ? provider->LinkSettings() : TLinkSettings{}; }
+TLinkSettings CurrentLinkSettings() {
+    return provider ? provider->LinkSettings() : TLinkSettings{};
+}
 
 ILinkSettingsProvider* SetLinkSettingsProvider(ILinkSettingsProvider* p) {
     ILinkSettingsProvider* previous = provider;

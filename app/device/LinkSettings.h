@@ -13,8 +13,8 @@ struct TLinkSettings {
     bool TALVOComm = false;  // Modbus over TCP when set
     std::string TALVOIP = "127.0.0.1";
     uint16_t TALVOPort = 502;
-    int32_t TimeOut = 500;      // Time_Out, ms; the TCP road waits twice as long
-    int32_t TimeSilence = 300;  // ms between a request and its answer, and between frames
+    int32_t TimeOut = 500;              // Time_Out, ms; the TCP road waits twice as long
+    int32_t TimeSilence = 300;          // ms between a request and its answer, and between frames
     ISerialLink* SerialLink = nullptr;  // none: every serial transaction times out
 };
 

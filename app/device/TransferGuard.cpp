@@ -18,8 +18,12 @@ TTransferGuard::~TTransferGuard() {
     if (held_ && --depth == 0) holder = nullptr;
 }
 
-bool TTransferGuard::Busy() { return holder != nullptr; }
+bool TTransferGuard::Busy() {
+    return holder != nullptr;
+}
 
-THalvo* TTransferGuard::Holder() { return holder; }
+THalvo* TTransferGuard::Holder() {
+    return holder;
+}
 
 }  // namespace app

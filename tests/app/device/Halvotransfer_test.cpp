@@ -18,7 +18,9 @@
 namespace app {
 namespace {
 
+using test::Area;
 using test::Bytes;
+using test::Pattern;
 using test::TFault;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -28,15 +30,9 @@ using Failure = THalvo::TTransferFailure;
 constexpr int kParset1Field = 2176;
 constexpr int kParset2Field = 2432;
 
-Bytes Pattern(std::size_t n, int seed) {
-    Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>((i * 11 + static_cast<std::size_t>(seed)) & 0xFF);
-    return b;
+double Today() {
+    return std::floor(platform::Now());
 }
-
-Bytes Area(const uint8_t* p, std::size_t n) { return Bytes(p, p + n); }
-
-double Today() { return std::floor(platform::Now()); }
 
 class TransferTest : public testing::Test {
 protected:
@@ -117,9 +113,9 @@ struct HexCase {
 
 TEST_F(TransferTest, HexDumpWritesSixteenBytesALineWithinOneUpdate) {
     const std::string row = "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F ";
-    for (const HexCase& c : {HexCase{0, {}}, HexCase{3, {"00 01 02 "}}, HexCase{16, {row}},
-                             HexCase{17, {row, "10 "}},
-                             HexCase{32, {row, "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F "}}}) {
+    for (const HexCase& c :
+         {HexCase{0, {}}, HexCase{3, {"00 01 02 "}}, HexCase{16, {row}}, HexCase{17, {row, "10 "}},
+          HexCase{32, {row, "10 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F "}}}) {
         log = {};
         Bytes b(c.bytes);
         for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<uint8_t>(i);
@@ -227,11 +223,14 @@ struct IdentCase {
 
 TEST_F(TransferTest, TheIdentificationSetsTheDeviceType) {
     const std::vector<IdentCase> cases{
-        {"V2ABCDEFGHIJKLMN", TFault::None, "Identification of device:VESK-2", kEvKindRestart1, "V2ABCDEF_GHIJKLMN"},
-        {std::string("V3AB\0CDEF", 9), TFault::None, "Identification of device:VESK-3", kEvKindRestart2, "V3_AB"},
+        {"V2ABCDEFGHIJKLMN", TFault::None, "Identification of device:VESK-2", kEvKindRestart1,
+         "V2ABCDEF_GHIJKLMN"},
+        {std::string("V3AB\0CDEF", 9), TFault::None, "Identification of device:VESK-3", kEvKindRestart2,
+         "V3_AB"},
         {"XXABCD", TFault::None, "Identification of device:?", kEvKindRestart1, "XXA_BCD"},
         // The text ends with the answer's byte count, here 10 of the 16 data bytes.
-        {"V3ABCDEFGHIJKLMN", TFault::ByteCountBeyondData, "Identification of device:VESK-3", kEvKindRestart2, "V3ABC_DEFGH"},
+        {"V3ABCDEFGHIJKLMN", TFault::ByteCountBeyondData, "Identification of device:VESK-3", kEvKindRestart2,
+         "V3ABC_DEFGH"},
     };
     for (const IdentCase& c : cases) {
         log = {};
@@ -288,8 +287,8 @@ TEST_F(TransferTest, Parset2ComesFromItsOwnRegisters) {
 TEST_F(TransferTest, AFailedParsetLeavesTheOldSetWhole) {
     UseMap("ZNS_SIZE=200\n");  // two frames: 125 and 75 registers
     device.PutWords(kParset1Field, Pattern(400, 5));
-    for (TFault fault : {TFault::TimeOut, TFault::Exception, TFault::WrongFunction, TFault::ByteCountBeyondData,
-                         TFault::BadCrc}) {
+    for (TFault fault : {TFault::TimeOut, TFault::Exception, TFault::WrongFunction,
+                         TFault::ByteCountBeyondData, TFault::BadCrc}) {
         device.Requests.clear();
         device.Faults = {{2, fault}};
         SetParset1(Pattern(512, 9));
@@ -319,7 +318,8 @@ struct SizeCase {
 };
 
 TEST_F(TransferTest, TheSetSizeIsTakenWithinTheParsetArea) {
-    for (const SizeCase& c : {SizeCase{"300", {125, 125, 6}, 512}, SizeCase{"-5", {}, 0}, SizeCase{"256", {125, 125, 6}, 512}}) {
+    for (const SizeCase& c :
+         {SizeCase{"300", {125, 125, 6}, 512}, SizeCase{"-5", {}, 0}, SizeCase{"256", {125, 125, 6}, 512}}) {
         THalvo image;
         image.SetMessageMemo(&log);
         dir.Write("Vesk3.set", "[GLOBAL]\nZNS_SIZE=" + c.size + "\n");
@@ -386,9 +386,11 @@ TEST_F(TransferTest, TheEventsReadingKeepsWhatArrivedAndEndsNormallyOnlyOnAnExce
         device.Faults = {{c.faultAt, c.fault}};
         image.ReadEvents();
         const std::string row = std::to_string(c.faultAt) + "/" + std::to_string(static_cast<int>(c.fault));
-        EXPECT_EQ(device.Counts(FnReadHolding), std::vector<int>(static_cast<std::size_t>(c.faultAt), 125)) << row;
+        EXPECT_EQ(device.Counts(FnReadHolding), std::vector<int>(static_cast<std::size_t>(c.faultAt), 125))
+            << row;
         EXPECT_EQ(image.GetEventsLength(), c.stored) << row;
-        EXPECT_EQ(Area(image.EventsBuffer(), c.stored), Bytes(device.Events.begin(), device.Events.begin() + c.stored));
+        EXPECT_EQ(Area(image.EventsBuffer(), c.stored),
+                  Bytes(device.Events.begin(), device.Events.begin() + c.stored));
         EXPECT_EQ(image.LastFailure(), c.failure) << row;
         EXPECT_EQ(image.ErrorFlag(), c.failure != Failure::None) << row;
         EXPECT_EQ(image.Modified(), c.stored > 0) << row;
@@ -499,9 +501,8 @@ struct WriteCase {
 
 TEST_F(TransferTest, AParsetGoesOutInFramesOfTheSendStep) {
     const std::vector<WriteCase> cases{
-        {"0", 119, {119}},       {"50", 119, {50, 50, 19}}, {"-3", 119, {119}},
-        {"125", 125, {125}},     {"200", 125, {125}},       {"0", 200, {125, 75}},
-        {"0", 256, {125, 125, 6}},
+        {"0", 119, {119}},   {"50", 119, {50, 50, 19}}, {"-3", 119, {119}},        {"125", 125, {125}},
+        {"200", 125, {125}}, {"0", 200, {125, 75}},     {"0", 256, {125, 125, 6}},
     };
     for (const WriteCase& c : cases) {
         THalvo image;
@@ -575,13 +576,34 @@ TEST_F(TransferTest, AFailureInTheSecondFrameRejectsTheWriteAfterItsLine) {
         EXPECT_EQ(device.Requests.size(), 2u) << row;
         EXPECT_EQ(log.Typed, "..") << row;
         ASSERT_GE(log.Lines.size(), c.tail.size()) << row;
-        EXPECT_EQ(Lines(log.Lines.end() - static_cast<std::ptrdiff_t>(c.tail.size()), log.Lines.end()), c.tail) << row;
+        EXPECT_EQ(Lines(log.Lines.end() - static_cast<std::ptrdiff_t>(c.tail.size()), log.Lines.end()),
+                  c.tail)
+            << row;
         // Without tracing the title goes, never the failure's own line.
         EXPECT_EQ(log.Lines.front() == "Save of parset1", c.trace) << row;
         if (!c.trace) {
             EXPECT_EQ(log.Lines.size(), c.tail.size()) << row;
         }
     }
+}
+
+TEST_F(TransferTest, ACancelBetweenFramesIsNotLost) {
+    UseMap("ZNS_SIZE=200\nZNS_SEND_STEP=50\n");
+    SetParset1(Pattern(400, 2));
+    waiter.OnWait = [&](int number, uint32_t) {
+        if (number == 2) halvo.CancelReading();  // 1: the first frame's answer, 2: after it
+    };
+    halvo.ReadParset(1);
+    EXPECT_EQ(device.Requests.size(), 1u);
+    EXPECT_TRUE(halvo.CancelFlag());
+    EXPECT_EQ(halvo.GetParset1ReadDate(), 0.0);
+
+    waiter.Waits.clear();
+    device.Requests.clear();
+    log = {};
+    halvo.WriteParset(1, 1);
+    EXPECT_EQ(device.Requests.size(), 1u);
+    EXPECT_THAT(log.Lines, ElementsAre("Save of parset1: Settings rejected by device"));
 }
 
 // ---- the whole reading ----
@@ -603,8 +625,8 @@ TEST_F(ReadingTest, ReadsEverythingInOrderAndRaisesTheEvents) {
     EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
     EXPECT_EQ(Area(halvo.EventsBuffer(), 500), Pattern(500, 3));
     EXPECT_EQ(halvo.GetUnitVersion(), "V3DEVICE_-1234567");
-    EXPECT_THAT(log.Lines, ElementsAre("Identification of device:VESK-3", "Read parset 1 :OK", "Read parset 2 :OK",
-                                       "Event register reading: 500 bytes"));
+    EXPECT_THAT(log.Lines, ElementsAre("Identification of device:VESK-3", "Read parset 1 :OK",
+                                       "Read parset 2 :OK", "Event register reading: 500 bytes"));
     EXPECT_THAT(events, ElementsAre("Begin", "Zestaw1", "Zestaw2", "EvReg", "All"));
     EXPECT_THAT(readingAt, ElementsAre(true, true, true, false, false));
     EXPECT_FALSE(halvo.ErrorFlag());

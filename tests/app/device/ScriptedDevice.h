@@ -22,6 +22,17 @@ namespace app::test {
 
 using Bytes = std::vector<uint8_t>;
 
+// Bytes that differ from their neighbours and between seeds.
+inline Bytes Pattern(std::size_t n, int seed) {
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i)
+        b[i] = static_cast<uint8_t>((i * 11 + static_cast<std::size_t>(seed)) & 0xFF);
+    return b;
+}
+inline Bytes Area(const uint8_t* p, std::size_t n) {
+    return Bytes(p, p + n);
+}
+
 enum class TFault {
     None,
     TimeOut,                // no answer
@@ -57,7 +68,8 @@ public:
     // Parameter-set words as the device sends them (big-endian).
     void PutWords(int field, const Bytes& bytes) {
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-            Registers[static_cast<std::size_t>(field) + i / 2] = static_cast<uint16_t>(bytes[i] << 8 | bytes[i + 1]);
+            Registers[static_cast<std::size_t>(field) + i / 2] =
+                static_cast<uint16_t>(bytes[i] << 8 | bytes[i + 1]);
     }
     Bytes Words(int field, int count) const {
         Bytes out;
@@ -115,7 +127,8 @@ private:
             Bytes data;
             if (field == kIdentField) {
                 data.assign(2 * static_cast<std::size_t>(count), 0);
-                std::copy_n(Identification.begin(), std::min(Identification.size(), data.size()), data.begin());
+                std::copy_n(Identification.begin(), std::min(Identification.size(), data.size()),
+                            data.begin());
             } else if (field >= EventsFirstField && field <= EventsLastField) {
                 const std::size_t at = static_cast<std::size_t>(field - EventsFirstField) * 250;
                 if (at >= Events.size()) return ExceptionAnswer(q[1], 2);
@@ -131,7 +144,8 @@ private:
             return WithCrc(a);
         }
         if (q[1] == FnWriteMultiple) {
-            if (count < 1 || count > 125 || q.size() != 2 * static_cast<std::size_t>(count) + 9 || q[6] != 2 * count)
+            if (count < 1 || count > 125 || q.size() != 2 * static_cast<std::size_t>(count) + 9 ||
+                q[6] != 2 * count)
                 return ExceptionAnswer(q[1], 3);
             for (int i = 0; i < count; ++i)
                 Registers[static_cast<std::size_t>(field + i)] =
@@ -146,36 +160,47 @@ private:
         if (a.empty()) return a;
         const Bytes body(a.begin(), a.end() - 2);
         switch (fault) {
-        case TFault::None: return a;
-        case TFault::TimeOut: return {};
-        case TFault::BadCrc: a.back() ^= 0x5A; return a;
-        case TFault::SwappedCrc: std::swap(a[a.size() - 1], a[a.size() - 2]); return a;
-        case TFault::OtherAddress: {
-            Bytes b = body;
-            b[0] = static_cast<uint8_t>(Address + 1);
-            return WithCrc(b);
-        }
-        case TFault::Exception: return ExceptionAnswer(q[1], 4);
-        case TFault::OtherAddressException:
-            return WithCrc({static_cast<uint8_t>(Address + 1), static_cast<uint8_t>(q[1] | 0x80), 4});
-        case TFault::Short: return {a[0]};
-        case TFault::OverLong: a.resize(300, 0x33); return a;
-        case TFault::WrongFunction: {
-            Bytes b = body;
-            b[1] = 4;
-            return WithCrc(b);
-        }
-        case TFault::ByteCountTooBig: {
-            Bytes b{Address, FnReadHolding, 250};
-            b.resize(253, 0xAB);
-            return WithCrc(b);
-        }
-        case TFault::ByteCountBeyondData: {
-            Bytes b = body;
-            if (b.size() > 13) b.resize(13);  // 10 data bytes, the byte count unchanged
-            return WithCrc(b);
-        }
-        case TFault::Throw: throw platform::Exception("link broke");
+            case TFault::None:
+                return a;
+            case TFault::TimeOut:
+                return {};
+            case TFault::BadCrc:
+                a.back() ^= 0x5A;
+                return a;
+            case TFault::SwappedCrc:
+                std::swap(a[a.size() - 1], a[a.size() - 2]);
+                return a;
+            case TFault::OtherAddress: {
+                Bytes b = body;
+                b[0] = static_cast<uint8_t>(Address + 1);
+                return WithCrc(b);
+            }
+            case TFault::Exception:
+                return ExceptionAnswer(q[1], 4);
+            case TFault::OtherAddressException:
+                return WithCrc({static_cast<uint8_t>(Address + 1), static_cast<uint8_t>(q[1] | 0x80), 4});
+            case TFault::Short:
+                return {a[0]};
+            case TFault::OverLong:
+                a.resize(300, 0x33);
+                return a;
+            case TFault::WrongFunction: {
+                Bytes b = body;
+                b[1] = 4;
+                return WithCrc(b);
+            }
+            case TFault::ByteCountTooBig: {
+                Bytes b{Address, FnReadHolding, 250};
+                b.resize(253, 0xAB);
+                return WithCrc(b);
+            }
+            case TFault::ByteCountBeyondData: {
+                Bytes b = body;
+                if (b.size() > 13) b.resize(13);  // 10 data bytes, the byte count unchanged
+                return WithCrc(b);
+            }
+            case TFault::Throw:
+                throw platform::Exception("link broke");
         }
         return a;
     }

@@ -1,0 +1,296 @@
+// The transfers end to end against real peers: the Vesk simulator (libmodbus) as an RTU
+// slave on a socat pty pair, read through TRsdHan, and as a Modbus TCP server read
+// through libtalvo.so; and a raw TCP peer for answers no Modbus server sends.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/device/Halvobase.h"
+#include "app/device/LinkSettings.h"
+#include "app/link/RsdUnit.h"
+#include "tests/app/device/DeviceFixtures.h"
+#include "tests/app/device/ScriptedDevice.h"
+
+namespace app {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Area;
+using test::Bytes;
+using test::Pattern;
+using testing::ElementsAre;
+
+constexpr int kParset2Field = 2432;
+
+std::string Text(const Bytes& b) {
+    return std::string(b.begin(), b.end());
+}
+// A child program with its standard output on a pipe; killed at scope end, and by the
+// kernel should the test die first.
+class TProcess {
+public:
+    explicit TProcess(std::vector<std::string> args) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const pid_t parent = ::getpid();
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (::getppid() != parent) ::_exit(126);
+            ::dup2(out[1], STDOUT_FILENO);
+            ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        out_ = out[0];
+    }
+    ~TProcess() {
+        if (out_ >= 0) ::close(out_);
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    TProcess(const TProcess&) = delete;
+    TProcess& operator=(const TProcess&) = delete;
+
+    // The first line the program prints, without its line break; empty when none came.
+    std::string FirstLine(std::chrono::milliseconds limit = 10s) {
+        std::string line;
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        char c = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{out_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0) continue;
+            if (::read(out_, &c, 1) != 1 || c == '\n') break;
+            line.push_back(c);
+        }
+        return line;
+    }
+    bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+};
+
+enum class TRoad { Rtu, Tcp };
+
+class PeerTest : public testing::TestWithParam<TRoad> {
+protected:
+    void SetUp() override {
+        std::vector<std::string> args{HALVO_BIN_DIR "/vesk_sim",
+                                      "--dump",
+                                      dir.File("dump.bin"),
+                                      "--ident",
+                                      kIdent,
+                                      "--parset1",
+                                      dir.Write("p1.bin", Text(Pattern(238, 1))),
+                                      "--parset2",
+                                      dir.Write("p2.bin", Text(Pattern(238, 2))),
+                                      "--events",
+                                      dir.Write("ev.bin", Text(Pattern(500, 3)))};
+        TLinkSettings s;
+        if (GetParam() == TRoad::Rtu) {
+            const std::string a = dir.File("a"), b = dir.File("b");
+            socat = std::make_unique<TProcess>(
+                std::vector<std::string>{"socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
+            for (int i = 0; i < 500 && !(std::filesystem::exists(a) && std::filesystem::exists(b)); ++i)
+                std::this_thread::sleep_for(10ms);
+            ASSERT_TRUE(std::filesystem::exists(a) && std::filesystem::exists(b)) << "socat made no pty pair";
+            args.insert(args.end(), {"--rtu", a});
+            sim = std::make_unique<TProcess>(args);
+            ASSERT_EQ(sim->FirstLine(), "READY");
+            link.SetCommPort(b);
+            link.SetBaudRate(br115200);
+            // Each read waits this long for a whole 256 bytes; generous for a loaded machine.
+            link.SetReadTotalTimeoutConstant(400);
+            ASSERT_EQ(link.Open(), TRsdHan::OpenOk);
+            s.TimeSilence = 20;
+            s.SerialLink = &link;
+        } else {
+            args.push_back("--tcp");
+            sim = std::make_unique<TProcess>(args);
+            const std::string line = sim->FirstLine();
+            ASSERT_TRUE(line.starts_with("PORT ")) << line;
+            s.TALVOComm = true;
+            s.TALVOIP = "127.0.0.1";
+            s.TALVOPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
+            s.TimeOut = 1000;
+            s.TimeSilence = 5;
+        }
+        settings = std::make_unique<test::TFixedLinkSettings>(s);
+        scope = std::make_unique<TLinkSettingsScope>(*settings);
+        halvo.SetDataDirectory(HALVO_BIN_DIR);
+        halvo.TraceMessages = false;
+        halvo.SetMessageMemo(&log);
+    }
+    void TearDown() override { link.Close(); }
+
+    static constexpr const char* kIdent = "V3SIM-0123456789";  // 16 characters, no NUL
+    test::TTempDir dir;
+    std::unique_ptr<TProcess> socat;
+    std::unique_ptr<TProcess> sim;
+    TRsdHan link;
+    std::unique_ptr<test::TFixedLinkSettings> settings;
+    std::unique_ptr<TLinkSettingsScope> scope;
+    test::TLinesLog log;
+    THalvo halvo;
+};
+
+TEST_P(PeerTest, AFullReadingFillsTheImageWithTheDevicesBytes) {
+    halvo.ReadFromHALVO();
+    EXPECT_THAT(log.Lines, ElementsAre("Identification of device:VESK-3", "Read parset 1 :OK",
+                                       "Read parset 2 :OK", "Event register reading: 500 bytes"));
+    EXPECT_FALSE(halvo.ErrorFlag());
+    EXPECT_EQ(halvo.GetUnitVersion(), "V3SIM-01_23456789");  // all 16 characters
+    EXPECT_EQ(halvo.DeviceType(), 2);
+    EXPECT_EQ(halvo.GetParset1Length(), 238);
+    EXPECT_EQ(halvo.GetParset2Length(), 238);
+    EXPECT_EQ(halvo.GetEventsLength(), 500);
+    EXPECT_EQ(Area(halvo.Parset1Data(), 238), Pattern(238, 1));
+    EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
+    EXPECT_EQ(Area(halvo.EventsBuffer(), 500), Pattern(500, 3));
+}
+
+TEST_P(PeerTest, WritingAParsetChangesExactlyTheDevicesRegisters) {
+    halvo.SetDeviceType(2);
+    const std::string before = test::ReadBytes(dir.File("dump.bin"));
+    ASSERT_EQ(before.size(), 2u * 0x10000);
+    const Bytes written = Pattern(238, 40);
+    std::copy(written.begin(), written.end(), halvo.Parset1Data());
+    halvo.SetParset1Length(238);
+
+    halvo.WriteParset(1, 2);
+
+    EXPECT_THAT(log.Lines, ElementsAre("Save of parset1 do 2: OK"));
+    std::string expected = before;
+    expected.replace(2 * kParset2Field, written.size(), Text(written));
+    EXPECT_TRUE(test::ReadBytes(dir.File("dump.bin")) == expected);
+    halvo.ReadParset(2);
+    EXPECT_EQ(Area(halvo.Parset2Data(), 238), written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, PeerTest, testing::Values(TRoad::Rtu, TRoad::Tcp),
+                         [](const testing::TestParamInfo<TRoad>& i) {
+                             return i.param == TRoad::Rtu ? "Rtu" : "Tcp";
+                         });
+
+// One Modbus TCP connection answered with an answer PDU of a chosen length.
+class TRawTcpPeer {
+public:
+    explicit TRawTcpPeer(std::size_t pduLength) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listener_, 1) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("listener");
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this, pduLength] { Serve(pduLength); });
+    }
+    ~TRawTcpPeer() {
+        thread_.join();
+        ::close(listener_);
+    }
+    uint16_t Port() const { return port_; }
+    Bytes Request;
+
+private:
+    bool ReadFully(int fd, uint8_t* p, std::size_t n) {
+        while (n > 0) {
+            pollfd pf{fd, POLLIN, 0};
+            if (::poll(&pf, 1, 5000) <= 0) return false;
+            const ssize_t got = ::recv(fd, p, n, 0);
+            if (got <= 0) return false;
+            p += got;
+            n -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+    void Serve(std::size_t pduLength) {
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 5000) <= 0) return;
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        Request.resize(7);
+        if (ReadFully(fd, Request.data(), 7)) {
+            const std::size_t rest = static_cast<std::size_t>(Request[4] << 8 | Request[5]) - 1;
+            Request.resize(7 + rest);
+            if (ReadFully(fd, Request.data() + 7, rest)) {
+                Bytes answer{Request[0],
+                             Request[1],
+                             0,
+                             0,
+                             static_cast<uint8_t>((pduLength + 1) >> 8),
+                             static_cast<uint8_t>(pduLength + 1),
+                             Request[6],
+                             3,
+                             16};
+                answer.resize(7 + pduLength, 0x33);  // the text "3333...": a Vesk-3
+                ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+            }
+        }
+        ::close(fd);
+    }
+
+    int listener_ = -1;
+    uint16_t port_ = 0;
+    std::thread thread_;
+};
+
+struct PduCase {
+    std::size_t pdu;
+    std::size_t answer;
+    std::vector<std::string> lines;
+};
+
+TEST(TcpRoadTest, OnlyAnAnswerThatFitsTheAnswerFrameIsUsed) {
+    for (const PduCase& c : {PduCase{299, 300, {"Identification of device:VESK-3"}},
+                             PduCase{300, 0, {"Identification of device:", "TimeOut, cancel reading"}},
+                             PduCase{1017, 0, {"Identification of device:", "TimeOut, cancel reading"}}}) {
+        TRawTcpPeer peer(c.pdu);
+        test::TFixedLinkSettings settings{TLinkSettings{
+            .TALVOComm = true, .TALVOIP = "127.0.0.1", .TALVOPort = peer.Port(), .TimeOut = 1000}};
+        TLinkSettingsScope scope{settings};
+        test::TLinesLog log;
+        THalvo halvo;
+        halvo.SetDataDirectory(HALVO_BIN_DIR);
+        halvo.TraceMessages = false;
+        halvo.SetMessageMemo(&log);
+        halvo.Identify();
+        EXPECT_EQ(halvo.Answer().size(), c.answer) << c.pdu;
+        EXPECT_EQ(log.Lines, c.lines) << c.pdu;
+        EXPECT_EQ(halvo.ErrorFlag(), c.answer == 0) << c.pdu;
+        if (c.answer == 0) {
+            EXPECT_EQ(halvo.LastFailure(), THalvo::TTransferFailure::AnswerTooLong);
+        }
+        // Header with the unit identifier 31, then the request without address and CRC.
+        EXPECT_EQ(Bytes(peer.Request.begin() + 4, peer.Request.end()),
+                  (Bytes{0, 6, 31, 3, 0x0E, 0x78, 0, 8}));
+    }
+}
+
+}  // namespace
+}  // namespace app
