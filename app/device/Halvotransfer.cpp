@@ -301,13 +301,13 @@ void THalvo::ReadFromHALVO() {
     if (!guard.Held()) return;
     BeginOperation();
     FIsReading = true;
-    Raise(OnBeginRead);
     auto finish = [&] {
         if (FCancel) AddMessage("Reading canceled");
         FIsReading = false;
         Raise(OnCompleteAll);
     };
     try {
+        Raise(OnBeginRead);
         Identify();
         const TReadOptions options = GetReadOptions();
         if (!Stopped() && options.ReadParset1) ReadParset(1);
