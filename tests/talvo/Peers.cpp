@@ -176,43 +176,14 @@ bool ScriptedPeer::RunStep(int fd, const Step& step) {
 
 // ---- ModbusServer ----
 
-ModbusServer::ModbusServer() {
-  int out[2];
-  if (pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  const pid_t parent = getpid();
-  FPid = fork();
-  if (FPid < 0) throw std::runtime_error("fork");
-  if (FPid == 0) {
-    // Dies with the test, whatever way the test ends.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent) _exit(126);
-    dup2(out[1], STDOUT_FILENO);
-    execl(HALVO_BIN_DIR "/tcp_server", "tcp_server", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  std::string line;
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  char c = 0;
-  while (c != '\n' && std::chrono::steady_clock::now() < deadline) {
-    pollfd p{out[0], POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    if (read(out[0], &c, 1) != 1) break;
-    line.push_back(c);
-  }
-  close(out[0]);
+ModbusServer::ModbusServer()
+    : FProcess(std::make_unique<peers::TPeerProcess>(std::vector<std::string>{HALVO_BIN_DIR "/tcp_server"})) {
+  const std::string line = FProcess->FirstLine();
   if (line.rfind("PORT ", 0) == 0) FPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
-  if (FPort == 0) {
-    kill(FPid, SIGKILL);
-    waitpid(FPid, nullptr, 0);
-    throw std::runtime_error("tcp_server did not start: '" + line + "'");
-  }
+  if (FPort == 0) throw std::runtime_error("tcp_server did not start: '" + line + "'");
 }
 
-ModbusServer::~ModbusServer() {
-  kill(FPid, SIGKILL);
-  waitpid(FPid, nullptr, 0);
-}
+ModbusServer::~ModbusServer() = default;
 
 // ---- Listener ----
 

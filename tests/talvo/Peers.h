@@ -6,11 +6,14 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/peers/PeerProcess.h"
 
 namespace talvo::test {
 
@@ -78,7 +81,7 @@ class ModbusServer {
   static uint16_t Initial(uint16_t reg) { return static_cast<uint16_t>(reg * 3 + 0x1000); }
 
  private:
-  pid_t FPid = -1;
+  std::unique_ptr<peers::TPeerProcess> FProcess;
   uint16_t FPort = 0;
 };
 

@@ -26,6 +26,7 @@
 #include "app/link/RsdUnit.h"
 #include "tests/app/device/DeviceFixtures.h"
 #include "tests/app/device/ScriptedDevice.h"
+#include "tests/peers/PeerProcess.h"
 
 namespace app {
 namespace {
@@ -41,57 +42,6 @@ constexpr int kParset2Field = 2432;
 std::string Text(const Bytes& b) {
     return std::string(b.begin(), b.end());
 }
-// A child program with its standard output on a pipe; killed at scope end, and by the
-// kernel should the test die first.
-class TProcess {
-public:
-    explicit TProcess(std::vector<std::string> args) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const pid_t parent = ::getpid();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != parent) ::_exit(126);
-            ::dup2(out[1], STDOUT_FILENO);
-            ::execvp(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        out_ = out[0];
-    }
-    ~TProcess() {
-        if (out_ >= 0) ::close(out_);
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    TProcess(const TProcess&) = delete;
-    TProcess& operator=(const TProcess&) = delete;
-
-    // The first line the program prints, without its line break; empty when none came.
-    std::string FirstLine(std::chrono::milliseconds limit = 10s) {
-        std::string line;
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        char c = 0;
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{out_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0) continue;
-            if (::read(out_, &c, 1) != 1 || c == '\n') break;
-            line.push_back(c);
-        }
-        return line;
-    }
-    bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
-
 enum class TRoad { Rtu, Tcp };
 
 class PeerTest : public testing::TestWithParam<TRoad> {
@@ -110,16 +60,12 @@ protected:
                                       dir.Write("ev.bin", Text(Pattern(500, 3)))};
         TLinkSettings s;
         if (GetParam() == TRoad::Rtu) {
-            const std::string a = dir.File("a"), b = dir.File("b");
-            socat = std::make_unique<TProcess>(
-                std::vector<std::string>{"socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
-            for (int i = 0; i < 500 && !(std::filesystem::exists(a) && std::filesystem::exists(b)); ++i)
-                std::this_thread::sleep_for(10ms);
-            ASSERT_TRUE(std::filesystem::exists(a) && std::filesystem::exists(b)) << "socat made no pty pair";
-            args.insert(args.end(), {"--rtu", a});
-            sim = std::make_unique<TProcess>(args);
+            ptys = std::make_unique<peers::TSocatPtyPair>(std::filesystem::path(dir.File("")));
+            ASSERT_TRUE(ptys->Ready()) << "socat made no pty pair";
+            args.insert(args.end(), {"--rtu", ptys->A()});
+            sim = std::make_unique<peers::TPeerProcess>(args);
             ASSERT_EQ(sim->FirstLine(), "READY");
-            link.SetCommPort(b);
+            link.SetCommPort(ptys->B());
             link.SetBaudRate(br115200);
             // Each read waits this long for a whole 256 bytes; generous for a loaded machine.
             link.SetReadTotalTimeoutConstant(400);
@@ -128,7 +74,7 @@ protected:
             s.SerialLink = &link;
         } else {
             args.push_back("--tcp");
-            sim = std::make_unique<TProcess>(args);
+            sim = std::make_unique<peers::TPeerProcess>(args);
             const std::string line = sim->FirstLine();
             ASSERT_TRUE(line.starts_with("PORT ")) << line;
             s.TALVOComm = true;
@@ -147,8 +93,8 @@ protected:
 
     static constexpr const char* kIdent = "V3SIM-0123456789";  // 16 characters, no NUL
     test::TTempDir dir;
-    std::unique_ptr<TProcess> socat;
-    std::unique_ptr<TProcess> sim;
+    std::unique_ptr<peers::TSocatPtyPair> ptys;
+    std::unique_ptr<peers::TPeerProcess> sim;
     TRsdHan link;
     std::unique_ptr<test::TFixedLinkSettings> settings;
     std::unique_ptr<TLinkSettingsScope> scope;

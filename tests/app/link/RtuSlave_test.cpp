@@ -16,6 +16,7 @@
 
 #include "app/link/Mbusfun.h"
 #include "app/link/RsdUnit.h"
+#include "tests/peers/PeerProcess.h"
 
 using namespace app;
 using Bytes = std::vector<uint8_t>;
@@ -23,74 +24,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A child program that dies with the test: killed at scope end, and by the kernel
-// should the test process itself die first.
-class TChild {
-public:
-    explicit TChild(std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const pid_t parent = ::getpid();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            if (::getppid() != parent) ::_exit(127);
-            ::execvp(argv[0], argv.data());
-            ::_exit(127);
-        }
-    }
-    ~TChild() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        for (int i = 0; i < 200; ++i) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    TChild(const TChild&) = delete;
-    TChild& operator=(const TChild&) = delete;
-
-    bool Started() const { return pid_ > 0; }
-    bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
-
-private:
-    pid_t pid_ = -1;
-};
-
-bool WaitForPath(const fs::path& path, const TChild& owner) {
-    for (int i = 0; i < 500; ++i) {
-        if (fs::exists(path)) return true;
-        if (!owner.Running()) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
 class RtuSlaveTest : public testing::Test {
 protected:
     void SetUp() override {
         dir = fs::path(testing::TempDir()) / ("rtu_" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        const std::string a = (dir / "a").string(), b = (dir / "b").string();
-        socat = std::make_unique<TChild>(std::vector<std::string>{
-            "socat", "-d", "-d", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b});
-        ASSERT_TRUE(WaitForPath(a, *socat) && WaitForPath(b, *socat)) << "socat made no pty pair";
-        slave = std::make_unique<TChild>(
-            std::vector<std::string>{std::string(HALVO_BIN_DIR) + "/rtu_slave", a, (dir / "ready").string()});
-        ASSERT_TRUE(WaitForPath(dir / "ready", *slave)) << "rtu_slave did not start";
+        ptys = std::make_unique<peers::TSocatPtyPair>(dir);
+        ASSERT_TRUE(ptys->Ready()) << "socat made no pty pair";
+        slave = std::make_unique<peers::TPeerProcess>(
+            std::vector<std::string>{std::string(HALVO_BIN_DIR) + "/rtu_slave", ptys->A(), (dir / "ready").string()});
+        ASSERT_TRUE(peers::WaitForPath(dir / "ready", *slave)) << "rtu_slave did not start";
 
-        link.SetCommPort(b);
+        link.SetCommPort(ptys->B());
         link.SetReadTotalTimeoutConstant(300);
         ASSERT_EQ(link.Open(), 0);
     }
     void TearDown() override {
         link.Close();
         slave.reset();
-        socat.reset();
+        ptys.reset();
         fs::remove_all(dir);
     }
 
@@ -103,7 +56,8 @@ protected:
     }
 
     fs::path dir;
-    std::unique_ptr<TChild> socat, slave;
+    std::unique_ptr<peers::TSocatPtyPair> ptys;
+    std::unique_ptr<peers::TPeerProcess> slave;
     TRsdHan link;
 };
 
