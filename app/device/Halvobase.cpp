@@ -321,6 +321,8 @@ bool THalvo::LoadFromFile(const std::string& name) {
             std::memcpy(FImage.data(), content.data(), kImageSize);
             loaded = true;
         } else if (content.size() <= kMaxDocumentFileSize && LoadOlderFormat(content)) {
+            // Taking over the file's reading options is no edit of the document.
+            FModified = false;
             loaded = true;
         } else {
             platform::Prompts().MessageDlg("File unknown format", platform::TMsgDlgType::Error, platform::mbOK);

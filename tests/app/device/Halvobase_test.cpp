@@ -185,9 +185,13 @@ TEST_F(HalvoTest, OpeningRaisesTheCompletionEventsInOrder) {
 }
 
 TEST_F(HalvoTest, OpeningClearsTheModifiedFlag) {
-    halvo.SetModified(true);
-    ASSERT_TRUE(Open(FullImage()));
-    EXPECT_FALSE(halvo.Modified());
+    // The older file's device number (7) differs from the new document's (31): taking it
+    // over is part of opening, not an edit.
+    for (const std::string& file : {FullImage(), OlderFile{}.Bytes()}) {
+        halvo.SetModified(true);
+        ASSERT_TRUE(Open(file));
+        EXPECT_FALSE(halvo.Modified());
+    }
 }
 
 TEST_F(HalvoTest, Vesk3ImageOpensAsVesk3) {
