@@ -17,27 +17,10 @@ namespace {
 using Lines = std::vector<std::string>;
 constexpr std::size_t kSize = THalvo::kImageSize;
 
-void Put16(std::string& b, std::size_t at, uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
-}
-
-void PutDouble(std::string& b, std::size_t at, double v) {
-    auto bits = std::bit_cast<uint64_t>(v);
-    for (std::size_t i = 0; i < 8; ++i, bits >>= 8) b[at + i] = static_cast<char>(bits & 0xFF);
-}
-
-std::string Le16(uint16_t v) {
-    std::string s(2, '\0');
-    Put16(s, 0, v);
-    return s;
-}
-
-std::string LeDouble(double v) {
-    std::string s(8, '\0');
-    PutDouble(s, 0, v);
-    return s;
-}
+using test::Le16;
+using test::LeDouble;
+using test::Put16;
+using test::PutDouble;
 
 std::string Pattern(std::size_t n, int seed) {
     std::string s(n, '\0');
