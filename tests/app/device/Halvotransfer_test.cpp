@@ -21,6 +21,7 @@ namespace {
 using test::Area;
 using test::Bytes;
 using test::Pattern;
+using test::Today;
 using test::TFault;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
@@ -30,54 +31,7 @@ using Failure = THalvo::TTransferFailure;
 constexpr int kParset1Field = 2176;
 constexpr int kParset2Field = 2432;
 
-double Today() {
-    return std::floor(platform::Now());
-}
-
-class TransferTest : public testing::Test {
-protected:
-    TransferTest() {
-        halvo.SetDataDirectory(HALVO_BIN_DIR);
-        halvo.SetDeviceType(2);
-        halvo.TraceMessages = false;
-        halvo.SetMessageMemo(&log);
-        halvo.OnBeginRead = [this] { Raised("Begin"); };
-        halvo.OnCompleteZestawNastaw1 = [this] { Raised("Zestaw1"); };
-        halvo.OnCompleteZestawNastaw2 = [this] { Raised("Zestaw2"); };
-        halvo.OnEvRegCompleted = [this] { Raised("EvReg"); };
-        halvo.OnCompleteAll = [this] { Raised("All"); };
-    }
-    void Raised(const char* name) {
-        events.push_back(name);
-        readingAt.push_back(halvo.IsReading());
-    }
-    // A register map of the test's own: the GLOBAL keys given, the defaults for the rest.
-    void UseMap(const std::string& globals) {
-        dir.Write("Vesk3.set", "[GLOBAL]\n" + globals);
-        halvo.SetDataDirectory(dir.Path());
-        halvo.SetDeviceType(2);
-    }
-    void SetParset1(const Bytes& bytes) {
-        std::copy(bytes.begin(), bytes.end(), halvo.Parset1Data());
-        halvo.SetParset1Length(static_cast<uint16_t>(bytes.size()));
-    }
-    void SetOptions(void (*change)(TReadOptions&)) {
-        TReadOptions o = halvo.GetReadOptions();
-        change(o);
-        halvo.SetReadOptions(o);
-    }
-
-    test::TScriptedDevice device;
-    test::TFixedLinkSettings settings{TLinkSettings{.TimeSilence = 7, .SerialLink = &device}};
-    TLinkSettingsScope settingsScope{settings};
-    platform::TScriptedWaiter waiter;
-    platform::TWaiterScope waiterScope{waiter};
-    test::TLinesLog log;
-    test::TTempDir dir;
-    THalvo halvo;
-    std::vector<std::string> events;
-    std::vector<bool> readingAt;
-};
+using TransferTest = test::TTransferTest;
 
 // ---- message log ----
 

@@ -1,22 +1,28 @@
 #pragma once
 // A Vesk device in memory behind the serial-link interface, answering each request at
 // once, normally or with a fault chosen per request; the link settings that lead the
-// transfers to it; and a message log that keeps its lines.
+// transfers to it; a message log that keeps its lines; and a fixture joining them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/device/Halvobase.h"
 #include "app/device/LinkSettings.h"
 #include "app/device/MessageLog.h"
 #include "app/link/Mbusfun.h"
 #include "app/link/SerialLink.h"
+#include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/Waiter.h"
+#include "tests/app/device/DeviceFixtures.h"
 
 namespace app::test {
 
@@ -64,6 +70,8 @@ public:
     std::map<int, TFault> Faults;  // by request number, from 1
     std::size_t WriteLimit = SIZE_MAX;
     std::vector<Bytes> Requests;
+    // When set, it replaces each answer after the request's fault.
+    std::function<Bytes(const Bytes& request, Bytes answer)> Mutate;
 
     // Parameter-set words as the device sends them (big-endian).
     void PutWords(int field, const Bytes& bytes) {
@@ -93,6 +101,7 @@ public:
         Requests.emplace_back(data, data + taken);
         const auto fault = Faults.find(static_cast<int>(Requests.size()));
         pending_ = Answer(Requests.back(), fault == Faults.end() ? TFault::None : fault->second);
+        if (Mutate) pending_ = Mutate(Requests.back(), std::move(pending_));
         return taken;
     }
     std::size_t ReadBuffer(uint8_t* data, std::size_t count) override {
@@ -105,13 +114,14 @@ public:
     int32_t SilenceTime() const override { return 0; }
     int32_t ReadTotalTimeoutConstant() const override { return 0; }
 
-private:
     static Bytes WithCrc(Bytes frame) {
         const std::size_t n = frame.size();
         frame.resize(n + 2);
         AddCRC16(frame.data(), n);
         return frame;
     }
+
+private:
     Bytes ExceptionAnswer(uint8_t function, uint8_t code) const {
         return WithCrc({Address, static_cast<uint8_t>(function | 0x80), code});
     }
@@ -235,6 +245,57 @@ public:
     std::string Typed;
     int UpdateDepth = 0;
     int LinesInUpdate = 0;
+};
+
+inline double Today() {
+    return std::floor(platform::Now());
+}
+
+// An image whose transfers go to the scripted device, with scripted waits, its log and
+// its raised events.
+class TTransferTest : public testing::Test {
+protected:
+    TTransferTest() {
+        halvo.SetDataDirectory(HALVO_BIN_DIR);
+        halvo.SetDeviceType(2);
+        halvo.TraceMessages = false;
+        halvo.SetMessageMemo(&log);
+        halvo.OnBeginRead = [this] { Raised("Begin"); };
+        halvo.OnCompleteZestawNastaw1 = [this] { Raised("Zestaw1"); };
+        halvo.OnCompleteZestawNastaw2 = [this] { Raised("Zestaw2"); };
+        halvo.OnEvRegCompleted = [this] { Raised("EvReg"); };
+        halvo.OnCompleteAll = [this] { Raised("All"); };
+    }
+    void Raised(const char* name) {
+        events.push_back(name);
+        readingAt.push_back(halvo.IsReading());
+    }
+    // A register map of the test's own: the GLOBAL keys given, the defaults for the rest.
+    void UseMap(const std::string& globals) {
+        dir.Write("Vesk3.set", "[GLOBAL]\n" + globals);
+        halvo.SetDataDirectory(dir.Path());
+        halvo.SetDeviceType(2);
+    }
+    void SetParset1(const Bytes& bytes) {
+        std::copy(bytes.begin(), bytes.end(), halvo.Parset1Data());
+        halvo.SetParset1Length(static_cast<uint16_t>(bytes.size()));
+    }
+    void SetOptions(void (*change)(TReadOptions&)) {
+        TReadOptions o = halvo.GetReadOptions();
+        change(o);
+        halvo.SetReadOptions(o);
+    }
+
+    TScriptedDevice device;
+    TFixedLinkSettings settings{TLinkSettings{.TimeSilence = 7, .SerialLink = &device}};
+    TLinkSettingsScope settingsScope{settings};
+    platform::TScriptedWaiter waiter;
+    platform::TWaiterScope waiterScope{waiter};
+    TLinesLog log;
+    TTempDir dir;
+    THalvo halvo;
+    std::vector<std::string> events;
+    std::vector<bool> readingAt;
 };
 
 }  // namespace app::test
