@@ -35,6 +35,7 @@ using namespace std::chrono_literals;
 using test::Area;
 using test::Bytes;
 using test::Pattern;
+using test::TRawTcpPeer;
 using testing::ElementsAre;
 
 constexpr int kParset2Field = 2432;
@@ -139,72 +140,6 @@ INSTANTIATE_TEST_SUITE_P(Roads, PeerTest, testing::Values(TRoad::Rtu, TRoad::Tcp
                          [](const testing::TestParamInfo<TRoad>& i) {
                              return i.param == TRoad::Rtu ? "Rtu" : "Tcp";
                          });
-
-// One Modbus TCP connection answered with an answer PDU of a chosen length.
-class TRawTcpPeer {
-public:
-    explicit TRawTcpPeer(std::size_t pduLength) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(listener_, 1) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            throw std::runtime_error("listener");
-        port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this, pduLength] { Serve(pduLength); });
-    }
-    ~TRawTcpPeer() {
-        thread_.join();
-        ::close(listener_);
-    }
-    uint16_t Port() const { return port_; }
-    Bytes Request;
-
-private:
-    bool ReadFully(int fd, uint8_t* p, std::size_t n) {
-        while (n > 0) {
-            pollfd pf{fd, POLLIN, 0};
-            if (::poll(&pf, 1, 5000) <= 0) return false;
-            const ssize_t got = ::recv(fd, p, n, 0);
-            if (got <= 0) return false;
-            p += got;
-            n -= static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-    void Serve(std::size_t pduLength) {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 5000) <= 0) return;
-        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) return;
-        Request.resize(7);
-        if (ReadFully(fd, Request.data(), 7)) {
-            const std::size_t rest = static_cast<std::size_t>(Request[4] << 8 | Request[5]) - 1;
-            Request.resize(7 + rest);
-            if (ReadFully(fd, Request.data() + 7, rest)) {
-                Bytes answer{Request[0],
-                             Request[1],
-                             0,
-                             0,
-                             static_cast<uint8_t>((pduLength + 1) >> 8),
-                             static_cast<uint8_t>(pduLength + 1),
-                             Request[6],
-                             3,
-                             16};
-                answer.resize(7 + pduLength, 0x33);  // the text "3333...": a Vesk-3
-                ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
-            }
-        }
-        ::close(fd);
-    }
-
-    int listener_ = -1;
-    uint16_t port_ = 0;
-    std::thread thread_;
-};
 
 struct PduCase {
     std::size_t pdu;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -123,18 +124,37 @@ const std::vector<TMap>& Maps() {
         {"ZNS_SIZE=200\n"},
         {"EV_BUF_FIRST_REG=4010\nEV_BUF_LAST_REG=4003\n", 4002, 4009},
         {"EV_BUF_FIRST_REG=1\nEV_BUF_LAST_REG=100\n", 0, 99},
+        // Registers past the protocol's last one: the reading throws part of the way.
+        {"ZNS_SIZE=200\nZNS1_ADRES=65400\nZNS2_ADRES=0\nEV_BUF_FIRST_REG=65410\nEV_BUF_LAST_REG=65535\n", 65409,
+         65535},
     };
     return maps;
 }
 constexpr int kSendSteps[] = {-5, 0, 1, 125, 300, 50};
 
+enum class TRoad { Serial, Tcp };
+
+// A Modbus TCP answer frame for request q; the length field counts the unit and the PDU.
+Bytes TcpFrame(const Bytes& q, std::size_t lengthField, const Bytes& pdu) {
+    Bytes a{q[0], q[1], 0, 0, static_cast<uint8_t>(lengthField >> 8), static_cast<uint8_t>(lengthField), q[6]};
+    a.insert(a.end(), pdu.begin(), pdu.end());
+    return a;
+}
+
+// Whether the client takes frame a, sent for request q, as an accepted write.
+bool TcpWriteAccepted(const Bytes& q, const Bytes& a) {
+    if (a.size() < 7 || a[0] != q[0] || a[1] != q[1]) return false;
+    const std::size_t length = a[4] << 8 | a[5];
+    return length >= 3 && length <= 300 && a.size() >= 6 + length && a[7] == FnWriteMultiple;
+}
+
 class RandomAnswersTest : public test::TTransferTest {
 protected:
     // One case: a fresh image and device drawn from the seed, one operation, the checks.
-    void RunCase(uint32_t seed);
+    void RunCase(uint32_t seed, TRoad road);
 };
 
-void RandomAnswersTest::RunCase(uint32_t seed) {
+void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
     TRandom r(seed);
     const TMap& map = Maps()[r.Below(static_cast<uint32_t>(Maps().size()))];
     const bool writing = r.Percent(30);
@@ -154,6 +174,8 @@ void RandomAnswersTest::RunCase(uint32_t seed) {
     const Bytes ident = r.Noise(14);
     device.Identification = std::string(r.Percent(20) ? "V2" : "V3") + std::string(ident.begin(), ident.end());
     const uint32_t rate = std::vector<uint32_t>{2, 10, 30, 100}[r.Below(4)];
+    // Now and then the user cancels as well.
+    const int cancelAt = r.Percent(15) ? static_cast<int>(1 + r.Below(40)) : 0;
     bool runaway = false;
     bool writesAccepted = true;  // every write answer as a write's acceptance looks
     device.Mutate = [&](const Bytes& request, Bytes answer) {
@@ -163,12 +185,51 @@ void RandomAnswersTest::RunCase(uint32_t seed) {
         }
         const auto m = r.Percent(rate) ? static_cast<TMutation>(1 + r.Below(kMutations - 1)) : TMutation::Keep;
         answer = Mutated(r, m, std::move(answer));
-        if (request[1] == FnWriteMultiple &&
+        if (road == TRoad::Serial && request[1] == FnWriteMultiple &&
             !(answer.size() >= 4 && CheckCRC16(answer.data(), answer.size()) && answer[0] == device.Address &&
               answer[1] == FnWriteMultiple))
             writesAccepted = false;
         return answer;
     };
+    // On the TCP road the device's answer loses its address and CRC, and the frame
+    // around it may be spoilt as well.
+    std::unique_ptr<test::TRawTcpPeer> peer;
+    const TLinkSettings serial = settings.Settings;
+    if (road == TRoad::Tcp) {
+        peer = std::make_unique<test::TRawTcpPeer>([&](const Bytes& q) {
+            Bytes rtu{q[6]};
+            rtu.insert(rtu.end(), q.begin() + 7, q.end());
+            rtu = TScriptedDevice::WithCrc(rtu);
+            device.WriteBuffer(rtu.data(), rtu.size());
+            Bytes answer(300);
+            answer.resize(device.ReadBuffer(answer.data(), answer.size()));
+            Bytes pdu = answer.size() >= 4 ? Bytes(answer.begin() + 1, answer.end() - 2) : Bytes{};
+            Bytes frame = TcpFrame(q, pdu.size() + 1, pdu);
+            if (pdu.empty()) {
+                frame.clear();
+            } else if (r.Percent(rate)) {
+                switch (r.Below(4)) {
+                    case 0:  // a length field of its own
+                        frame = TcpFrame(q, r.Below(1100), pdu);
+                        break;
+                    case 1:  // another transaction
+                        frame[r.Below(2)] ^= static_cast<uint8_t>(1 + r.Below(255));
+                        break;
+                    case 2:  // a PDU of noise, up to more than the client reads
+                        pdu = r.Noise(r.Below(1100));
+                        frame = TcpFrame(q, pdu.size() + 1, pdu);
+                        break;
+                    default:  // the header alone
+                        frame.resize(7);
+                        break;
+                }
+            }
+            if (q.size() > 7 && q[7] == FnWriteMultiple && !TcpWriteAccepted(q, frame)) writesAccepted = false;
+            return frame;
+        });
+        settings.Settings = TLinkSettings{
+            .TALVOComm = true, .TALVOIP = "127.0.0.1", .TALVOPort = peer->Port(), .TimeOut = 200};
+    }
 
     THalvo image;
     image.SetDataDirectory(dir.Path());
@@ -204,12 +265,22 @@ void RandomAnswersTest::RunCase(uint32_t seed) {
     o.ShowAllEvents = static_cast<uint8_t>(r.Percent(50));
     image.SetReadOptions(o);
 
+    waiter.OnWait = [&](int number, uint32_t) {
+        if (number == cancelAt) image.CancelReading();
+    };
     const Bytes before = Image(image);
     const std::vector<uint16_t> registersBefore = device.Registers;
     const int from = static_cast<int>(1 + r.Below(2)), to = static_cast<int>(1 + r.Below(2));
     std::vector<TRange> writable;
+    // Exceptions pass to the caller by design; what they leave behind is checked below.
+    auto run = [](auto operation) {
+        try {
+            operation();
+        } catch (const platform::Exception&) {
+        }
+    };
     if (writing) {
-        image.WriteParset(from, to);
+        run([&] { image.WriteParset(from, to); });
     } else {
         writable = {{THalvo::kTypeMarkerOffset, THalvo::kTypeEndOffset + 1},
                     {THalvo::kIdentificationOffset, THalvo::kIdentificationOffset + THalvo::kTextAreaSize}};
@@ -223,9 +294,13 @@ void RandomAnswersTest::RunCase(uint32_t seed) {
             writable.insert(writable.end(),
                             {{THalvo::kEventsReadDateOffset, THalvo::kEventsReadDateOffset + 8},
                              {THalvo::kEventsLengthOffset, THalvo::kEventsOffset + THalvo::kEventsReadLimit}});
-        image.ReadFromHALVO();
+        run([&] { image.ReadFromHALVO(); });
     }
     const Bytes after = Image(image);
+    waiter.OnWait = nullptr;
+    waiter.Waits.clear();
+    peer.reset();
+    settings.Settings = serial;
 
     EXPECT_FALSE(runaway);
     EXPECT_FALSE(TTransferGuard::Busy());
@@ -320,7 +395,16 @@ TEST_F(RandomAnswersTest, NoAnswerOfTheDeviceBreaksTheImageOrTheGuard) {
     for (uint32_t seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         log = {};
-        RunCase(seed);
+        RunCase(seed, TRoad::Serial);
+        if (HasFailure()) break;
+    }
+}
+
+TEST_F(RandomAnswersTest, NoAnswerOnTheTcpRoadBreaksTheImageOrTheGuard) {
+    for (uint32_t seed = 1001; seed <= 1040; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        log = {};
+        RunCase(seed, TRoad::Tcp);
         if (HasFailure()) break;
     }
 }

@@ -1,16 +1,25 @@
 #pragma once
 // A Vesk device in memory behind the serial-link interface, answering each request at
 // once, normally or with a fault chosen per request; the link settings that lead the
-// transfers to it; a message log that keeps its lines; and a fixture joining them.
+// transfers to it; a message log that keeps its lines; a fixture joining them; and a
+// raw Modbus TCP peer for answers no Modbus server sends.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -296,6 +305,85 @@ protected:
     THalvo halvo;
     std::vector<std::string> events;
     std::vector<bool> readingAt;
+};
+
+// A Modbus TCP peer on loopback: each connection gets the bytes made from its request
+// (header and PDU as they came) and is closed, until the peer is destroyed.
+class TRawTcpPeer {
+public:
+    using TAnswerer = std::function<Bytes(const Bytes& request)>;
+
+    explicit TRawTcpPeer(TAnswerer answerer) : answerer_(std::move(answerer)) {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listener_, 4) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            throw std::runtime_error("listener");
+        port_ = ntohs(addr.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    // Answers with a PDU of pduLength bytes: function 3, byte count 16, then "333...".
+    explicit TRawTcpPeer(std::size_t pduLength)
+        : TRawTcpPeer([pduLength](const Bytes& q) {
+              Bytes answer{q[0], q[1], 0, 0, static_cast<uint8_t>((pduLength + 1) >> 8),
+                           static_cast<uint8_t>(pduLength + 1), q[6], 3, 16};
+              answer.resize(7 + pduLength, 0x33);
+              return answer;
+          }) {}
+    ~TRawTcpPeer() {
+        stop_ = true;
+        thread_.join();
+        ::close(listener_);
+    }
+    TRawTcpPeer(const TRawTcpPeer&) = delete;
+    TRawTcpPeer& operator=(const TRawTcpPeer&) = delete;
+
+    uint16_t Port() const { return port_; }
+    // The last request, whole.
+    Bytes Request;
+
+private:
+    static bool ReadFully(int fd, uint8_t* p, std::size_t n) {
+        while (n > 0) {
+            pollfd pf{fd, POLLIN, 0};
+            if (::poll(&pf, 1, 5000) <= 0) return false;
+            const ssize_t got = ::recv(fd, p, n, 0);
+            if (got <= 0) return false;
+            p += got;
+            n -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+    void Serve() {
+        while (!stop_) {
+            pollfd p{listener_, POLLIN, 0};
+            // Short, so that the destructor is not kept waiting.
+            if (::poll(&p, 1, 5) <= 0) continue;
+            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) continue;
+            Bytes q(7);
+            if (ReadFully(fd, q.data(), 7)) {
+                const std::size_t rest = static_cast<std::size_t>(q[4] << 8 | q[5]) - 1;
+                q.resize(7 + rest);
+                if (ReadFully(fd, q.data() + 7, rest)) {
+                    Request = q;
+                    const Bytes answer = answerer_(q);
+                    if (!answer.empty()) ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+                }
+            }
+            ::close(fd);
+        }
+    }
+
+    TAnswerer answerer_;
+    int listener_ = -1;
+    uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 }  // namespace app::test
