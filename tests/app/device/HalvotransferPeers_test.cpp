@@ -1,15 +1,11 @@
 // The transfers end to end against real peers: the Vesk simulator (libmodbus) as an RTU
 // slave on a socat pty pair, read through TRsdHan, and as a Modbus TCP server read
 // through libtalvo.so; and a raw TCP peer for answers no Modbus server sends.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +14,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/device/Halvobase.h"
