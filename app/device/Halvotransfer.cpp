@@ -99,6 +99,7 @@ void THalvo::Transact(std::span<const uint8_t> request) {
         }
     } else {
         ISerialLink* serial = link.SerialLink;
+        if (serial) serial->DiscardInput();
         const std::size_t written = serial ? serial->WriteBuffer(FRequest.data(), FRequestLength) : 0;
         if (written < FRequestLength) Fail(TTransferFailure::WriteFailed);
         WaitMs(link.TimeSilence);

@@ -178,4 +178,8 @@ size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count) {
                     [&](size_t at) { return ::read(handle_, data + at, count - at); });
 }
 
+void TRsdHan::DiscardInput() {
+    if (handle_ >= 0) ::tcflush(handle_, TCIFLUSH);
+}
+
 }  // namespace app

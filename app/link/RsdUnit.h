@@ -54,6 +54,7 @@ public:
 
     size_t WriteBuffer(const uint8_t* data, size_t count) override;
     size_t ReadBuffer(uint8_t* data, size_t count) override;
+    void DiscardInput() override;
 
     bool IsOpen() const override { return isOpen_; }
     void SetIsOpen(bool value);

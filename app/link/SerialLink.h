@@ -12,6 +12,9 @@ public:
     virtual size_t WriteBuffer(const uint8_t* data, size_t count) = 0;
     // Bytes read within the read time-out; 0 is a time-out.
     virtual size_t ReadBuffer(uint8_t* data, size_t count) = 0;
+    // Drops bytes that arrived unasked (the late tail of an answer that timed out), so
+    // they are never read as part of the next answer.
+    virtual void DiscardInput() {}
     virtual bool IsOpen() const = 0;
     // Milliseconds to wait between a request and reading its answer.
     virtual int32_t SilenceTime() const = 0;

@@ -149,6 +149,17 @@ TEST_F(TransferTest, AnEmptyRequestIsACancel) {
     EXPECT_TRUE(device.Requests.empty());
 }
 
+TEST_F(TransferTest, ALateAnswerWaitingOnTheLineIsNotReadAsTheNextOne) {
+    // The whole answer to an earlier request, CRC and all, that came after its time-out.
+    Bytes late{0x1F, 0x03, 0x02, 0x12, 0x34, 0, 0};
+    AddCRC16(late.data(), late.size() - 2);
+    device.Stale = late;
+    device.Identification = "V3ABCDEFGHIJKLMN";
+    halvo.Identify();
+    EXPECT_FALSE(halvo.ErrorFlag());
+    EXPECT_EQ(log.Lines, Lines{"Identification of device:VESK-3"});
+}
+
 TEST_F(TransferTest, TracingShowsBothFramesInHexadecimal) {
     halvo.TraceMessages = true;
     device.Identification = "V3ABCDEFGHIJKLMN";

@@ -113,12 +113,18 @@ public:
         if (Mutate) pending_ = Mutate(Requests.back(), std::move(pending_));
         return taken;
     }
+    // A read collects what arrived unasked first, as a real line does.
     std::size_t ReadBuffer(uint8_t* data, std::size_t count) override {
+        pending_.insert(pending_.begin(), Stale.begin(), Stale.end());
+        Stale.clear();
         const std::size_t n = std::min(count, pending_.size());
         std::copy_n(pending_.begin(), n, data);
         pending_.clear();
         return n;
     }
+    void DiscardInput() override { Stale.clear(); }
+    // Bytes waiting on the line before the next request, such as a late answer.
+    Bytes Stale;
     bool IsOpen() const override { return true; }
     int32_t SilenceTime() const override { return 0; }
     int32_t ReadTotalTimeoutConstant() const override { return 0; }

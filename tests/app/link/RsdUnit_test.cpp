@@ -214,6 +214,18 @@ TEST_F(RsdHanTest, TimeOut0ReturnsWhatIsThereAtOnce) {
     EXPECT_LT(MsSince(start), 1000);
 }
 
+TEST_F(RsdHanTest, DiscardInputDropsWhatArrivedUnasked) {
+    link.SetReadTotalTimeoutConstant(200);
+    ASSERT_EQ(link.Open(), 0);
+    pty.Write({0x1F, 0x03, 0x02, 0xAA, 0xBB});
+    ASSERT_TRUE(pty.WaitSlaveReadable());
+    link.DiscardInput();
+    pty.Write({0x1F, 0x10});
+    std::vector<uint8_t> got;
+    EXPECT_EQ(Read(got, 256), 2u);
+    EXPECT_THAT(got, ElementsAre(0x1F, 0x10));
+}
+
 TEST_F(RsdHanTest, AnswerInPiecesIsCollected) {
     link.SetReadTotalTimeoutConstant(5000);
     ASSERT_EQ(link.Open(), 0);
