@@ -35,7 +35,7 @@ TEST(Crc16, KnownVectors) {
         {{}, 0xFFFF},
         {{'a', 'b', 'c'}, 0x5749},
         {{'1', '2', '3', '4', '5', '6', '7', '8', '9'}, 0x4B37},
-        // Read request from the Modbus specification's example: 01 03 00 00 00 0A -> C5 CD.
+        // The textbook Modbus read request 01 03 00 00 00 0A, whose CRC is C5 CD.
         {{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A}, 0xCDC5},
     };
     for (const auto& c : cases) {
