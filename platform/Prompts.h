@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ServiceScope.h"
+
 namespace platform {
 
 enum class TMsgDlgType { Warning, Error, Information, Confirmation, Custom };
@@ -44,16 +46,7 @@ public:
 IPrompts& Prompts();
 IPrompts* SetPrompts(IPrompts* prompts);
 
-class TPromptsScope {
-public:
-    explicit TPromptsScope(IPrompts& p) : previous_(SetPrompts(&p)) {}
-    ~TPromptsScope() { SetPrompts(previous_); }
-    TPromptsScope(const TPromptsScope&) = delete;
-    TPromptsScope& operator=(const TPromptsScope&) = delete;
-
-private:
-    IPrompts* previous_;
-};
+using TPromptsScope = TServiceScope<IPrompts, SetPrompts>;
 
 // Records every prompt; answers come from the queues, else the defaults.
 class TRecordingPrompts : public IPrompts {

@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/ServiceScope.h"
+
 namespace platform {
 
 class IWaiter {
@@ -18,16 +20,7 @@ IWaiter& CurrentWaiter();
 // Returns the previous waiter (nullptr for the default one).
 IWaiter* SetWaiter(IWaiter* waiter);
 
-class TWaiterScope {
-public:
-    explicit TWaiterScope(IWaiter& w) : previous_(SetWaiter(&w)) {}
-    ~TWaiterScope() { SetWaiter(previous_); }
-    TWaiterScope(const TWaiterScope&) = delete;
-    TWaiterScope& operator=(const TWaiterScope&) = delete;
-
-private:
-    IWaiter* previous_;
-};
+using TWaiterScope = TServiceScope<IWaiter, SetWaiter>;
 
 // Records every wait and does not sleep; OnWait gets the wait's 1-based number and its ms.
 class TScriptedWaiter : public IWaiter {

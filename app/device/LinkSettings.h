@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/link/SerialLink.h"
+#include "platform/ServiceScope.h"
 
 namespace app {
 
@@ -29,15 +30,6 @@ TLinkSettings CurrentLinkSettings();
 // Returns the previous provider (nullptr for none).
 ILinkSettingsProvider* SetLinkSettingsProvider(ILinkSettingsProvider* provider);
 
-class TLinkSettingsScope {
-public:
-    explicit TLinkSettingsScope(ILinkSettingsProvider& p) : previous_(SetLinkSettingsProvider(&p)) {}
-    ~TLinkSettingsScope() { SetLinkSettingsProvider(previous_); }
-    TLinkSettingsScope(const TLinkSettingsScope&) = delete;
-    TLinkSettingsScope& operator=(const TLinkSettingsScope&) = delete;
-
-private:
-    ILinkSettingsProvider* previous_;
-};
+using TLinkSettingsScope = platform::TServiceScope<ILinkSettingsProvider, SetLinkSettingsProvider>;
 
 }  // namespace app
