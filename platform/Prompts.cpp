@@ -48,7 +48,8 @@ T TakeFront(std::deque<T>& queue, T fallback) {
 IPrompts& Prompts() {
     static TSilentPrompts silent;
     IPrompts* p = current.load();
-    return p ? *p : silent;
+    if (p) return *p;
+    return silent;
 }
 
 IPrompts* SetPrompts(IPrompts* prompts) {

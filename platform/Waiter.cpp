@@ -20,7 +20,8 @@ std::atomic<IWaiter*> current{nullptr};
 IWaiter& CurrentWaiter() {
     static TSleepWaiter sleeper;
     IWaiter* w = current.load();
-    return w ? *w : sleeper;
+    if (w) return *w;
+    return sleeper;
 }
 
 IWaiter* SetWaiter(IWaiter* waiter) {
