@@ -57,4 +57,23 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::string HexText(unsigned value, int minDigits) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0x0F]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < minDigits)
+        text.insert(0, static_cast<std::size_t>(minDigits) - text.size(), '0');
+    return text;
+}
+
+std::string HexLine(std::span<const uint8_t> bytes) {
+    std::string line;
+    line.reserve(bytes.size() * 3);
+    for (uint8_t b : bytes) line += HexText(b, 2) + ' ';
+    return line;
+}
+
 }  // namespace platform

@@ -1,5 +1,9 @@
 #include "app/device/MessageLog.h"
 
+#include <algorithm>
+
+#include "platform/Strings.h"
+
 namespace app {
 
 void AddLogLine(IMessageLog& log, const std::string& line) {
@@ -9,18 +13,9 @@ void AddLogLine(IMessageLog& log, const std::string& line) {
 }
 
 std::vector<std::string> HexDumpLines(std::span<const uint8_t> bytes) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        line += digits[bytes[i] >> 4];
-        line += digits[bytes[i] & 0x0F];
-        line += ' ';
-        if ((i + 1) % 16 == 0 || i + 1 == bytes.size()) {
-            lines.push_back(std::move(line));
-            line.clear();
-        }
-    }
+    for (std::size_t at = 0; at < bytes.size(); at += 16)
+        lines.push_back(platform::HexLine(bytes.subspan(at, std::min<std::size_t>(16, bytes.size() - at))));
     return lines;
 }
 

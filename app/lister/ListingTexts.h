@@ -6,6 +6,7 @@
 
 #include "app/lister/StampedEvent.h"
 #include "platform/DateTime.h"
+#include "platform/Strings.h"
 
 namespace app {
 
@@ -16,11 +17,8 @@ std::string StateText(int state);
 // A breaker from its closed and open contacts: 1 closed, 0 open, 2 when both agree.
 int ContactState(bool closed, bool open);
 
-// Upper-case hexadecimal digits, at least minDigits of them.
-std::string HexText(unsigned value, int minDigits);
-
-// Each byte as two upper-case hexadecimal digits and a space.
-std::string HexLine(std::span<const uint8_t> bytes);
+using platform::HexLine;
+using platform::HexText;
 
 // Seconds of a time difference within a day: its time of day to the millisecond.
 double ListingSeconds(platform::TDateTime difference);

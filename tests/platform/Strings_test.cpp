@@ -38,3 +38,13 @@ TEST(Strings, SplitLinesOnEveryEnding) {
     };
     for (const auto& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
 }
+
+TEST(Strings, HexTexts) {
+    EXPECT_EQ(HexText(0, 2), "00");
+    EXPECT_EQ(HexText(0xF5, 2), "F5");
+    EXPECT_EQ(HexText(0x105, 2), "105");  // never cut to the minimum
+    EXPECT_EQ(HexText(0xABCD, 1), "ABCD");
+    const std::vector<uint8_t> bytes{0x00, 0x0A, 0xFF};
+    EXPECT_EQ(HexLine(bytes), "00 0A FF ");
+    EXPECT_EQ(HexLine({}), "");
+}
