@@ -11,7 +11,7 @@
 
 #include "app/device/HalvoDefs.h"
 #include "app/device/MessageLog.h"
-#include "app/lister/EventTables.h"
+#include "app/events/EventTables.h"
 #include "platform/DateTime.h"
 
 namespace app {

@@ -11,7 +11,7 @@
 #include "app/device/TransferGuard.h"
 #include "app/link/Mbusfun.h"
 #include "app/link/Timeutil.h"
-#include "app/lister/EventRecords.h"
+#include "app/events/EventRecords.h"
 #include "platform/Cp1250.h"
 #include "platform/FormatSettings.h"
 #include "talvo.h"

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "app/device/Halvobase.h"
-#include "app/lister/EventRecords.h"
+#include "app/events/EventRecords.h"
 #include "app/lister/ListingTexts.h"
 #include "platform/Exception.h"
 

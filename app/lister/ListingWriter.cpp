@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/device/Halvobase.h"
-#include "app/lister/EventRecords.h"
+#include "app/events/EventRecords.h"
 #include "app/lister/Lister.h"
 #include "app/lister/ListingTexts.h"
 #include "app/lister/StateRecordLines.h"

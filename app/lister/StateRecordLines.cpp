@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/device/Interp.h"
-#include "app/lister/EventRecords.h"
+#include "app/events/EventRecords.h"
 #include "app/lister/ListingTexts.h"
 
 namespace app {

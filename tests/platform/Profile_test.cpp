@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "tests/platform/TempDir.h"
+#include "tests/support/TempDir.h"
 
 using namespace platform;
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/platform/TempDir.h"
+#include "tests/support/TempDir.h"
 
 using namespace platform;
 namespace fs = std::filesystem;

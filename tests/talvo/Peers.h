@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/peers/PeerProcess.h"
+#include "tests/support/PeerProcess.h"
 
 namespace talvo::test {
 

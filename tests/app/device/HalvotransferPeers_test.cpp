@@ -21,7 +21,7 @@
 #include "app/link/RsdUnit.h"
 #include "tests/app/device/DeviceFixtures.h"
 #include "tests/app/device/ScriptedDevice.h"
-#include "tests/peers/PeerProcess.h"
+#include "tests/support/PeerProcess.h"
 
 namespace app {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "app/device/Halvobase.h"
 #include "app/device/TransferGuard.h"
-#include "app/lister/EventTables.h"
+#include "app/events/EventTables.h"
 #include "platform/DateTime.h"
 #include "platform/Waiter.h"
 #include "tests/app/device/DeviceFixtures.h"

@@ -16,7 +16,7 @@
 
 #include "app/link/Mbusfun.h"
 #include "app/link/RsdUnit.h"
-#include "tests/peers/PeerProcess.h"
+#include "tests/support/PeerProcess.h"
 
 using namespace app;
 using Bytes = std::vector<uint8_t>;

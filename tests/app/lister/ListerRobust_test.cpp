@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/lister/EventRecords.h"
-#include "app/lister/EventTables.h"
+#include "app/events/EventRecords.h"
+#include "app/events/EventTables.h"
 #include "platform/Exception.h"
 #include "tests/app/lister/ListerFixtures.h"
 

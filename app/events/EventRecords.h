@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "app/lister/EventTables.h"
+#include "app/events/EventTables.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "app/lister/EventTables.h"
+#include "app/events/EventTables.h"
 
 #include <algorithm>
 

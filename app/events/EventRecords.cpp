@@ -1,4 +1,4 @@
-#include "app/lister/EventRecords.h"
+#include "app/events/EventRecords.h"
 
 #include <algorithm>
 #include <array>
