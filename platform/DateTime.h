@@ -3,11 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Clock.h"
 #include "platform/FormatSettings.h"
 
 namespace platform {
-
-using TDateTime = double;
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& out);
 bool TryEncodeTime(int hour, int minute, int second, int msec, TDateTime& out);
@@ -30,6 +29,7 @@ std::string FormatDateTime(std::string_view format, TDateTime value, const TForm
 std::string DateToStr(TDateTime value, const TFormatSettings& fs);  // ShortDateFormat
 std::string TimeToStr(TDateTime value, const TFormatSettings& fs);  // LongTimeFormat
 
+// The current clock's time.
 TDateTime Now();
 
 }  // namespace platform

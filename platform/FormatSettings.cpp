@@ -7,7 +7,7 @@
 
 namespace platform {
 
-TFormatSettings& AppFormatSettings() {
+TFormatSettings& TAppFormatDefaults::Get() {
     static TFormatSettings settings{',', '-', ':', "yyyy-mm-dd", "hh:nn:ss"};
     return settings;
 }

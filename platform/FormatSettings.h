@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ServiceScope.h"
+
 namespace platform {
 
 struct TFormatSettings {
@@ -15,8 +17,16 @@ struct TFormatSettings {
 };
 
 // The application's process-wide settings (the main window sets "," and "yyyy-mm-dd";
-// they start that way, so core code and tests see the same values).
-TFormatSettings& AppFormatSettings();
+// they start that way, so core code and tests see the same values). Tests that change
+// them install their own record with a TAppFormatSettingsScope.
+struct TAppFormatDefaults {
+    static TFormatSettings& Get();
+};
+using TAppFormatSettingsService = TProcessService<TFormatSettings, TAppFormatDefaults>;
+using TAppFormatSettingsScope = TAppFormatSettingsService::TScope;
+inline TFormatSettings& AppFormatSettings() {
+    return TAppFormatSettingsService::Current();
+}
 // Fixed "." settings of the in-house library's file formats.
 const TFormatSettings& DotFormatSettings();
 

@@ -1,7 +1,5 @@
 #include "platform/Prompts.h"
 
-#include <atomic>
-
 namespace platform {
 
 namespace {
@@ -13,7 +11,7 @@ int SilentAnswer(unsigned buttons) {
     return mrNone;
 }
 
-class TSilentPrompts : public IPrompts {
+class TSilent : public IPrompts {
 public:
     int MessageDlg(const std::string&, TMsgDlgType, unsigned buttons) override {
         return SilentAnswer(buttons);
@@ -33,8 +31,6 @@ public:
     }
 };
 
-std::atomic<IPrompts*> current{nullptr};
-
 template <typename T>
 T TakeFront(std::deque<T>& queue, T fallback) {
     if (queue.empty()) return fallback;
@@ -45,15 +41,9 @@ T TakeFront(std::deque<T>& queue, T fallback) {
 
 }  // namespace
 
-IPrompts& Prompts() {
-    static TSilentPrompts silent;
-    IPrompts* p = current.load();
-    if (p) return *p;
+IPrompts& TSilentPrompts::Get() {
+    static TSilent silent;
     return silent;
-}
-
-IPrompts* SetPrompts(IPrompts* prompts) {
-    return current.exchange(prompts);
 }
 
 int TRecordingPrompts::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) {

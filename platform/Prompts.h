@@ -43,10 +43,14 @@ public:
 
 // Process-wide; without one set, a silent implementation that answers OK/Yes-less:
 // the first of mrOk, mrCancel, mrNo that the buttons allow, and cancels dialogs.
-IPrompts& Prompts();
-IPrompts* SetPrompts(IPrompts* prompts);
-
-using TPromptsScope = TServiceScope<IPrompts, SetPrompts>;
+struct TSilentPrompts {
+    static IPrompts& Get();
+};
+using TPromptsService = TProcessService<IPrompts, TSilentPrompts>;
+using TPromptsScope = TPromptsService::TScope;
+inline IPrompts& Prompts() {
+    return TPromptsService::Current();
+}
 
 // Records every prompt; answers come from the queues, else the defaults.
 class TRecordingPrompts : public IPrompts {

@@ -1,6 +1,5 @@
 #include "platform/Waiter.h"
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -8,24 +7,16 @@ namespace platform {
 
 namespace {
 
-class TSleepWaiter : public IWaiter {
+class TSleeper : public IWaiter {
 public:
     void WaitMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
-std::atomic<IWaiter*> current{nullptr};
-
 }  // namespace
 
-IWaiter& CurrentWaiter() {
-    static TSleepWaiter sleeper;
-    IWaiter* w = current.load();
-    if (w) return *w;
+IWaiter& TSleepWaiter::Get() {
+    static TSleeper sleeper;
     return sleeper;
-}
-
-IWaiter* SetWaiter(IWaiter* waiter) {
-    return current.exchange(waiter);
 }
 
 }  // namespace platform

@@ -15,12 +15,15 @@ public:
     virtual void WaitMs(uint32_t ms) = 0;
 };
 
+struct TSleepWaiter {
+    static IWaiter& Get();
+};
 // Process-wide; without one set, a plain sleep.
-IWaiter& CurrentWaiter();
-// Returns the previous waiter (nullptr for the default one).
-IWaiter* SetWaiter(IWaiter* waiter);
-
-using TWaiterScope = TServiceScope<IWaiter, SetWaiter>;
+using TWaiterService = TProcessService<IWaiter, TSleepWaiter>;
+using TWaiterScope = TWaiterService::TScope;
+inline IWaiter& CurrentWaiter() {
+    return TWaiterService::Current();
+}
 
 // Records every wait and does not sleep; OnWait gets the wait's 1-based number and its ms.
 class TScriptedWaiter : public IWaiter {

@@ -3,17 +3,17 @@
 namespace app {
 
 namespace {
-ILinkSettingsProvider* provider = nullptr;
-}
 
-TLinkSettings CurrentLinkSettings() {
-    return provider ? provider->LinkSettings() : TLinkSettings{};
-}
+class TDefaults : public ILinkSettingsProvider {
+public:
+    TLinkSettings LinkSettings() override { return {}; }
+};
 
-ILinkSettingsProvider* SetLinkSettingsProvider(ILinkSettingsProvider* p) {
-    ILinkSettingsProvider* previous = provider;
-    provider = p;
-    return previous;
+}  // namespace
+
+ILinkSettingsProvider& TDefaultLinkSettings::Get() {
+    static TDefaults defaults;
+    return defaults;
 }
 
 }  // namespace app

@@ -25,11 +25,14 @@ public:
     virtual TLinkSettings LinkSettings() = 0;
 };
 
-// The provider's settings, or the defaults above while none is set.
-TLinkSettings CurrentLinkSettings();
-// Returns the previous provider (nullptr for none).
-ILinkSettingsProvider* SetLinkSettingsProvider(ILinkSettingsProvider* provider);
-
-using TLinkSettingsScope = platform::TServiceScope<ILinkSettingsProvider, SetLinkSettingsProvider>;
+// While none is set, the defaults above.
+struct TDefaultLinkSettings {
+    static ILinkSettingsProvider& Get();
+};
+using TLinkSettingsService = platform::TProcessService<ILinkSettingsProvider, TDefaultLinkSettings>;
+using TLinkSettingsScope = TLinkSettingsService::TScope;
+inline TLinkSettings CurrentLinkSettings() {
+    return TLinkSettingsService::Current().LinkSettings();
+}
 
 }  // namespace app

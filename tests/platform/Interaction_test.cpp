@@ -39,7 +39,7 @@ TEST(Waiter, ScopedWaiterReplacesTheSleepAndRestoresIt) {
     EXPECT_EQ(scripted.Waits, (std::vector<uint32_t>{60000, 5}));
     EXPECT_EQ(seen, (std::vector<std::pair<int, uint32_t>>{{1, 60000}, {2, 5}}));
     EXPECT_EQ(&CurrentWaiter(), &before);
-    EXPECT_EQ(SetWaiter(nullptr), nullptr);
+    EXPECT_EQ(TWaiterService::Set(nullptr), nullptr);
 }
 
 TEST(Prompts, SilentDefaultNeverSaysYes) {

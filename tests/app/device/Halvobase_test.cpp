@@ -108,6 +108,8 @@ protected:
     test::TTempDir dir;
     platform::TRecordingPrompts prompts;
     platform::TPromptsScope scope{prompts};
+    platform::TFixedClock clock{45356.5};
+    platform::TClockScope clockScope{clock};
     THalvo halvo;
     std::vector<std::string> events;
     bool ok = false;
@@ -124,7 +126,7 @@ TEST_F(HalvoTest, ANewDocument) {
     EXPECT_EQ(halvo.GetParset1Length(), 0);
     EXPECT_EQ(halvo.GetParset2Length(), 0);
     EXPECT_EQ(halvo.GetEventsReadDate(), 0.0);
-    EXPECT_NEAR(halvo.GetCreationDate(), platform::Now(), 1.0 / 24);
+    EXPECT_EQ(halvo.GetCreationDate(), 45356.5);
     EXPECT_FALSE(halvo.Modified());
     EXPECT_TRUE(halvo.TraceMessages);
     EXPECT_FALSE(halvo.IsReading());

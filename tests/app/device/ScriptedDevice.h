@@ -262,8 +262,11 @@ public:
     int LinesInUpdate = 0;
 };
 
+// The test clock stands a tenth of a second before midnight, so a date taken again
+// after the operation instead of from the clock would show.
+constexpr double kTestNow = 45356.0 + 86399.9 / 86400;  // 2024-03-05 23:59:59.9
 inline double Today() {
-    return std::floor(platform::Now());
+    return std::floor(kTestNow);
 }
 
 // An image whose transfers go to the scripted device, with scripted waits, its log and
@@ -301,6 +304,8 @@ protected:
         halvo.SetReadOptions(o);
     }
 
+    platform::TFixedClock clock{kTestNow};
+    platform::TClockScope clockScope{clock};
     TScriptedDevice device;
     TFixedLinkSettings settings{TLinkSettings{.TimeSilence = 7, .SerialLink = &device}};
     TLinkSettingsScope settingsScope{settings};
