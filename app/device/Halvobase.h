@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/device/HalvoDefs.h"
+#include "app/device/Halvotransfer.h"
 #include "app/device/MessageLog.h"
 #include "app/events/EventTables.h"
 #include "platform/DateTime.h"
@@ -65,6 +66,9 @@ public:
     THalvo();
     THalvo(const THalvo&) = delete;
     THalvo& operator=(const THalvo&) = delete;
+
+    // The whole image as the document file holds it.
+    std::span<const uint8_t, kImageSize> Image() const { return FImage; }
 
     uint8_t* EventsBuffer() { return FImage.data() + kEventsOffset; }
     const uint8_t* EventsBuffer() const { return FImage.data() + kEventsOffset; }
@@ -172,27 +176,19 @@ private:
     TEventTable FEventTable{};
     bool FModified = false;
 
-    // ======== Device transfers and the message log (Halvotransfer.cpp) ========
+    THalvoTransfer FTransfer;
+
 public:
-    // Why the transfer failed: the first cause met since the operation began.
-    enum class TTransferFailure : uint8_t {
-        None,
-        WriteFailed,    // the serial link took fewer bytes than the request
-        TimeOut,        // nothing received
-        AnswerTooLong,  // a Modbus TCP answer longer than the answer frame
-        CrcError,
-        OtherAddress,        // answered by another device
-        Exception,           // an exception answer
-        UnexpectedFunction,  // an answer of another function than the request's
-        Incomplete,          // a parameter set answered with fewer bytes than asked
-    };
-    static constexpr std::size_t kFrameSize = 300;
+    using TTransferFailure = app::TTransferFailure;
+    static constexpr std::size_t kFrameSize = THalvoTransfer::kFrameSize;
     // The most bytes one events reading keeps.
     static constexpr std::size_t kEventsReadLimit = 10240;
     static constexpr int kMaxParsetRegisters = static_cast<int>(kParsetCapacity / 2);
 
-    // Every operation below takes the process's transfer guard and does nothing when
-    // another document's transfer holds it. Exceptions of the link pass to the caller.
+    // One transfer runs at a time in the whole process: while any runs (this image's
+    // own included, which a second command from a nested event loop would start), every
+    // operation below does nothing and reports failure where it returns a value.
+    // Exceptions of the link pass to the caller.
 
     // One request, address byte to CRC (both are set here), and its answer; the result
     // is in the flags and Answer(). An empty request is taken as a cancel.
@@ -209,44 +205,31 @@ public:
     // Document set n into device set m.
     void WriteParset(int n, int m);
     void ReadFromHALVO();
-    void CancelReading() { FCancel = true; }
+    void CancelReading() { FTransfer.Cancel(); }
 
-    // Whether an events buffer of buffer.size() bytes already holds the register's end.
+    // Whether an events buffer already holds the register's end.
     static bool EventsComplete(std::span<const uint8_t> buffer, const TEventTable& table);
 
-    bool ErrorFlag() const { return FError; }
-    bool CancelFlag() const { return FCancel; }
-    TTransferFailure LastFailure() const { return FFailure; }
-    std::span<const uint8_t> Answer() const { return {FAnswer.data(), FAnswerLength}; }
+    bool ErrorFlag() const { return FTransfer.ErrorFlag(); }
+    bool CancelFlag() const { return FTransfer.CancelFlag(); }
+    TTransferFailure LastFailure() const { return FTransfer.LastFailure(); }
+    std::span<const uint8_t> Answer() const { return FTransfer.Answer(); }
 
     // Not owned; nullptr unlinks. Without a log the messages are dropped.
-    void SetMessageMemo(IMessageLog* log) { FMessageLog = log; }
-    void AddMessage(const std::string& text);
-    void RemoveLastMessage();
-    void HexDump(std::span<const uint8_t> bytes);
+    void SetMessageMemo(IMessageLog* log) { FTransfer.SetMessageLog(log); }
+    void AddMessage(const std::string& text) { FTransfer.AddMessage(text); }
+    void RemoveLastMessage() { FTransfer.RemoveLastMessage(); }
+    void HexDump(std::span<const uint8_t> bytes) { FTransfer.HexDump(bytes); }
 
 private:
-    bool Stopped() const { return FError || FCancel; }
-    void BeginOperation();
-    void Fail(TTransferFailure why);
-    // The data of a function-3 answer, as far as it arrived.
-    std::span<const uint8_t> AnswerData() const;
-    // The number of the line AddMessage added last, to remove that line later even
-    // when others followed it.
-    std::size_t LastLineMark() const { return FLinesAdded; }
-    void RemoveLine(std::size_t mark);
-
-    bool FError = false;
-    bool FCancel = false;
-    TTransferFailure FFailure = TTransferFailure::None;
-    std::array<uint8_t, kFrameSize> FRequest{};
-    std::array<uint8_t, kFrameSize> FAnswer{};
-    std::size_t FRequestLength = 0;
-    std::size_t FAnswerLength = 0;
-    bool FAnswerHasCrc = false;  // the serial road's answers end in a CRC
-    IMessageLog* FMessageLog = nullptr;
-    std::size_t FLinesAdded = 0;
-    // ======== end of the device transfers ========
+    // The steps of the operations above, run under the guard their caller holds.
+    void DoTransact(std::span<const uint8_t> request);
+    void DoIdentify();
+    std::size_t DoReadRegisters(int start, std::span<uint8_t> destination, int count);
+    void DoReadParset(int n);
+    void DoReadEvents();
+    bool DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count);
+    void DoWriteParset(int n, int m);
 };
 
 }  // namespace app

@@ -12,6 +12,7 @@
 #include "app/link/Mbusfun.h"
 #include "app/link/Timeutil.h"
 #include "app/events/EventRecords.h"
+#include "app/device/Halvotransfer.h"
 #include "platform/Cp1250.h"
 #include "platform/FormatSettings.h"
 #include "talvo.h"
@@ -40,26 +41,29 @@ void WaitSilence() {
 
 }  // namespace
 
-void THalvo::BeginOperation() {
+void THalvoTransfer::BeginOperation() {
     FError = false;
     FCancel = false;
     FFailure = TTransferFailure::None;
 }
 
-void THalvo::Fail(TTransferFailure why) {
+void THalvoTransfer::Fail(TTransferFailure why) {
     FError = true;
     if (FFailure == TTransferFailure::None) FFailure = why;
 }
 
-std::span<const uint8_t> THalvo::AnswerData() const {
+void THalvoTransfer::ClearFailure() {
+    FError = false;
+    FFailure = TTransferFailure::None;
+}
+
+std::span<const uint8_t> THalvoTransfer::AnswerData() const {
     const std::size_t head = 3 + (FAnswerHasCrc ? 2 : 0);
     if (FAnswerLength < head) return {};
     return {FAnswer.data() + 3, std::min<std::size_t>(FAnswer[2], FAnswerLength - head)};
 }
 
-// ---- one transaction ----
-
-void THalvo::Transact(std::span<const uint8_t> request) {
+void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, bool trace) {
     FAnswerLength = 0;
     // Too short for an address, a function and a CRC: nothing to send.
     if (request.size() < 4 || request.size() > kFrameSize) {
@@ -67,12 +71,11 @@ void THalvo::Transact(std::span<const uint8_t> request) {
         return;
     }
     const TLinkSettings link = CurrentLinkSettings();
-    const uint8_t device = GetReadOptions().DeviceNumber;
     std::copy(request.begin(), request.end(), FRequest.begin());
     FRequestLength = request.size();
     FRequest[0] = device;
     AddCRC16(FRequest.data(), FRequestLength - 2);
-    if (TraceMessages) {
+    if (trace) {
         AddMessage("Send:");
         HexDump({FRequest.data(), FRequestLength});
     }
@@ -118,7 +121,7 @@ void THalvo::Transact(std::span<const uint8_t> request) {
         Fail(TTransferFailure::CrcError);
         return;
     }
-    if (TraceMessages) {
+    if (trace) {
         AddMessage("Receive:");
         HexDump(Answer());
     }
@@ -129,25 +132,84 @@ void THalvo::Transact(std::span<const uint8_t> request) {
     if (check.Exception) Fail(TTransferFailure::Exception);
 }
 
-// ---- reading ----
+void THalvo::Transact(std::span<const uint8_t> request) {
+    TTransferGuard guard(*this);
+    if (guard.Held()) DoTransact(request);
+}
 
 void THalvo::Identify() {
     TTransferGuard guard(*this);
+    if (guard.Held()) DoIdentify();
+}
+
+std::size_t THalvo::ReadRegisters(int start, std::span<uint8_t> destination, int count) {
+    TTransferGuard guard(*this);
+    return guard.Held() ? DoReadRegisters(start, destination, count) : 0;
+}
+
+void THalvo::ReadParset(int n) {
+    TTransferGuard guard(*this);
+    if (guard.Held()) DoReadParset(n);
+}
+
+void THalvo::ReadEvents() {
+    TTransferGuard guard(*this);
+    if (guard.Held()) DoReadEvents();
+}
+
+bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
+    TTransferGuard guard(*this);
+    return guard.Held() && DoWriteRegisters(start, source, step, count);
+}
+
+void THalvo::WriteParset(int n, int m) {
+    TTransferGuard guard(*this);
+    if (guard.Held()) DoWriteParset(n, m);
+}
+
+void THalvo::ReadFromHALVO() {
+    TTransferGuard guard(*this);
     if (!guard.Held()) return;
-    BeginOperation();
+    FTransfer.BeginOperation();
+    FIsReading = true;
+    auto finish = [&] {
+        if (FTransfer.CancelFlag()) AddMessage("Reading canceled");
+        FIsReading = false;
+        Raise(OnCompleteAll);
+    };
+    try {
+        Raise(OnBeginRead);
+        DoIdentify();
+        const TReadOptions options = GetReadOptions();
+        if (!FTransfer.Stopped() && options.ReadParset1) DoReadParset(1);
+        if (!FTransfer.Stopped() && options.ReadParset2) DoReadParset(2);
+        if (!FTransfer.Stopped() && options.ReadEvents) DoReadEvents();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+void THalvo::DoTransact(std::span<const uint8_t> request) {
+    FTransfer.Transact(request, GetReadOptions().DeviceNumber, TraceMessages);
+}
+
+void THalvo::DoIdentify() {
+    FTransfer.BeginOperation();
     AddMessage("Identification of device:");
-    const std::size_t progress = LastLineMark();
-    Transact(BuildIdentRequest(GetReadOptions().DeviceNumber));
-    if (Stopped() || FAnswerLength == 0) return;
-    if (FAnswer[1] != FnReadHolding) {
-        Fail(TTransferFailure::UnexpectedFunction);
+    const std::size_t progress = FTransfer.LastLineMark();
+    DoTransact(BuildIdentRequest(GetReadOptions().DeviceNumber));
+    if (FTransfer.Stopped() || FTransfer.Answer().empty()) return;
+    if (FTransfer.AnswerFunction() != FnReadHolding) {
+        FTransfer.Fail(TTransferFailure::UnexpectedFunction);
         return;
     }
-    const std::span<const uint8_t> data = AnswerData();
+    const std::span<const uint8_t> data = FTransfer.AnswerData();
     const auto* chars = reinterpret_cast<const char*>(data.data());
     const std::string text(chars, std::find(chars, chars + data.size(), '\0'));
     SetUnitVersion(platform::Cp1250ToUtf8(text));
-    if (!TraceMessages) RemoveLine(progress);
+    if (!TraceMessages) FTransfer.RemoveLine(progress);
     const char kind = text.size() >= 2 ? text[1] : '\0';
     if (kind == '2') {
         AddMessage("Identification of device:VESK-2");
@@ -160,20 +222,20 @@ void THalvo::Identify() {
     }
 }
 
-std::size_t THalvo::ReadRegisters(int start, std::span<uint8_t> destination, int count) {
+std::size_t THalvo::DoReadRegisters(int start, std::span<uint8_t> destination, int count) {
     std::size_t stored = 0;
     std::size_t offset = 0;
-    while (count > 0 && !Stopped()) {
+    while (count > 0 && !FTransfer.Stopped()) {
         const int n = std::min(count, MaxFrameRegisters);
-        Transact(BuildReadRequest(GetReadOptions().DeviceNumber, start, n));
-        if (Stopped()) break;
-        if (FAnswerLength < 2 || FAnswer[1] != FnReadHolding) {
-            Fail(TTransferFailure::UnexpectedFunction);
+        DoTransact(BuildReadRequest(GetReadOptions().DeviceNumber, start, n));
+        if (FTransfer.Stopped()) break;
+        if (FTransfer.AnswerFunction() != FnReadHolding) {
+            FTransfer.Fail(TTransferFailure::UnexpectedFunction);
             break;
         }
         // A device's byte count is not trusted beyond the frame asked for and the
         // bytes that came.
-        const std::span<const uint8_t> data = AnswerData();
+        const std::span<const uint8_t> data = FTransfer.AnswerData();
         const std::size_t room = offset < destination.size() ? destination.size() - offset : 0;
         const std::size_t take = std::min({data.size(), static_cast<std::size_t>(2 * n), room});
         std::copy_n(data.begin(), take, destination.begin() + static_cast<std::ptrdiff_t>(offset));
@@ -186,26 +248,23 @@ std::size_t THalvo::ReadRegisters(int start, std::span<uint8_t> destination, int
     return stored;
 }
 
-void THalvo::ReadParset(int n) {
+void THalvo::DoReadParset(int n) {
     if (n != 1 && n != 2) return;
-    TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    if (FCancel) {
+    if (FTransfer.CancelFlag()) {
         AddMessage("Reading of parset " + Num(n) + ": Reading canceled");
         return;
     }
     // A pending cancel stops the set (above); an earlier operation's failure does not.
-    FError = false;
-    FFailure = TTransferFailure::None;
+    FTransfer.ClearFailure();
     AddMessage("Read parset " + Num(n));
-    const std::size_t progress = LastLineMark();
+    const std::size_t progress = FTransfer.LastLineMark();
     const int registers = std::clamp<int32_t>(Defs().ZnsSize, 0, kMaxParsetRegisters);
     const auto bytes = static_cast<std::size_t>(2 * registers);
     std::array<uint8_t, kParsetCapacity> scratch{};
-    const std::size_t stored = ReadRegisters(Defs().ParsetAddress(n), scratch, registers);
-    if (Stopped()) return;
+    const std::size_t stored = DoReadRegisters(Defs().ParsetAddress(n), scratch, registers);
+    if (FTransfer.Stopped()) return;
     if (stored < bytes) {
-        Fail(TTransferFailure::Incomplete);
+        FTransfer.Fail(TTransferFailure::Incomplete);
         return;
     }
     std::copy_n(scratch.begin(), bytes, n == 1 ? Parset1Data() : Parset2Data());
@@ -215,7 +274,7 @@ void THalvo::ReadParset(int n) {
     } else {
         SetParset2Length(static_cast<uint16_t>(bytes));
     }
-    if (!TraceMessages) RemoveLine(progress);
+    if (!TraceMessages) FTransfer.RemoveLine(progress);
     AddMessage("Read parset " + Num(n) + " :OK");
     if (n == 1) {
         SetParset1ReadDate(Today());
@@ -227,40 +286,45 @@ void THalvo::ReadParset(int n) {
 }
 
 bool THalvo::EventsComplete(std::span<const uint8_t> buffer, const TEventTable& table) {
-    const std::size_t total = buffer.size();
-    std::size_t offset = 0;
-    while (offset < total) {
-        const TEventDescription& entry = table[buffer[offset]];
-        const std::size_t length = entry.Length;
-        if (offset + length >= total) return false;
-        if (length == 0) return true;
-        if (entry.Kind == kEvKindJump) {
-            const uint8_t skip = buffer[offset + 1];
-            if (skip == kJumpEndOfData) return true;
-            offset += skip + 2u;
-        } else {
-            offset += length;
-        }
+    TEventWalker walker(buffer, buffer.size(), table);
+    while (walker.Next()) {
     }
-    return false;
+    // An end mark counts only when bytes follow it: the device may not have written
+    // the page after it yet.
+    switch (walker.End()) {
+        case TEventWalkEnd::UndefinedCode:
+            return true;
+        case TEventWalkEnd::EndMark:
+            return walker.Offset() + table[buffer[walker.Offset()]].Length < walker.DataLength();
+        default:
+            return false;
+    }
 }
 
-void THalvo::ReadEvents() {
-    TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    BeginOperation();
+void THalvo::DoReadEvents() {
+    FTransfer.BeginOperation();
     FIsReading = true;
     const std::string title = "Event register reading: ";
     AddMessage(title);
-    std::size_t progress = LastLineMark();
+    std::size_t progress = FTransfer.LastLineMark();
     std::vector<uint8_t> work(kEventsWorkSize);
     std::size_t total = 0;
+    std::size_t logged = 0;
+    // What the image keeps of what arrived, and what the log says of it.
+    auto keep = [&] { return std::min(total, kEventsReadLimit); };
+    auto logTotal = [&] {
+        if (!TraceMessages) FTransfer.RemoveLine(progress);
+        AddMessage(title + Num(static_cast<int64_t>(keep())) + " bytes");
+        progress = FTransfer.LastLineMark();
+        logged = keep();
+    };
 
     auto finish = [&] {
         if (total > 0) {
-            const std::size_t n = std::min(total, kEventsReadLimit);
-            std::copy_n(work.begin(), n, EventsBuffer());
-            SetEventsLength(static_cast<uint16_t>(n));
+            // A page that arrived whole is kept, even when Cancel came during the wait after it.
+            if (logged != keep()) logTotal();
+            std::copy_n(work.begin(), keep(), EventsBuffer());
+            SetEventsLength(static_cast<uint16_t>(keep()));
             SetEventsReadDate(Today());
             FModified = true;
         }
@@ -272,24 +336,16 @@ void THalvo::ReadEvents() {
         int page = Defs().EvBufFirstReg;
         bool complete = false;
         do {
-            const std::size_t stored =
-                ReadRegisters(page, std::span(work).subspan(total), kEventsPageRegisters);
-            // A page that arrived whole is kept, even when Cancel came during the wait after it.
-            total += stored;
-            if (Stopped()) break;
-            if (!TraceMessages) RemoveLine(progress);
-            AddMessage(title + Num(static_cast<int64_t>(total)) + " bytes");
-            progress = LastLineMark();
+            total += DoReadRegisters(page, std::span(work).subspan(total), kEventsPageRegisters);
+            if (FTransfer.Stopped()) break;
+            logTotal();
             ++page;
             complete =
                 (showAll && EventsComplete({work.data(), total}, EventTable())) || total > kEventsReadLimit;
             WaitSilence();
-        } while (!Stopped() && !complete && page <= Defs().EvBufLastReg);
+        } while (!FTransfer.Stopped() && !complete && page <= Defs().EvBufLastReg);
         // The device ends its register with an exception answer.
-        if (FFailure == TTransferFailure::Exception && total > 0) {
-            FError = false;
-            FFailure = TTransferFailure::None;
-        }
+        if (FTransfer.LastFailure() == TTransferFailure::Exception && total > 0) FTransfer.ClearFailure();
     } catch (...) {
         finish();
         throw;
@@ -297,47 +353,21 @@ void THalvo::ReadEvents() {
     finish();
 }
 
-void THalvo::ReadFromHALVO() {
-    TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    BeginOperation();
-    FIsReading = true;
-    auto finish = [&] {
-        if (FCancel) AddMessage("Reading canceled");
-        FIsReading = false;
-        Raise(OnCompleteAll);
-    };
-    try {
-        Raise(OnBeginRead);
-        Identify();
-        const TReadOptions options = GetReadOptions();
-        if (!Stopped() && options.ReadParset1) ReadParset(1);
-        if (!Stopped() && options.ReadParset2) ReadParset(2);
-        if (!Stopped() && options.ReadEvents) ReadEvents();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
-}
-
-// ---- writing ----
-
-bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
+bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
     count = std::min(count, static_cast<int>(source.size() / 2));
     std::size_t offset = 0;
-    while (count > 0 && !Stopped()) {
+    while (count > 0 && !FTransfer.Stopped()) {
         const int n = std::min({step <= 0 ? count : step, MaxFrameRegisters, count});
         const std::vector<uint8_t> request = BuildWriteRequest(
             GetReadOptions().DeviceNumber, start, source.subspan(offset, static_cast<std::size_t>(2 * n)));
         count -= n;
         start += n;
         offset += static_cast<std::size_t>(2 * n);
-        Transact(request);
-        if (FMessageLog) FMessageLog->TypeKey('.');
-        if (Stopped()) return false;
-        if (FAnswerLength < 2 || FAnswer[1] != FnWriteMultiple) {
-            Fail(TTransferFailure::UnexpectedFunction);
+        DoTransact(request);
+        if (FTransfer.MessageLog()) FTransfer.MessageLog()->TypeKey('.');
+        if (FTransfer.Stopped()) return false;
+        if (FTransfer.AnswerFunction() != FnWriteMultiple) {
+            FTransfer.Fail(TTransferFailure::UnexpectedFunction);
             return false;
         }
         WaitSilence();
@@ -346,11 +376,9 @@ bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step
     return count <= 0;
 }
 
-void THalvo::WriteParset(int n, int m) {
+void THalvo::DoWriteParset(int n, int m) {
     if (n != 1 && n != 2) return;
-    TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    BeginOperation();
+    FTransfer.BeginOperation();
     std::string title = "Save of parset" + Num(n);
     if (m != n) title += " do " + Num(m);
     const uint16_t length = n == 1 ? GetParset1Length() : GetParset2Length();
@@ -359,35 +387,33 @@ void THalvo::WriteParset(int n, int m) {
         return;
     }
     AddMessage(title);
-    const std::size_t titleLine = LastLineMark();
+    const std::size_t titleLine = FTransfer.LastLineMark();
     const bool accepted =
-        WriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
-                       Defs().ZnsSendStep, length / 2);
-    if (!TraceMessages) RemoveLine(titleLine);
+        DoWriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
+                         Defs().ZnsSendStep, length / 2);
+    if (!TraceMessages) FTransfer.RemoveLine(titleLine);
     AddMessage(title + (accepted ? ": OK" : ": Settings rejected by device"));
 }
 
-// ---- message log ----
-
-void THalvo::AddMessage(const std::string& text) {
+void THalvoTransfer::AddMessage(const std::string& text) {
     if (!FMessageLog) return;
     AddLogLine(*FMessageLog, text);
     ++FLinesAdded;
 }
 
-void THalvo::RemoveLastMessage() {
+void THalvoTransfer::RemoveLastMessage() {
     if (!FMessageLog || FMessageLog->Count() == 0) return;
     FMessageLog->Delete(FMessageLog->Count() - 1);
     if (FLinesAdded > 0) --FLinesAdded;
 }
 
-void THalvo::HexDump(std::span<const uint8_t> bytes) {
+void THalvoTransfer::HexDump(std::span<const uint8_t> bytes) {
     if (!FMessageLog) return;
     TLogUpdate update(*FMessageLog);
     for (const std::string& line : HexDumpLines(bytes)) AddMessage(line);
 }
 
-void THalvo::RemoveLine(std::size_t mark) {
+void THalvoTransfer::RemoveLine(std::size_t mark) {
     if (!FMessageLog || mark == 0 || mark > FLinesAdded) return;
     // Lines go only at the end and leave only from the front, so the line keeps its
     // distance from the end.

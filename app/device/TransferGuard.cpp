@@ -4,18 +4,16 @@ namespace app {
 
 namespace {
 THalvo* holder = nullptr;
-int depth = 0;
 }  // namespace
 
 TTransferGuard::TTransferGuard(THalvo& owner) {
-    if (holder != nullptr && holder != &owner) return;
+    if (holder != nullptr) return;
     holder = &owner;
-    ++depth;
-    held_ = true;
+    FHeld = true;
 }
 
 TTransferGuard::~TTransferGuard() {
-    if (held_ && --depth == 0) holder = nullptr;
+    if (FHeld) holder = nullptr;
 }
 
 bool TTransferGuard::Busy() {

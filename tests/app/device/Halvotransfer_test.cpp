@@ -453,7 +453,8 @@ TEST_F(TransferTest, ALongRegisterMapStopsPastTheReadingLimitWithoutOverflow) {
     EXPECT_EQ(halvo.GetEventsLength(), THalvo::kEventsReadLimit);
     EXPECT_EQ(Area(halvo.EventsBuffer(), THalvo::kEventsReadLimit),
               Bytes(device.Events.begin(), device.Events.begin() + THalvo::kEventsReadLimit));
-    EXPECT_EQ(log.Lines.back(), "Event register reading: 10250 bytes");
+    // The log names what the image keeps, not what arrived.
+    EXPECT_EQ(log.Lines.back(), "Event register reading: 10240 bytes");
 }
 
 // ---- writing ----
@@ -626,7 +627,8 @@ struct CancelCase {
 
 TEST_F(ReadingTest, CancelAtAnyWaitStopsTheReadingAndIsLogged) {
     const std::vector<CancelCase> cases{
-        {2, 2, 0, 0}, {3, 2, 0, 0}, {5, 3, 238, 0}, {7, 4, 238, 250}, {8, 4, 238, 250}, {11, 5, 238, 500},
+        {2, 2, 0, 0},     {3, 2, 0, 0},     {5, 3, 238, 0},   {7, 4, 238, 250},
+        {8, 4, 238, 250}, {9, 5, 238, 250}, {10, 5, 238, 500}, {11, 5, 238, 500},
     };
     for (const CancelCase& c : cases) {
         THalvo image;
@@ -647,6 +649,11 @@ TEST_F(ReadingTest, CancelAtAnyWaitStopsTheReadingAndIsLogged) {
         EXPECT_EQ(image.GetEventsLength(), c.eventsLength) << c.wait;
         EXPECT_EQ(image.Modified(), c.parset1 != 0) << c.wait;
         EXPECT_EQ(log.Lines.back(), "Reading canceled") << c.wait;
+        if (c.eventsLength > 0) {
+            EXPECT_EQ(log.Lines[log.Lines.size() - 2],
+                      "Event register reading: " + std::to_string(c.eventsLength) + " bytes")
+                << c.wait;
+        }
         EXPECT_FALSE(image.IsReading());
     }
 }
@@ -699,6 +706,89 @@ TEST_F(ReadingTest, OneTransferAtATimeInTheWholeProcess) {
     waiter.OnWait = nullptr;
     other.WriteParset(1, 1);
     EXPECT_EQ(otherLog.Lines.back(), "Save of parset1: OK");
+}
+
+// Every public transfer operation, as a second click would call it from the event
+// loop that runs during a wait.
+void CallEveryOperation(THalvo& image) {
+    const Bytes request{0, FnReadHolding, 0, 0, 0, 1, 0, 0};
+    std::array<uint8_t, 16> words{};
+    image.Transact(request);
+    image.Identify();
+    EXPECT_EQ(image.ReadRegisters(1, words, 8), 0u);
+    image.ReadParset(1);
+    image.ReadParset(2);
+    image.ReadEvents();
+    EXPECT_FALSE(image.WriteRegisters(1, words, 0, 8));
+    image.WriteParset(1, 1);
+    image.ReadFromHALVO();
+}
+
+struct TOutcome {
+    std::vector<Bytes> requests;
+    std::vector<std::string> lines;
+    Bytes image;
+    bool error = false;
+    bool cancel = false;
+    bool operator==(const TOutcome&) const = default;
+};
+
+class SecondCommandTest : public ReadingTest {
+protected:
+    // The whole reading (or a write of set 1) with Cancel pressed at wait `cancelAt`
+    // (0: never) and, when intrude is set, every operation of this image and of
+    // another called in wait `at`.
+    TOutcome Run(bool write, int at, int cancelAt, bool intrude) {
+        THalvo image;
+        test::TLinesLog imageLog;
+        image.SetMessageMemo(&imageLog);
+        image.SetDataDirectory(HALVO_BIN_DIR);
+        image.SetDeviceType(2);
+        std::copy_n(Pattern(238, 4).begin(), 238, image.Parset1Data());
+        image.SetParset1Length(238);
+        test::TLinesLog otherLog;
+        other.SetMessageMemo(&otherLog);
+        const Bytes otherBefore(other.Image().begin(), other.Image().end());
+        device.Requests.clear();
+        waiter.Waits.clear();
+        waiter.OnWait = [&](int number, uint32_t) {
+            if (number == cancelAt) image.CancelReading();
+            if (!intrude || number != at) return;
+            CallEveryOperation(image);
+            CallEveryOperation(other);
+        };
+        if (write) {
+            image.WriteParset(1, 1);
+        } else {
+            image.ReadFromHALVO();
+        }
+        waiter.OnWait = nullptr;
+        EXPECT_TRUE(otherLog.Lines.empty());
+        EXPECT_EQ(Bytes(other.Image().begin(), other.Image().end()), otherBefore);
+        EXPECT_FALSE(TTransferGuard::Busy());
+        return {device.Requests, imageLog.Lines, Bytes(image.Image().begin(), image.Image().end()),
+                image.ErrorFlag(), image.CancelFlag()};
+    }
+    THalvo other;
+};
+
+TEST_F(SecondCommandTest, EveryOperationDuringAWaitIsRefusedAndChangesNothing) {
+    device.Events = Pattern(600, 3);
+    for (const bool write : {false, true}) {
+        const std::size_t waits = (Run(write, 0, 0, false), waiter.Waits.size());
+        ASSERT_GE(waits, 2u);
+        for (int at = 1; at <= static_cast<int>(waits); ++at) {
+            for (const int cancelAt : {0, at}) {
+                const TOutcome alone = Run(write, at, cancelAt, false);
+                const TOutcome intruded = Run(write, at, cancelAt, true);
+                EXPECT_EQ(intruded, alone) << (write ? "write" : "reading") << ", wait " << at
+                                           << (cancelAt ? ", cancelled there" : "");
+                if (cancelAt) {
+                    EXPECT_TRUE(intruded.cancel) << at;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+#pragma once
+// The transfer state of one device image: the frames of the transaction under way, the
+// stop flags, the first failure's cause and the link to the document's message log.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "app/device/MessageLog.h"
+
+namespace app {
+
+// Why the transfer failed: the first cause met since the operation began.
+enum class TTransferFailure : uint8_t {
+    None,
+    WriteFailed,    // the serial link took fewer bytes than the request
+    TimeOut,        // nothing received
+    AnswerTooLong,  // a Modbus TCP answer longer than the answer frame
+    CrcError,
+    OtherAddress,        // answered by another device
+    Exception,           // an exception answer
+    UnexpectedFunction,  // an answer of another function than the request's
+    Incomplete,          // a parameter set answered with fewer bytes than asked
+};
+
+class THalvoTransfer {
+public:
+    static constexpr std::size_t kFrameSize = 300;
+
+    // Clears the flags and the cause: a new operation starts.
+    void BeginOperation();
+    void Fail(TTransferFailure why);
+    // Forgets a failure but keeps a pending cancel.
+    void ClearFailure();
+    void Cancel() { FCancel = true; }
+    bool Stopped() const { return FError || FCancel; }
+    bool ErrorFlag() const { return FError; }
+    bool CancelFlag() const { return FCancel; }
+    TTransferFailure LastFailure() const { return FFailure; }
+
+    // One request, address byte to CRC (both are set here), and its answer over the
+    // configured road. An empty request is taken as a cancel.
+    void Transact(std::span<const uint8_t> request, uint8_t device, bool trace);
+    std::span<const uint8_t> Answer() const { return {FAnswer.data(), FAnswerLength}; }
+    // The answer's function code, 0 without one.
+    uint8_t AnswerFunction() const { return FAnswerLength >= 2 ? FAnswer[1] : 0; }
+    // The data of a function-3 answer, as far as it arrived.
+    std::span<const uint8_t> AnswerData() const;
+
+    // Not owned; nullptr unlinks. Without a log the messages are dropped.
+    void SetMessageLog(IMessageLog* log) { FMessageLog = log; }
+    IMessageLog* MessageLog() const { return FMessageLog; }
+    void AddMessage(const std::string& text);
+    void RemoveLastMessage();
+    void HexDump(std::span<const uint8_t> bytes);
+    // The number of the line AddMessage added last, to remove that line later even
+    // when others followed it.
+    std::size_t LastLineMark() const { return FLinesAdded; }
+    void RemoveLine(std::size_t mark);
+
+private:
+    bool FError = false;
+    bool FCancel = false;
+    TTransferFailure FFailure = TTransferFailure::None;
+    std::array<uint8_t, kFrameSize> FRequest{};
+    std::array<uint8_t, kFrameSize> FAnswer{};
+    std::size_t FRequestLength = 0;
+    std::size_t FAnswerLength = 0;
+    bool FAnswerHasCrc = false;  // the serial road's answers end in a CRC
+    IMessageLog* FMessageLog = nullptr;
+    std::size_t FLinesAdded = 0;
+};
+
+}  // namespace app
