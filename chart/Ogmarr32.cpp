@@ -1,5 +1,7 @@
 #include "chart/Ogmarr32.h"
 
+#include "platform/Bytes.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -21,9 +23,7 @@ bool Within(int value, int last) { return value >= 1 && value <= last; }
 
 double CellTimeStamp(std::span<const uint8_t> cell) {
     if (cell.size() < 8) return 0.0;
-    uint64_t bits = 0;
-    for (size_t i = 0; i < 8; ++i) bits |= uint64_t{cell[cell.size() - 8 + i]} << (8 * i);
-    return std::bit_cast<double>(bits);
+    return platform::GetLeDouble(cell.data() + cell.size() - 8);
 }
 
 // ---- TAbsMatrix ----

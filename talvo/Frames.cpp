@@ -6,13 +6,6 @@
 
 namespace talvo {
 
-uint16_t GetBE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
-
-void PutBE16(uint8_t* p, uint16_t value) {
-  p[0] = static_cast<uint8_t>(value >> 8);
-  p[1] = static_cast<uint8_t>(value);
-}
-
 uint16_t FrameTransId(const uint8_t* frame) {
   uint16_t id;
   std::memcpy(&id, frame, sizeof id);
@@ -21,8 +14,8 @@ uint16_t FrameTransId(const uint8_t* frame) {
 
 void PutHeader(uint8_t* frame, uint16_t transId, uint8_t unitId, size_t pduLen) {
   std::memcpy(frame, &transId, sizeof transId);
-  PutBE16(frame + 2, 0);
-  PutBE16(frame + 4, static_cast<uint16_t>(pduLen + 1));
+  PutBe16(frame + 2, 0);
+  PutBe16(frame + 4, static_cast<uint16_t>(pduLen + 1));
   frame[6] = unitId;
 }
 
@@ -33,15 +26,15 @@ int32_t BuildPair(uint8_t function, uint16_t first, uint16_t second, uint16_t tr
                   uint8_t unitId, uint8_t* buffer) {
   PutHeader(buffer, transId, unitId, 5);
   buffer[7] = function;
-  PutBE16(buffer + 8, first);
-  PutBE16(buffer + 10, second);
+  PutBe16(buffer + 8, first);
+  PutBe16(buffer + 10, second);
   return 12;
 }
 
 int32_t CheckAnswer(uint16_t transId, uint8_t unitId, int32_t rxLen, const uint8_t* b,
                     int32_t minLen) {
   if (b == nullptr || rxLen < 9) return -1;
-  if (GetBE16(b + 4) < 2) return -2;
+  if (GetBe16(b + 4) < 2) return -2;
   if (FrameTransId(b) != transId) return -3;
   if (b[6] != unitId) return -4;
   // Bit 7 marks an exception; one without a code is no success either.
@@ -73,10 +66,10 @@ int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t Trans
   const size_t bytes = 2 * size_t{RegCount};
   PutHeader(Buffer, TransId, UnitId, bytes + 6);
   Buffer[7] = 16;
-  PutBE16(Buffer + 8, StartReg);
-  PutBE16(Buffer + 10, RegCount);
+  PutBe16(Buffer + 8, StartReg);
+  PutBe16(Buffer + 10, RegCount);
   Buffer[12] = static_cast<uint8_t>(bytes);
-  for (size_t i = 0; i < RegCount; ++i) PutBE16(Buffer + 13 + 2 * i, Values[i]);
+  for (size_t i = 0; i < RegCount; ++i) PutBe16(Buffer + 13 + 2 * i, Values[i]);
   return static_cast<int32_t>(bytes + 13);
 }
 
@@ -97,7 +90,7 @@ int32_t GetTALVOReadRegs(uint16_t RegCount, const uint8_t* Source, uint16_t* Des
   for (size_t i = 0; i < RegCount; ++i) {
     uint16_t value;
     std::memcpy(&value, data + 2 * i, sizeof value);
-    Destination[i] = Swap ? GetBE16(data + 2 * i) : value;
+    Destination[i] = Swap ? GetBe16(data + 2 * i) : value;
   }
   return 0;
 }

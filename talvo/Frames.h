@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/Bytes.h"
+
 namespace talvo {
 
 constexpr int kHeaderLen = 7;
@@ -17,8 +19,8 @@ constexpr int kReceiveArea = 1024;
 constexpr int kMinLengthField = 3;
 constexpr int kMaxLengthField = 1018;
 
-uint16_t GetBE16(const uint8_t* p);
-void PutBE16(uint8_t* p, uint16_t value);
+using platform::GetBe16;
+using platform::PutBe16;
 // The transaction identifier travels in host order.
 uint16_t FrameTransId(const uint8_t* frame);
 // Writes the 7-byte header of a request with a PDU of pduLen bytes.

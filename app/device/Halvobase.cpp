@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/device/HalvoFiles.h"
+#include "platform/Bytes.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
 #include "platform/Prompts.h"
@@ -61,15 +62,13 @@ public:
     bool U16(uint16_t& v) {
         std::string_view b;
         if (!Take(2, b)) return false;
-        v = static_cast<uint16_t>(static_cast<uint8_t>(b[0]) | static_cast<uint8_t>(b[1]) << 8);
+        v = platform::GetLe16(reinterpret_cast<const uint8_t*>(b.data()));
         return true;
     }
     bool F64(double& v) {
         std::string_view b;
         if (!Take(8, b)) return false;
-        uint64_t bits = 0;
-        for (int i = 7; i >= 0; --i) bits = bits << 8 | static_cast<uint8_t>(b[static_cast<std::size_t>(i)]);
-        v = std::bit_cast<double>(bits);
+        v = platform::GetLeDouble(reinterpret_cast<const uint8_t*>(b.data()));
         return true;
     }
     // A block with its 16-bit length.
@@ -141,26 +140,20 @@ THalvo::THalvo() {
     SetDeviceType(0);
 }
 
-// ---- raw fields ----
-
 uint16_t THalvo::Get16(std::size_t offset) const {
-    return static_cast<uint16_t>(FImage[offset] | FImage[offset + 1] << 8);
+    return platform::GetLe16(FImage.data() + offset);
 }
 
 void THalvo::Put16(std::size_t offset, uint16_t value) {
-    FImage[offset] = static_cast<uint8_t>(value);
-    FImage[offset + 1] = static_cast<uint8_t>(value >> 8);
+    platform::PutLe16(FImage.data() + offset, value);
 }
 
 platform::TDateTime THalvo::GetDate(std::size_t offset) const {
-    uint64_t bits = 0;
-    for (std::size_t i = 8; i-- > 0;) bits = bits << 8 | FImage[offset + i];
-    return std::bit_cast<double>(bits);
+    return platform::GetLeDouble(FImage.data() + offset);
 }
 
 void THalvo::PutDate(std::size_t offset, platform::TDateTime value) {
-    auto bits = std::bit_cast<uint64_t>(value);
-    for (std::size_t i = 0; i < 8; ++i, bits >>= 8) FImage[offset + i] = static_cast<uint8_t>(bits);
+    platform::PutLeDouble(FImage.data() + offset, value);
 }
 
 std::string THalvo::GetText(std::size_t offset) const {

@@ -1,6 +1,7 @@
 #include "app/device/Interp.h"
 
 #include "chart/Bitbit.h"
+#include "platform/Bytes.h"
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "platform/Prompts.h"
@@ -25,12 +26,11 @@ bool WordOffset(const TSettingDescriptor& setting, size_t bytes, size_t setLengt
 }
 
 uint16_t GetWord(std::span<const uint8_t> set, size_t offset) {
-    return static_cast<uint16_t>(set[offset] << 8 | set[offset + 1]);
+    return platform::GetBe16(set.data() + offset);
 }
 
 void PutWord(std::span<uint8_t> set, size_t offset, uint16_t word) {
-    set[offset] = static_cast<uint8_t>(word >> 8);
-    set[offset + 1] = static_cast<uint8_t>(word);
+    platform::PutBe16(set.data() + offset, word);
 }
 
 std::string Hex4(uint16_t word) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/Bytes.h"
+
 namespace app {
 
 TEventWalker::TEventWalker(std::span<const uint8_t> buffer, std::size_t storedLength,
@@ -58,7 +60,7 @@ std::optional<TEventRecord> TEventWalker::Next() {
 namespace {
 
 uint16_t BigEndian(std::span<const uint8_t> record, std::size_t at) {
-    return static_cast<uint16_t>(record[at] << 8 | record[at + 1]);
+    return platform::GetBe16(record.data() + at);
 }
 
 constexpr std::array<TVoltagePair, 3> kType1Voltages{{

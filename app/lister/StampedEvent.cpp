@@ -1,19 +1,15 @@
 #include "app/lister/StampedEvent.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "chart/Ogmarr32.h"
+#include "platform/Bytes.h"
 
 namespace app {
 
 void PutStamp(std::span<uint8_t> cell, platform::TDateTime stamp) {
     if (cell.size() < TStampedEvent::kStampSize) return;
-    auto bits = std::bit_cast<uint64_t>(stamp);
-    for (uint8_t& b : cell.last(TStampedEvent::kStampSize)) {
-        b = static_cast<uint8_t>(bits);
-        bits >>= 8;
-    }
+    platform::PutLeDouble(cell.last(TStampedEvent::kStampSize).data(), stamp);
 }
 
 bool TStampedEvent::Assign(std::span<const uint8_t> record, platform::TDateTime stamp) {
