@@ -101,4 +101,15 @@ TAnswerCheck CheckAnswer(uint8_t device, const uint8_t* answer, size_t length, b
     return check;
 }
 
+std::optional<size_t> AnswerFrameLength(const uint8_t* received, size_t length) {
+    if (length < 2) return std::nullopt;
+    const uint8_t function = received[1];
+    if ((function & ExceptionBit) != 0) return 5;
+    if (function == FnWriteMultiple) return 8;
+    if (function != FnReadHolding || length < 3) return std::nullopt;
+    const size_t total = 5 + size_t{received[2]};
+    if (total > MaxAnswerBytes) return std::nullopt;
+    return total;
+}
+
 }  // namespace app

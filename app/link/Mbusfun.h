@@ -2,6 +2,7 @@
 // Modbus RTU frames of the device protocol and their CRC-16.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -46,5 +47,11 @@ struct TAnswerCheck {
 };
 // `withCrc` for the serial road; the Modbus TCP road rebuilds address + PDU without CRC.
 TAnswerCheck CheckAnswer(uint8_t device, const uint8_t* answer, size_t length, bool withCrc);
+
+// The whole length, CRC included, of the serial answer that begins with the `length`
+// bytes received: 5 for an exception answer, 5 + byte count for function 3, 8 for
+// function 16. Empty while the bytes do not tell yet, and for good when they never
+// will (another function, a byte count whose frame would not fit MaxAnswerBytes).
+std::optional<size_t> AnswerFrameLength(const uint8_t* received, size_t length);
 
 }  // namespace app

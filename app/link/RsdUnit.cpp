@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "app/link/Mbusfun.h"
 #include "app/link/RsdPort.h"
 #include "platform/FormatSettings.h"
 #include "platform/Registry.h"
@@ -36,15 +37,16 @@ bool HungUp(short revents) {
     return (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
 }
 
-// Moves count bytes with `io` (read or write from an offset), waiting for the port with
-// poll until the deadline; returns how many moved.
-template <typename Io>
-size_t Transfer(int fd, short events, size_t count, int timeoutMs, Io io) {
+// Moves bytes with `io` (read or write from an offset, up to an end) until goal(done)
+// of them moved, waiting for the port with poll until the one deadline; returns how
+// many moved.
+template <typename Goal, typename Io>
+size_t Transfer(int fd, short events, int timeoutMs, Goal goal, Io io) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     size_t done = 0;
     bool hungUp = false;
-    while (done < count) {
-        const ssize_t n = io(done);
+    for (size_t end = goal(done); done < end; end = goal(done)) {
+        const ssize_t n = io(done, end);
         if (n > 0) {
             done += static_cast<size_t>(n);
             continue;
@@ -60,6 +62,19 @@ size_t Transfer(int fd, short events, size_t count, int timeoutMs, Io io) {
         hungUp = HungUp(p.revents);
     }
     return done;
+}
+
+// Address, function and byte count: enough to know the length of every answer whose
+// length can be known, and never more than the shortest answer.
+constexpr size_t kAnswerHeaderBytes = 3;
+
+// How far a read may go with `done` bytes in: to the end of the answer frame once its
+// length is known, to the end of the header while it may still tell, else to `count`.
+// Never past a frame's end, so what follows it stays queued for DiscardInput.
+size_t ReadGoal(const uint8_t* data, size_t done, size_t count) {
+    if (const auto length = AnswerFrameLength(data, done)) return std::min(*length, count);
+    if (done < kAnswerHeaderBytes) return std::min(kAnswerHeaderBytes, count);
+    return count;
 }
 
 }  // namespace
@@ -163,8 +178,9 @@ void TRsdHan::Configure() {
 
 size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
     if (handle_ < 0) return 0;
-    const size_t done = Transfer(handle_, POLLOUT, count, WriteTotalTimeoutConstant,
-                                 [&](size_t at) { return ::write(handle_, data + at, count - at); });
+    const size_t done = Transfer(
+        handle_, POLLOUT, WriteTotalTimeoutConstant, [count](size_t) { return count; },
+        [&](size_t at, size_t end) { return ::write(handle_, data + at, end - at); });
     // The bytes are on their way only when they left the output queue.
     while (done > 0 && ::tcdrain(handle_) != 0 && errno == EINTR) {
     }
@@ -174,8 +190,10 @@ size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
 size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count) {
     if (handle_ < 0) return 0;
     // A negative time-out is no time-out rather than an endless wait.
-    return Transfer(handle_, POLLIN, count, std::max<int32_t>(readTotalTimeoutConstant_, 0),
-                    [&](size_t at) { return ::read(handle_, data + at, count - at); });
+    return Transfer(
+        handle_, POLLIN, std::max<int32_t>(readTotalTimeoutConstant_, 0),
+        [&](size_t done) { return ReadGoal(data, done, count); },
+        [&](size_t at, size_t end) { return ::read(handle_, data + at, end - at); });
 }
 
 void TRsdHan::DiscardInput() {

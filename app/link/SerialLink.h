@@ -10,7 +10,9 @@ public:
     virtual ~ISerialLink() = default;
     // Bytes written; fewer than count (0 included) is a failure.
     virtual size_t WriteBuffer(const uint8_t* data, size_t count) = 0;
-    // Bytes read within the read time-out; 0 is a time-out.
+    // Bytes read within the read time-out; 0 is a time-out. A read ends as soon as the
+    // bytes make a whole answer frame (AnswerFrameLength), so an answer never waits out
+    // the time-out; bytes behind the frame stay for the next DiscardInput.
     virtual size_t ReadBuffer(uint8_t* data, size_t count) = 0;
     // Drops bytes that arrived unasked (the late tail of an answer that timed out), so
     // they are never read as part of the next answer.

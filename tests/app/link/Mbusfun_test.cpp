@@ -175,6 +175,46 @@ TEST(CheckAnswer, ChecksInOrder) {
     }
 }
 
+TEST(AnswerFrameLength, FollowsFromTheBytesReceived) {
+    constexpr size_t unknown = 0;
+    struct Case {
+        const char* name;
+        Bytes received;
+        size_t length;  // unknown: no length (yet)
+    };
+    const std::vector<Case> cases = {
+        {"nothing", {}, unknown},
+        {"address alone", {0x1F}, unknown},
+        {"exception to a read", {0x1F, 0x83}, 5},
+        {"exception to a write", {0x1F, 0x90, 0x02}, 5},
+        {"any function with bit 7", {0x1F, 0xFF}, 5},
+        {"write accepted", {0x1F, 0x10}, 8},
+        {"write accepted, more in", {0x1F, 0x10, 0x08, 0x80, 0x00}, 8},
+        {"read without its byte count", {0x1F, 0x03}, unknown},
+        {"read of nothing", {0x1F, 0x03, 0x00}, 5},
+        {"identification", {0x1F, 0x03, 0x10, 'V', '3'}, 21},
+        {"125 registers", {0x1F, 0x03, 250}, 255},
+        {"the most that fits", {0x1F, 0x03, 251}, 256},
+        {"one byte too many to fit", {0x1F, 0x03, 252}, unknown},
+        {"byte count 255", {0x1F, 0x03, 255}, unknown},
+        {"bytes past the frame", {0x1F, 0x03, 0x02, 0x12, 0x34, 0xAA, 0xBB, 0xCC, 0xDD}, 7},
+        {"another device's answer", {0x05, 0x03, 0x02}, 7},
+        {"input registers", {0x1F, 0x04, 0x02, 0x12, 0x34}, unknown},
+        {"single register write", {0x1F, 0x06, 0x08, 0x80, 0x00, 0x01}, unknown},
+        {"function 0", {0x1F, 0x00, 0x02}, unknown},
+        {"function 0x7F", {0x1F, 0x7F, 0x02}, unknown},
+    };
+    for (const auto& c : cases) {
+        const auto length = AnswerFrameLength(c.received.data(), c.received.size());
+        EXPECT_EQ(length.value_or(unknown), c.length) << c.name;
+    }
+    // Each answer the device transfers accept has its own length, from its header on.
+    for (const Bytes& answer : {WithCrc({0x1F, 0x03, 0x02, 0x12, 0x34}),
+                                WithCrc({0x1F, 0x10, 0x08, 0x80, 0x00, 0x77}), WithCrc({0x1F, 0x83, 0x02})})
+        for (size_t n = 3; n <= answer.size(); ++n)
+            EXPECT_EQ(AnswerFrameLength(answer.data(), n).value_or(unknown), answer.size()) << n;
+}
+
 // The frames libmodbus, an independent implementation, sends for the same requests.
 namespace {
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <thread>
 
+#include "app/link/Mbusfun.h"
 #include "app/link/RsdPort.h"
 #include "platform/Registry.h"
 #include "tests/app/link/PtyPair.h"
@@ -247,6 +248,122 @@ TEST_F(RsdHanTest, AnswerInPiecesIsCollected) {
     EXPECT_EQ(got, whole);
     // Complete before the time-out: the read ends once it has all it asked for.
     EXPECT_LT(MsSince(start), 4000);
+}
+
+namespace {
+
+std::vector<uint8_t> Framed(std::vector<uint8_t> frame) {
+    const size_t n = frame.size();
+    frame.resize(n + 2);
+    AddCRC16(frame.data(), n);
+    return frame;
+}
+
+std::vector<uint8_t> Joined(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+}  // namespace
+
+TEST_F(RsdHanTest, ReadEndsWhereTheAnswerFrameEnds) {
+    ASSERT_EQ(link.Open(), 0);
+    const std::vector<uint8_t> ident = Framed(
+        {0x1F, 0x03, 0x10, 'V', '3', 'S', 'C', 'R', 'I', 'P', 'T', 'E', 'D', '-', '0', '0', '0', '1', 0});
+    std::vector<uint8_t> fullest = {0x1F, 0x03, 251};
+    fullest.resize(3 + 251, 0x5A);
+    fullest = Framed(fullest);
+    std::vector<uint8_t> tooLong = {0x1F, 0x03, 252};
+    tooLong.resize(3 + 252, 0x5A);
+    tooLong = Framed(tooLong);
+    // What follows the frame: the next answer, whole.
+    const std::vector<uint8_t> tail = Framed({0x1F, 0x90, 0x04});
+    const std::vector<uint8_t> otherFunction = Framed({0x1F, 0x04, 0x02, 0x12, 0x34});
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> line;  // all on the line before the read
+        size_t asked;
+        bool complete;  // ends at once; else it waits out the time-out
+        size_t first;   // what the read returns; the rest stays on the line
+    };
+    const std::vector<Case> cases = {
+        {"exception answer", Joined(Framed({0x1F, 0x83, 0x02}), tail), 256, true, 5},
+        {"write accepted", Joined(Framed({0x1F, 0x10, 0x08, 0x80, 0x00, 0x77}), tail), 256, true, 8},
+        {"identification", Joined(ident, tail), 256, true, ident.size()},
+        {"read of nothing", Joined(Framed({0x1F, 0x03, 0x00}), tail), 256, true, 5},
+        {"the longest answer that fits", Joined(fullest, tail), 256, true, 256},
+        {"asked for less than the frame", ident, 9, true, 9},
+        {"too long to fit: as much as asked", tooLong, 256, true, 256},
+        {"truncated answer", std::vector<uint8_t>(ident.begin(), ident.begin() + 10), 256, false, 10},
+        {"truncated exception", {0x1F, 0x83, 0x02}, 256, false, 3},
+        {"address alone", {0x1F}, 256, false, 1},
+        {"other function: to the time-out", Joined(otherFunction, tail), 256, false,
+         otherFunction.size() + tail.size()},
+        {"too long to fit: to the time-out", {0x1F, 0x03, 252, 1, 2, 3, 4, 5, 6, 7, 8}, 256, false, 11},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        pty.Write(c.line);
+        ASSERT_TRUE(pty.WaitSlaveReadable());
+        // A complete frame must not wait: a long time-out and a hang guard well inside it.
+        link.SetReadTotalTimeoutConstant(c.complete ? 10000 : 200);
+        std::vector<uint8_t> got;
+        const auto start = Clock::now();
+        Read(got, c.asked);
+        if (c.complete) {
+            EXPECT_LT(MsSince(start), 5000);
+        }
+        EXPECT_EQ(got,
+                  std::vector<uint8_t>(c.line.begin(), c.line.begin() + static_cast<ptrdiff_t>(c.first)));
+
+        // The rest is still queued, whole.
+        link.SetReadTotalTimeoutConstant(200);
+        std::vector<uint8_t> rest, piece;
+        while (Read(piece, 256) > 0) rest.insert(rest.end(), piece.begin(), piece.end());
+        EXPECT_EQ(rest, std::vector<uint8_t>(c.line.begin() + static_cast<ptrdiff_t>(c.first), c.line.end()));
+    }
+}
+
+TEST_F(RsdHanTest, BytesBehindAnAnswerGoWithDiscardInput) {
+    link.SetReadTotalTimeoutConstant(10000);
+    ASSERT_EQ(link.Open(), 0);
+    const auto first = Framed({0x1F, 0x10, 0x08, 0x80, 0x00, 0x77});
+    const auto second = Framed({0x1F, 0x03, 0x02, 0x12, 0x34});
+    pty.Write(Joined(first, {0x1F, 0x03, 0x02, 0xAA}));
+    std::vector<uint8_t> got;
+    Read(got, 256);
+    EXPECT_EQ(got, first);
+
+    // The next request: its answer is read alone, as if the stray bytes never came.
+    link.DiscardInput();
+    pty.Write(second);
+    Read(got, 256);
+    EXPECT_EQ(got, second);
+}
+
+TEST_F(RsdHanTest, AnswerWhoseHeaderComesInPiecesEndsWithItsFrame) {
+    link.SetReadTotalTimeoutConstant(10000);
+    ASSERT_EQ(link.Open(), 0);
+    const std::vector<std::vector<uint8_t>> pieces = {{0x1F}, {0x03}, {0x04, 0x12}, {0x34, 0x56}, {0x78}};
+    std::vector<uint8_t> whole;
+    for (const auto& p : pieces) whole.insert(whole.end(), p.begin(), p.end());
+    whole = Framed(whole);
+    std::vector<std::vector<uint8_t>> sent = pieces;
+    sent.push_back({whole.end() - 2, whole.end()});
+
+    std::thread device([&] {
+        for (const auto& p : sent) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            pty.Write(p);
+        }
+    });
+    std::vector<uint8_t> got;
+    const auto start = Clock::now();
+    Read(got, 256);
+    device.join();
+    EXPECT_EQ(got, whole);
+    EXPECT_LT(MsSince(start), 5000);  // a hang guard: the time-out is twice as long
 }
 
 TEST_F(RsdHanTest, PeerThatHangsUpEndsReadAndWriteAtOnce) {

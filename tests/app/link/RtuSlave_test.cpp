@@ -32,12 +32,13 @@ protected:
         fs::create_directories(dir);
         ptys = std::make_unique<peers::TSocatPtyPair>(dir);
         ASSERT_TRUE(ptys->Ready()) << "socat made no pty pair";
-        slave = std::make_unique<peers::TPeerProcess>(
-            std::vector<std::string>{std::string(HALVO_BIN_DIR) + "/rtu_slave", ptys->A(), (dir / "ready").string()});
+        slave = std::make_unique<peers::TPeerProcess>(std::vector<std::string>{
+            std::string(HALVO_BIN_DIR) + "/rtu_slave", ptys->A(), (dir / "ready").string()});
         ASSERT_TRUE(peers::WaitForPath(dir / "ready", *slave)) << "rtu_slave did not start";
 
         link.SetCommPort(ptys->B());
-        link.SetReadTotalTimeoutConstant(300);
+        // Far beyond any answer's time: a read that waits it out fails the hang guard.
+        link.SetReadTotalTimeoutConstant(kLongTimeOutMs);
         ASSERT_EQ(link.Open(), 0);
     }
     void TearDown() override {
@@ -50,10 +51,19 @@ protected:
     // One transaction as the device transfers run it: the whole request, then the answer.
     Bytes Transact(const Bytes& request) {
         EXPECT_EQ(link.WriteBuffer(request.data(), request.size()), request.size());
+        return ReadAnswer();
+    }
+    // A read for as many bytes as an answer may have; it ends with the answer's frame,
+    // long before the time-out (a hang guard, not a measure of speed).
+    Bytes ReadAnswer() {
         Bytes answer(MaxAnswerBytes);
+        const auto start = std::chrono::steady_clock::now();
         answer.resize(link.ReadBuffer(answer.data(), answer.size()));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLongTimeOutMs / 2));
         return answer;
     }
+
+    static constexpr int32_t kLongTimeOutMs = 10000;
 
     fs::path dir;
     std::unique_ptr<peers::TSocatPtyPair> ptys;
@@ -100,4 +110,32 @@ TEST_F(RtuSlaveTest, RegisterOutsideTheSlavesMapGivesAnExceptionAnswer) {
     EXPECT_TRUE(check.Exception);
     EXPECT_FALSE(check.CrcError || check.OtherAddress);
     EXPECT_EQ(answer[1], 0x83);
+}
+
+TEST_F(RtuSlaveTest, AnswersFollowingEachOtherAreReadOneFrameAtATime) {
+    // Three requests in one go: the slave answers each as it takes it, so its answers
+    // queue up behind each other, and each read must end exactly where its frame does.
+    const Bytes words = {0x12, 0x34, 0x56, 0x78};
+    Bytes requests;
+    for (const Bytes& r : {BuildIdentRequest(31), BuildWriteRequest(31, 101, words),
+                           BuildReadRequest(31, IdentRegister + IdentRegisterCount + 1, 1)})
+        requests.insert(requests.end(), r.begin(), r.end());
+    ASSERT_EQ(link.WriteBuffer(requests.data(), requests.size()), requests.size());
+
+    const Bytes ident = ReadAnswer();
+    const Bytes written = ReadAnswer();
+    const Bytes refused = ReadAnswer();
+    ASSERT_EQ(ident.size(), 21u);
+    EXPECT_EQ(std::string(ident.begin() + 3, ident.begin() + 19), "V3-RTU SLAVE 1.0");
+    ASSERT_EQ(written.size(), 8u);
+    EXPECT_EQ(written[1], FnWriteMultiple);
+    ASSERT_EQ(refused.size(), 5u);
+    EXPECT_EQ(refused[1], 0x83);
+    for (const Bytes* answer : {&ident, &written, &refused})
+        EXPECT_TRUE(CheckCRC16(answer->data(), answer->size())) << answer->size();
+
+    // Nothing more is on its way: a read waits its whole time-out and gets nothing.
+    link.SetReadTotalTimeoutConstant(200);
+    uint8_t byte = 0;
+    EXPECT_EQ(link.ReadBuffer(&byte, 1), 0u);
 }
