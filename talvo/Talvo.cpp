@@ -58,7 +58,7 @@ int32_t Exchange(TSimpTcp& sock, const uint8_t* tx, size_t txLen, TAnswer& rx) {
   sock.DiscardInput();
   if (sock.Send(tx, txLen) != 0) return -12;
   if (sock.ReceiveExact(TickMs(), rx.Data, kHeaderLen) != 0) return -11;
-  const int n = GetBE16(rx.Data + 4);
+  const int n = GetBe16(rx.Data + 4);
   if (n < kMinLengthField || n > kMaxLengthField) return -13;
   if (sock.ReceiveExact(TickMs(), rx.Data + kHeaderLen, static_cast<size_t>(n - 1)) != 0)
     return -11;
