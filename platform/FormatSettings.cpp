@@ -187,3 +187,50 @@ bool TryRoundToInt64(double value, int64_t& result) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+std::string FloatToStrGeneral(double value, int precision, int minExponentDigits, const TFormatSettings& fs) {
+    std::string out;
+    if (NonFiniteText(value, out)) return out;
+    if (value == 0) return "0";
+    precision = precision < 1 ? 1 : (precision > 15 ? 15 : precision);
+    minExponentDigits = minExponentDigits < 0 ? 0 : (minExponentDigits > 4 ? 4 : minExponentDigits);
+    // Rounding to the digits asked for happens here, on the exact binary value.
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision - 1);
+    std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
+    const size_t ePos = sci.find('e');
+    int exponent = 0;
+    std::from_chars(sci.data() + ePos + (sci[ePos + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
+    const bool negative = sci[0] == '-';
+    std::string digits;
+    for (char c : sci.substr(0, ePos))
+        if (IsDigit(c)) digits += c;
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    if (exponent >= -5 && exponent < precision) {
+        if (exponent < 0) {
+            out = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+        } else {
+            const size_t intDigits = static_cast<size_t>(exponent) + 1;
+            if (digits.size() <= intDigits) {
+                out = digits + std::string(intDigits - digits.size(), '0');
+            } else {
+                out = digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+            }
+        }
+    } else {
+        out = digits.substr(0, 1);
+        if (digits.size() > 1) out += "." + digits.substr(1);
+        std::string expDigits = std::to_string(exponent < 0 ? -exponent : exponent);
+        if (static_cast<int>(expDigits.size()) < minExponentDigits)
+            expDigits.insert(0, static_cast<size_t>(minExponentDigits) - expDigits.size(), '0');
+        out += "E" + std::string(exponent < 0 ? "-" : "") + expDigits;
+    }
+    if (negative) out.insert(0, "-");
+    SwapSeparator(out, fs.DecimalSeparator);
+    return out;
+}
+
+}  // namespace platform

@@ -51,3 +51,12 @@ double RoundHalfEven(double value);
 bool TryRoundToInt64(double value, int64_t& result);
 
 }  // namespace platform
+
+namespace platform {
+
+// General format: `precision` significant digits (1..15), plain notation when the decimal
+// exponent lies in -5 .. precision-1, else one digit, the rest, "E" and the exponent padded
+// to `minExponentDigits` (0..4). Trailing zeros and a bare separator are dropped.
+std::string FloatToStrGeneral(double value, int precision, int minExponentDigits, const TFormatSettings& fs);
+
+}  // namespace platform
