@@ -1,5 +1,5 @@
-// The listing of one sequence: an event line per record and the detail lines of the
-// state records.
+#include "app/lister/ListingWriter.h"
+
 #include <algorithm>
 #include <string>
 
@@ -10,8 +10,6 @@
 #include "app/lister/StateRecordLines.h"
 
 namespace app {
-
-namespace {
 
 std::string ClockSourceLine(uint8_t source) {
     switch (source) {
@@ -78,6 +76,8 @@ void WriteSerialCommandLines(std::span<const uint8_t> record, IListingSink& sink
     if (const char* command = SerialCommandText(b & 0x1F, msbNotZero))
         sink.AddLine(std::string("  Command: \"") + command + "\"", TListingStyle::Plain);
 }
+
+namespace {
 
 int TypeOfKind(uint8_t kind) {
     switch (kind) {
