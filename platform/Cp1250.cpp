@@ -106,12 +106,29 @@ std::string Utf8ToCp1250(std::string_view utf8, char replacement) {
     return out;
 }
 
+std::string CleanUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const size_t len = DecodeUtf8(bytes, i, cp);
+        if (len == 0) {
+            AppendUtf8(out, 0xFFFD);
+            ++i;
+        } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+        }
+    }
+    return out;
+}
+
 bool HasUtf8Bom(std::string_view bytes) {
     return bytes.substr(0, 3) == "\xEF\xBB\xBF";
 }
 
 std::string DecodeText8(std::string_view fileBytes) {
-    if (HasUtf8Bom(fileBytes)) return std::string(fileBytes.substr(3));
+    if (HasUtf8Bom(fileBytes)) return CleanUtf8(fileBytes.substr(3));
     return Cp1250ToUtf8(fileBytes);
 }
 

@@ -13,8 +13,12 @@ std::string Cp1250ToUtf8(std::string_view bytes);
 // sequences too, one replacement per bad byte.
 std::string Utf8ToCp1250(std::string_view utf8, char replacement = '?');
 
-// Bytes of an 8-bit text file: UTF-8 (BOM dropped) when they start with EF BB BF,
-// otherwise code page 1250.
+// Text that claims to be UTF-8, made fit to be the program's text: every well-formed
+// sequence as it is, every other byte U+FFFD.
+std::string CleanUtf8(std::string_view bytes);
+
+// Bytes of an 8-bit text file: UTF-8 (BOM dropped, cleaned as above) when they start
+// with EF BB BF, otherwise code page 1250.
 std::string DecodeText8(std::string_view fileBytes);
 bool HasUtf8Bom(std::string_view bytes);
 

@@ -11,26 +11,11 @@ namespace app {
 
 namespace {
 
-// Values come back trimmed, so a control character can never be one: it tells a
-// missing key from an empty one.
-constexpr const char* kMissing = "\x01";
-
-bool ReadKey(const std::string& file, const std::string& section, const std::string& key, std::string& value) {
-    value = platform::GetPrivateProfileString(section, key, kMissing, file);
-    return value != kMissing;
-}
-
-std::string ReadText(const std::string& file, const std::string& section, const std::string& key) {
-    return platform::GetPrivateProfileString(section, key, "", file);
-}
-
-int32_t ReadInt(const std::string& file, const std::string& section, const std::string& key, int32_t def) {
-    return platform::GetPrivateProfileInt(section, key, def, file);
-}
-
-double ReadFloat(const std::string& file, const std::string& section, const std::string& key, double def) {
+double ReadFloat(const platform::TProfileFile& file, const std::string& section, const std::string& key,
+                 double def) {
     double v = 0.0;
-    return platform::TryStrToFloat(ReadText(file, section, key), v, platform::AppFormatSettings()) ? v : def;
+    const std::string text = file.ReadString(section, key, "");
+    return platform::TryStrToFloat(text, v, platform::AppFormatSettings()) ? v : def;
 }
 
 // The first n characters of a UTF-8 text (the file's characters, not its bytes).
@@ -52,11 +37,11 @@ uint8_t KindOfTypeWord(const std::string& word) {
     return skHex;
 }
 
-std::string SectionName(int n) { return "SECTION_" + platform::IntToStr(n); }
+std::string SectionName(int n) {
+    return "SECTION_" + platform::IntToStr(n);
+}
 
 }  // namespace
-
-// ---- TSets ----
 
 TSettingDescriptor TSets::GetSetting(int m) const {
     if (m < 1 || m > Count()) return TSettingDescriptor{};
@@ -70,11 +55,13 @@ void TSets::SetSetting(int m, const TSettingDescriptor& descriptor) {
     FItems[index] = descriptor;
 }
 
-void TSets::Clear() { FItems.clear(); }
+void TSets::Clear() {
+    FItems.clear();
+}
 
-int TSets::Count() const { return static_cast<int>(FItems.size()); }
-
-// ---- THalvoDefs ----
+int TSets::Count() const {
+    return static_cast<int>(FItems.size());
+}
 
 void THalvoDefs::LoadFromFile(const std::string& path) {
     const std::string normalised = platform::NormalisePath(path);
@@ -85,23 +72,26 @@ void THalvoDefs::LoadFromFile(const std::string& path) {
     // definitions file is always meant where the path points.
     std::error_code ec;
     std::filesystem::path absolute = std::filesystem::absolute(normalised.empty() ? "." : normalised, ec);
-    FReadPath = ec ? normalised : absolute.string();
+    // Read and indexed once: every key below is a lookup, not another pass over the file.
+    FFile = std::make_unique<platform::TProfileFile>(ec ? normalised : absolute.string());
+    const platform::TProfileFile& f = *FFile;
 
     const std::string g = "GLOBAL";
-    ImplementsSysLogick = ReadInt(FReadPath, g, "ImplementsSysLogick", 0) != 0;
-    DiCorrection = static_cast<int8_t>(ReadInt(FReadPath, g, "DI_correction", -5));
-    DoCorrection = static_cast<int8_t>(ReadInt(FReadPath, g, "DO_correction", 15));
-    AiCorrection = static_cast<int8_t>(ReadInt(FReadPath, g, "AI_correction", -30));
-    ZnsSize = ReadInt(FReadPath, g, "ZNS_SIZE", 119);
-    Zns1Address = static_cast<uint16_t>(ReadInt(FReadPath, g, "ZNS1_ADRES", 2177));
-    Zns2Address = static_cast<uint16_t>(ReadInt(FReadPath, g, "ZNS2_ADRES", 2433));
-    ZnsSendStep = ReadInt(FReadPath, g, "ZNS_SEND_STEP", ZnsSize);
-    EvBufFirstReg = static_cast<uint16_t>(ReadInt(FReadPath, g, "EV_BUF_FIRST_REG", 4001));
-    EvBufLastReg = static_cast<uint16_t>(ReadInt(FReadPath, g, "EV_BUF_LAST_REG", 4032));
+    ImplementsSysLogick = f.ReadInteger(g, "ImplementsSysLogick", 0) != 0;
+    DiCorrection = static_cast<int8_t>(f.ReadInteger(g, "DI_correction", -5));
+    DoCorrection = static_cast<int8_t>(f.ReadInteger(g, "DO_correction", 15));
+    AiCorrection = static_cast<int8_t>(f.ReadInteger(g, "AI_correction", -30));
+    ZnsSize = f.ReadInteger(g, "ZNS_SIZE", 119);
+    Zns1Address = static_cast<uint16_t>(f.ReadInteger(g, "ZNS1_ADRES", 2177));
+    Zns2Address = static_cast<uint16_t>(f.ReadInteger(g, "ZNS2_ADRES", 2433));
+    ZnsSendStep = f.ReadInteger(g, "ZNS_SEND_STEP", ZnsSize);
+    EvBufFirstReg = static_cast<uint16_t>(f.ReadInteger(g, "EV_BUF_FIRST_REG", 4001));
+    EvBufLastReg = static_cast<uint16_t>(f.ReadInteger(g, "EV_BUF_LAST_REG", 4032));
 
     FRegisterCounter = 1;
     for (int n = 1; LoadSection(n); ++n) {
     }
+    FFile.reset();
     LoadedFileName = normalised;
 }
 
@@ -114,18 +104,19 @@ bool THalvoDefs::LoadSection(int n) {
 bool THalvoDefs::LoadSetting(int n, int m) {
     const std::string section = SectionName(n);
     const std::string x = "X" + platform::IntToStr(m);
-    std::string name;
-    if (FReadPath.empty() || !ReadKey(FReadPath, section, x + "_NAME", name)) return false;
+    const std::string* name = FFile ? FFile->Find(section, x + "_NAME") : nullptr;
+    if (!name) return false;
+    const platform::TProfileFile& f = *FFile;
 
-    SetSectionTitle(n, platform::IntToStr(n) + ". " + ReadText(FReadPath, section, "TITLE"));
+    SetSectionTitle(n, platform::IntToStr(n) + ". " + f.ReadString(section, "TITLE", ""));
 
     TSettingDescriptor d;
-    d.Name = Utf8Left(name, 20);
-    d.Unit = Utf8Left(ReadText(FReadPath, section, x + "_DIM"), 4);
-    d.Scale = ReadFloat(FReadPath, section, x + "_BASE", 1.0);
-    d.DecimalPlaces = static_cast<uint8_t>(ReadInt(FReadPath, section, x + "_DEC_PLACES", 0));
-    d.Kind = KindOfTypeWord(ReadText(FReadPath, section, x + "_TYPE"));
-    FRegisterCounter = static_cast<uint16_t>(ReadInt(FReadPath, section, x + "_OFFSET", FRegisterCounter));
+    d.Name = Utf8Left(*name, 20);
+    d.Unit = Utf8Left(f.ReadString(section, x + "_DIM", ""), 4);
+    d.Scale = ReadFloat(f, section, x + "_BASE", 1.0);
+    d.DecimalPlaces = static_cast<uint8_t>(f.ReadInteger(section, x + "_DEC_PLACES", 0));
+    d.Kind = KindOfTypeWord(f.ReadString(section, x + "_TYPE", ""));
+    FRegisterCounter = static_cast<uint16_t>(f.ReadInteger(section, x + "_OFFSET", FRegisterCounter));
     d.RegisterIndex = static_cast<uint8_t>(FRegisterCounter - 1);
 
     AddSetting(n, m, d);
@@ -133,7 +124,9 @@ bool THalvoDefs::LoadSetting(int n, int m) {
     return true;
 }
 
-int THalvoDefs::SectionCount() const { return static_cast<int>(FSections.size()); }
+int THalvoDefs::SectionCount() const {
+    return static_cast<int>(FSections.size());
+}
 
 std::string THalvoDefs::GetSectionTitle(int n) const {
     if (n < 1 || n > SectionCount()) return {};
@@ -158,7 +151,9 @@ TSets* THalvoDefs::GetSection(int n) {
     return FSections[static_cast<std::size_t>(n - 1)].Sets.get();
 }
 
-const TSets* THalvoDefs::GetSection(int n) const { return const_cast<THalvoDefs*>(this)->GetSection(n); }
+const TSets* THalvoDefs::GetSection(int n) const {
+    return const_cast<THalvoDefs*>(this)->GetSection(n);
+}
 
 void THalvoDefs::AddSetting(int n, int m, const TSettingDescriptor& descriptor) {
     if (n < 1 || n > SectionCount()) return;
@@ -175,13 +170,19 @@ uint16_t THalvoDefs::ParsetAddress(int k) const {
 
 int8_t THalvoDefs::IoCorrection(int ioClass) const {
     switch (ioClass) {
-    case 1: return DiCorrection;
-    case 2: return DoCorrection;
-    case 3: return AiCorrection;
-    default: return 0;
+        case 1:
+            return DiCorrection;
+        case 2:
+            return DoCorrection;
+        case 3:
+            return AiCorrection;
+        default:
+            return 0;
     }
 }
 
-void THalvoDefs::Clear() { FSections.clear(); }
+void THalvoDefs::Clear() {
+    FSections.clear();
+}
 
 }  // namespace app

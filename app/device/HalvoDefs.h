@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/device/SettingDescriptor.h"
+#include "platform/Profile.h"
 
 namespace app {
 
@@ -43,7 +44,8 @@ public:
     // A path equal to LoadedFileName after normalisation is not read again. A missing
     // file gives every default and no sections.
     void LoadFromFile(const std::string& path);
-    // Both read from the file LoadFromFile is loading; true when something was read.
+    // Both read from the file LoadFromFile is loading (false outside a load); true when
+    // something was read.
     bool LoadSection(int n);
     bool LoadSetting(int n, int m);
 
@@ -66,8 +68,8 @@ private:
         std::unique_ptr<TSets> Sets;
     };
     std::vector<TSection> FSections;
-    std::string FReadPath;          // absolute path of the file being loaded
-    uint16_t FRegisterCounter = 1;  // runs across all sections of one file
+    std::unique_ptr<platform::TProfileFile> FFile;  // the file being loaded
+    uint16_t FRegisterCounter = 1;                  // runs across all sections of one file
 };
 
 }  // namespace app

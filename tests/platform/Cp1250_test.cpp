@@ -93,3 +93,34 @@ TEST(Cp1250, DecodeText8FollowsTheBom) {
               "a");
     EXPECT_EQ(DecodeText8(""), "");
 }
+
+TEST(Cp1250, TextMarkedUtf8KeepsItsCharactersAndLosesOnlyBadBytes) {
+    const std::string bad = "\xEF\xBF\xBD";  // U+FFFD
+    struct Case {
+        const char* Name;
+        std::string Bytes, Clean;
+    };
+    const Case cases[] = {
+        {"well formed", "a\xC5\x81\xE2\x82\xAC\xF0\x9F\x98\x80", "a\xC5\x81\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"stray continuation",
+         "a\x80"
+         "b",
+         "a" + bad + "b"},
+        {"cut short inside",
+         "\xE2\x82"
+         "a",
+         bad + bad + "a"},
+        {"cut short at the end", "a\xC3", "a" + bad},
+        {"overlong", "\xC0\xAF", bad + bad},
+        {"surrogate", "\xED\xA0\x80", bad + bad + bad},
+        {"above U+10FFFF", "\xF4\x90\x80\x80", bad + bad + bad + bad},
+        {"code page bytes",
+         "\xA3\xF3"
+         "d\x9F",
+         bad + bad + "d" + bad},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CleanUtf8(c.Bytes), c.Clean) << c.Name;
+        EXPECT_EQ(DecodeText8("\xEF\xBB\xBF" + c.Bytes), c.Clean) << c.Name;
+    }
+}

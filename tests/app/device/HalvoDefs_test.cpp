@@ -89,21 +89,31 @@ INSTANTIATE_TEST_SUITE_P(
         GlobalCase{"[GLOBAL]\nZNS_SIZE=100\n", 100, 100, 2177, -5, false},
         GlobalCase{"[GLOBAL]\nZNS_SIZE=100\nZNS_SEND_STEP=25\n", 100, 25, 2177, -5, false},
         // Names in any case, values trimmed, hexadecimal.
-        GlobalCase{"[global]\n  zns_size = 0x40 \nzns1_adres=0x1000\nimplementssyslogick=1\n", 64, 64, 4096, -5,
-                   true},
+        GlobalCase{"[global]\n  zns_size = 0x40 \nzns1_adres=0x1000\nimplementssyslogick=1\n", 64, 64, 4096,
+                   -5, true},
         // Only the low bits stay: 70000 is 0x11170, 200 is -56 as a signed byte.
         GlobalCase{"[GLOBAL]\nZNS1_ADRES=70000\nDI_correction=200\n", 119, 119, 0x1170, -56, false},
         // Unreadable or empty values take the default; the first key wins.
         GlobalCase{"[GLOBAL]\nZNS_SIZE=abc\nZNS1_ADRES=\nImplementsSysLogick=2\n", 119, 119, 2177, -5, true},
         GlobalCase{"[GLOBAL]\nZNS_SIZE=50\nZNS_SIZE=60\n", 50, 50, 2177, -5, false},
+        // Only the first GLOBAL section is read.
+        GlobalCase{"[GLOBAL]\nZNS_SIZE=50\n[Global]\nZNS_SIZE=60\nZNS1_ADRES=5\n", 50, 50, 2177, -5, false},
         // A key outside GLOBAL does not count.
         GlobalCase{"[OTHER]\nZNS_SIZE=50\n", 119, 119, 2177, -5, false}));
 
 TEST_F(HalvoDefsTest, SectionsEndAtTheFirstMissingOne) {
-    Load("[SECTION_1]\nX1_NAME=a\nX2_NAME=b\n"
-         "[SECTION_3]\nX1_NAME=c\n");
+    Load(
+        "[SECTION_1]\nX1_NAME=a\nX2_NAME=b\n"
+        "[SECTION_3]\nX1_NAME=c\n");
     ASSERT_EQ(defs.SectionCount(), 1);
     EXPECT_EQ(defs.GetSection(1)->Count(), 2);
+}
+
+TEST_F(HalvoDefsTest, OnlyTheFirstSectionOfANumberCounts) {
+    Load("[SECTION_1]\nX1_NAME=a\nX1_NAME=z\n[section_1]\nX2_NAME=b\n[SECTION_2]\nX1_NAME=c\n");
+    ASSERT_EQ(defs.SectionCount(), 2);
+    EXPECT_EQ(defs.GetSection(1)->Count(), 1);
+    EXPECT_EQ(Setting(1, 1).Name, "a");
 }
 
 TEST_F(HalvoDefsTest, ASectionWithoutX1EndsTheSections) {
@@ -120,8 +130,9 @@ TEST_F(HalvoDefsTest, SettingsEndAtTheFirstMissingNameAnEmptyNameStillCounts) {
 }
 
 TEST_F(HalvoDefsTest, RegisterCounterRunsAcrossSections) {
-    Load("[SECTION_1]\nX1_NAME=a\nX1_OFFSET=10\nX2_NAME=b\n"
-         "[SECTION_2]\nX1_NAME=c\nX2_NAME=d\nX2_OFFSET=0x20\nX3_NAME=e\n");
+    Load(
+        "[SECTION_1]\nX1_NAME=a\nX1_OFFSET=10\nX2_NAME=b\n"
+        "[SECTION_2]\nX1_NAME=c\nX2_NAME=d\nX2_OFFSET=0x20\nX3_NAME=e\n");
     EXPECT_EQ(Setting(1, 1).RegisterIndex, 9);
     EXPECT_EQ(Setting(1, 2).RegisterIndex, 10);
     EXPECT_EQ(Setting(2, 1).RegisterIndex, 11);
@@ -134,6 +145,39 @@ TEST_F(HalvoDefsTest, WithoutOffsetsRegistersCountFromOne) {
     EXPECT_EQ(Setting(1, 1).RegisterIndex, 0);
     EXPECT_EQ(Setting(1, 2).RegisterIndex, 1);
     EXPECT_EQ(Setting(2, 1).RegisterIndex, 2);
+}
+
+// A large file of many look-alike keys: every setting of every section as written.
+TEST_F(HalvoDefsTest, ManySettingsLoadAsWritten) {
+    constexpr int kSections = 4, kPerSection = 150;
+    static const char* const kTypes[] = {"INT", "REAL", "Y/N", "UN", "HEX"};
+    static const uint8_t kKinds[] = {skInt, skReal, skYesNo, skVoltage, skHex};
+    std::string text = "[GLOBAL]\r\nZNS_SIZE=600\r\n";
+    for (int n = 1; n <= kSections; ++n) {
+        text += "[SECTION_" + std::to_string(n) + "]\r\nTITLE=T" + std::to_string(n) + "\r\n";
+        for (int m = 1; m <= kPerSection; ++m) {
+            const std::string x = "X" + std::to_string(m);
+            text += x + "_NAME=S" + std::to_string(n) + "." + std::to_string(m) + "\r\n" + x +
+                    "_TYPE=" + kTypes[m % 5] + "\r\n" + x + "_DEC_PLACES=" + std::to_string(m % 7) + "\r\n";
+            if (m == 100) text += x + "_OFFSET=1\r\n";  // the counter starts again from here
+        }
+    }
+    Load(text);
+    ASSERT_EQ(defs.SectionCount(), kSections);
+    uint16_t counter = 1;
+    for (int n = 1; n <= kSections; ++n) {
+        ASSERT_NE(defs.GetSection(n), nullptr) << n;
+        EXPECT_EQ(defs.GetSectionTitle(n), std::to_string(n) + ". T" + std::to_string(n));
+        ASSERT_EQ(defs.GetSection(n)->Count(), kPerSection) << n;
+        for (int m = 1; m <= kPerSection; ++m, ++counter) {
+            if (m == 100) counter = 1;
+            const TSettingDescriptor d = Setting(n, m);
+            ASSERT_EQ(d.Name, "S" + std::to_string(n) + "." + std::to_string(m));
+            ASSERT_EQ(d.Kind, kKinds[m % 5]) << d.Name;
+            ASSERT_EQ(d.DecimalPlaces, m % 7) << d.Name;
+            ASSERT_EQ(d.RegisterIndex, static_cast<uint8_t>(counter - 1)) << d.Name;
+        }
+    }
 }
 
 struct SettingCase {
@@ -159,23 +203,22 @@ TEST_P(HalvoDefsSettingTest, ReadsTheDescriptor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HalvoDefsSettingTest,
-    ::testing::Values(SettingCase{"", skHex, 1.0, 0, ""},  // no TYPE key: hexadecimal
-                      SettingCase{"X1_TYPE=real\n", skReal, 1.0, 0, ""},
-                      SettingCase{"X1_TYPE=bool\n", skHex, 1.0, 0, ""},
-                      SettingCase{"X1_TYPE=y/n\n", skYesNo, 1.0, 0, ""},
-                      SettingCase{"X1_TYPE=Un\n", skVoltage, 1.0, 0, ""},
-                      SettingCase{"X1_TYPE=INT\n", skInt, 1.0, 0, ""},
-                      SettingCase{"x1_type=REAL\nX1_BASE=0,1\nX1_DEC_PLACES=2\nX1_DIM=kV\n", skReal, 0.1, 2, "kV"},
-                      // "." is not the application's separator: the default stays.
-                      SettingCase{"X1_BASE=0.1\n", skHex, 1.0, 0, ""},
-                      SettingCase{"X1_BASE=\n", skHex, 1.0, 0, ""},
-                      SettingCase{"X1_DEC_PLACES=258\n", skHex, 1.0, 2, ""},
-                      SettingCase{"X1_DIM=Volts\n", skHex, 1.0, 0, "Volt"}));
+    ::testing::Values(
+        SettingCase{"", skHex, 1.0, 0, ""},  // no TYPE key: hexadecimal
+        SettingCase{"X1_TYPE=real\n", skReal, 1.0, 0, ""}, SettingCase{"X1_TYPE=bool\n", skHex, 1.0, 0, ""},
+        SettingCase{"X1_TYPE=y/n\n", skYesNo, 1.0, 0, ""}, SettingCase{"X1_TYPE=Un\n", skVoltage, 1.0, 0, ""},
+        SettingCase{"X1_TYPE=INT\n", skInt, 1.0, 0, ""},
+        SettingCase{"x1_type=REAL\nX1_BASE=0,1\nX1_DEC_PLACES=2\nX1_DIM=kV\n", skReal, 0.1, 2, "kV"},
+        // "." is not the application's separator: the default stays.
+        SettingCase{"X1_BASE=0.1\n", skHex, 1.0, 0, ""}, SettingCase{"X1_BASE=\n", skHex, 1.0, 0, ""},
+        SettingCase{"X1_DEC_PLACES=258\n", skHex, 1.0, 2, ""},
+        SettingCase{"X1_DIM=Volts\n", skHex, 1.0, 0, "Volt"}));
 
 TEST_F(HalvoDefsTest, LongNamesAreCutByCharacters) {
     // Code page 1250: 0xB3 is "ł", 0x9C "ś".
-    Load("[SECTION_1]\nX1_NAME=abcdefghijklmnopqrstuvwxy\nX2_NAME=\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3"
-         "\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\nX2_DIM=\x9C\x9C\x9C\x9C\x9C\x9C\n");
+    Load(
+        "[SECTION_1]\nX1_NAME=abcdefghijklmnopqrstuvwxy\nX2_NAME=\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3"
+        "\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\xB3\nX2_DIM=\x9C\x9C\x9C\x9C\x9C\x9C\n");
     EXPECT_EQ(Setting(1, 1).Name, "abcdefghijklmnopqrst");
     std::string twentyL;
     for (int i = 0; i < 20; ++i) twentyL += "ł";
@@ -282,7 +325,13 @@ TEST(THalvoDefsMap, ParsetAddressesAndCorrections) {
 }
 
 // The definitions that ship with the program.
-class ShippedDefinitionsTest : public ::testing::TestWithParam<std::pair<const char*, bool>> {};
+struct ShippedCase {
+    const char* File;
+    bool SysLogick;
+    friend void PrintTo(const ShippedCase& c, std::ostream* os) { *os << c.File; }
+};
+
+class ShippedDefinitionsTest : public ::testing::TestWithParam<ShippedCase> {};
 
 TEST_P(ShippedDefinitionsTest, UseTheDefaultMapAndEveryKind) {
     const auto [name, sysLogick] = GetParam();
@@ -322,7 +371,8 @@ TEST_P(ShippedDefinitionsTest, UseTheDefaultMapAndEveryKind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ShippedDefinitionsTest,
-                         ::testing::Values(std::pair{"Vesk2.set", false}, std::pair{"Vesk3.set", true}));
+                         ::testing::Values(ShippedCase{"Vesk2.set", false}, ShippedCase{"Vesk3.set", true}),
+                         [](const auto& info) { return std::string(info.param.File).substr(0, 5); });
 
 }  // namespace
 }  // namespace app
