@@ -9,17 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 namespace platform {
 
 namespace {
-
-// Closes on every way out.
-struct TFd {
-    int fd = -1;
-    ~TFd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -44,17 +38,17 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    TFd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (f.fd < 0) return false;
+    const TUniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file) return false;
     struct stat st {};
-    if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    if (::fstat(file.Get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     try {
         std::string data;
         // The size is only a hint: files under /proc and /sys say 0, others grow while read.
         if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
         std::vector<char> chunk(1 << 16);
         for (;;) {
-            const ssize_t n = ::read(f.fd, chunk.data(), chunk.size());
+            const ssize_t n = ::read(file.Get(), chunk.data(), chunk.size());
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return false;
             if (n == 0) break;
@@ -73,21 +67,21 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     if (path.empty() || path.back() == '/') return false;
     std::string dir = ExtractFileDir(path);
     std::string temp = JoinPath(dir.empty() ? "." : dir, "." + ExtractFileName(path) + ".XXXXXX");
-    TFd f{::mkstemp(temp.data())};
-    if (f.fd < 0) return false;
+    TUniqueFd file(::mkstemp(temp.data()));
+    if (!file) return false;
     struct stat old {};
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(f.fd, mode) == 0 && WriteAll(f.fd, bytes) && ::fsync(f.fd) == 0;
-    ok = (::close(f.fd) == 0) && ok;
-    f.fd = -1;
+    bool ok = ::fchmod(file.Get(), mode) == 0 && WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0;
+    // A file whose close fails may not hold what was written: it must not replace the old one.
+    ok = file.Close() && ok;
     if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
     }
     // Make the rename itself durable; the file is in place whatever this says.
-    TFd d{::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (d.fd >= 0) ::fsync(d.fd);
+    const TUniqueFd directory(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory) ::fsync(directory.Get());
     return true;
 }
 

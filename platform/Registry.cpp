@@ -10,6 +10,7 @@
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Strings.h"
+#include "platform/UniqueFd.h"
 
 namespace platform {
 
@@ -67,14 +68,15 @@ bool NaturalLess(const std::string& a, const std::string& b) {
 
 bool ReadSerialComm(std::vector<std::pair<std::string, std::string>>& values) {
     const std::string root = TtyRoot();
-    DIR* dir = ::opendir(root.c_str());
-    if (!dir) return false;
     std::vector<std::string> names;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != ".." && IsSerialDevice(root, name)) names.push_back(name);
+    {
+        const TUniqueDir dir(::opendir(root.c_str()));
+        if (!dir) return false;
+        while (const dirent* e = ::readdir(dir.Get())) {
+            const std::string name = e->d_name;
+            if (name != "." && name != ".." && IsSerialDevice(root, name)) names.push_back(name);
+        }
     }
-    ::closedir(dir);
     std::sort(names.begin(), names.end(), NaturalLess);
     for (const std::string& name : names) values.emplace_back("\\Device\\" + name, "/dev/" + name);
     return true;

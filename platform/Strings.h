@@ -20,4 +20,24 @@ std::string HexText(unsigned value, int minDigits);
 // Each byte as two upper-case hexadecimal digits and a blank.
 std::string HexLine(std::span<const uint8_t> bytes);
 
+// A UTF-8 character is its first byte and the continuation bytes (10xxxxxx) after it,
+// so a stray byte counts as a character of its own and no text is ever cut inside one.
+constexpr bool IsUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The longest prefix of whole characters, at most maxCharacters of them and at most
+// maxBytes bytes. Inline, so that libtalvo uses it without the platform library.
+constexpr std::string_view Utf8Prefix(std::string_view text, size_t maxCharacters,
+                                      size_t maxBytes = std::string_view::npos) {
+    size_t end = 0;
+    for (size_t characters = 0; end < text.size() && characters < maxCharacters; ++characters) {
+        size_t next = end + 1;
+        while (next < text.size() && IsUtf8Continuation(text[next])) ++next;
+        if (next > maxBytes) break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
+
 }  // namespace platform

@@ -7,47 +7,46 @@
 namespace talvo {
 
 uint16_t FrameTransId(const uint8_t* frame) {
-  uint16_t id;
-  std::memcpy(&id, frame, sizeof id);
-  return id;
+    uint16_t id;
+    std::memcpy(&id, frame, sizeof id);
+    return id;
 }
 
 void PutHeader(uint8_t* frame, uint16_t transId, uint8_t unitId, size_t pduLen) {
-  std::memcpy(frame, &transId, sizeof transId);
-  PutBe16(frame + 2, 0);
-  PutBe16(frame + 4, static_cast<uint16_t>(pduLen + 1));
-  frame[6] = unitId;
+    std::memcpy(frame, &transId, sizeof transId);
+    PutBe16(frame + 2, 0);
+    PutBe16(frame + 4, static_cast<uint16_t>(pduLen + 1));
+    frame[6] = unitId;
 }
 
 namespace {
 
 // A request of a function code and two 16-bit values: 12 bytes.
-int32_t BuildPair(uint8_t function, uint16_t first, uint16_t second, uint16_t transId,
-                  uint8_t unitId, uint8_t* buffer) {
-  PutHeader(buffer, transId, unitId, 5);
-  buffer[7] = function;
-  PutBe16(buffer + 8, first);
-  PutBe16(buffer + 10, second);
-  return 12;
+int32_t BuildPair(uint8_t function, uint16_t first, uint16_t second, uint16_t transId, uint8_t unitId,
+                  uint8_t* buffer) {
+    PutHeader(buffer, transId, unitId, 5);
+    buffer[7] = function;
+    PutBe16(buffer + 8, first);
+    PutBe16(buffer + 10, second);
+    return 12;
 }
 
-int32_t CheckAnswer(uint16_t transId, uint8_t unitId, int32_t rxLen, const uint8_t* b,
-                    int32_t minLen) {
-  if (b == nullptr || rxLen < 9) return -1;
-  if (GetBe16(b + 4) < 2) return -2;
-  if (FrameTransId(b) != transId) return -3;
-  if (b[6] != unitId) return -4;
-  // Bit 7 marks an exception; one without a code is no success either.
-  if (b[7] & 0x80) return b[8] != 0 ? b[8] : -5;
-  if (rxLen < minLen) return -5;
-  return 0;
+int32_t CheckAnswer(uint16_t transId, uint8_t unitId, int32_t rxLen, const uint8_t* b, int32_t minLen) {
+    if (b == nullptr || rxLen < 9) return -1;
+    if (GetBe16(b + 4) < 2) return -2;
+    if (FrameTransId(b) != transId) return -3;
+    if (b[6] != unitId) return -4;
+    // Bit 7 marks an exception; one without a code is no success either.
+    if (b[7] & 0x80) return b[8] != 0 ? b[8] : -5;
+    if (rxLen < minLen) return -5;
+    return 0;
 }
 
 }  // namespace
 
-int32_t BuildTALVOPresetReg(uint16_t Register, uint16_t TransId, uint8_t UnitId,
-                            uint16_t Value, uint8_t* Buffer) {
-  return BuildPair(6, Register, Value, TransId, UnitId, Buffer);
+int32_t BuildTALVOPresetReg(uint16_t Register, uint16_t TransId, uint8_t UnitId, uint16_t Value,
+                            uint8_t* Buffer) {
+    return BuildPair(6, Register, Value, TransId, UnitId, Buffer);
 }
 
 }  // namespace talvo
@@ -56,43 +55,43 @@ using namespace talvo;
 
 extern "C" {
 
-int32_t BuildTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId,
-                           uint8_t UnitId, uint8_t* Buffer) {
-  return BuildPair(3, StartReg, RegCount, TransId, UnitId, Buffer);
+int32_t BuildTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
+                           uint8_t* Buffer) noexcept {
+    return BuildPair(3, StartReg, RegCount, TransId, UnitId, Buffer);
 }
 
-int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId,
-                            uint8_t UnitId, const uint16_t* Values, uint8_t* Buffer) {
-  const size_t bytes = 2 * size_t{RegCount};
-  PutHeader(Buffer, TransId, UnitId, bytes + 6);
-  Buffer[7] = 16;
-  PutBe16(Buffer + 8, StartReg);
-  PutBe16(Buffer + 10, RegCount);
-  Buffer[12] = static_cast<uint8_t>(bytes);
-  for (size_t i = 0; i < RegCount; ++i) PutBe16(Buffer + 13 + 2 * i, Values[i]);
-  return static_cast<int32_t>(bytes + 13);
+int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
+                            const uint16_t* Values, uint8_t* Buffer) noexcept {
+    const size_t bytes = 2 * size_t{RegCount};
+    PutHeader(Buffer, TransId, UnitId, bytes + 6);
+    Buffer[7] = 16;
+    PutBe16(Buffer + 8, StartReg);
+    PutBe16(Buffer + 10, RegCount);
+    Buffer[12] = static_cast<uint8_t>(bytes);
+    for (size_t i = 0; i < RegCount; ++i) PutBe16(Buffer + 13 + 2 * i, Values[i]);
+    return static_cast<int32_t>(bytes + 13);
 }
 
-int32_t CheckTALVOReadRegs(uint16_t, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
-                           int32_t RxLen, const uint8_t* Buffer) {
-  return CheckAnswer(TransId, UnitId, RxLen, Buffer, 2 * int32_t{RegCount} + 9);
+int32_t CheckTALVOReadRegs(uint16_t, uint16_t RegCount, uint16_t TransId, uint8_t UnitId, int32_t RxLen,
+                           const uint8_t* Buffer) noexcept {
+    return CheckAnswer(TransId, UnitId, RxLen, Buffer, 2 * int32_t{RegCount} + 9);
 }
 
-int32_t CheckTALVOWriteRegs(uint16_t, uint16_t, uint16_t TransId, uint8_t UnitId,
-                            int32_t RxLen, const uint8_t* Buffer) {
-  return CheckAnswer(TransId, UnitId, RxLen, Buffer, 0);
+int32_t CheckTALVOWriteRegs(uint16_t, uint16_t, uint16_t TransId, uint8_t UnitId, int32_t RxLen,
+                            const uint8_t* Buffer) noexcept {
+    return CheckAnswer(TransId, UnitId, RxLen, Buffer, 0);
 }
 
 int32_t GetTALVOReadRegs(uint16_t RegCount, const uint8_t* Source, uint16_t* Destination,
-                         bool Swap) {
-  if (Source == nullptr || Destination == nullptr) return 0;
-  const uint8_t* data = Source + 9;
-  for (size_t i = 0; i < RegCount; ++i) {
-    uint16_t value;
-    std::memcpy(&value, data + 2 * i, sizeof value);
-    Destination[i] = Swap ? GetBe16(data + 2 * i) : value;
-  }
-  return 0;
+                         bool Swap) noexcept {
+    if (Source == nullptr || Destination == nullptr) return 0;
+    const uint8_t* data = Source + 9;
+    for (size_t i = 0; i < RegCount; ++i) {
+        uint16_t value;
+        std::memcpy(&value, data + 2 * i, sizeof value);
+        Destination[i] = Swap ? GetBe16(data + 2 * i) : value;
+    }
+    return 0;
 }
 
 }  // extern "C"

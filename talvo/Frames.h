@@ -26,7 +26,7 @@ uint16_t FrameTransId(const uint8_t* frame);
 // Writes the 7-byte header of a request with a PDU of pduLen bytes.
 void PutHeader(uint8_t* frame, uint16_t transId, uint8_t unitId, size_t pduLen);
 
-int32_t BuildTALVOPresetReg(uint16_t Register, uint16_t TransId, uint8_t UnitId,
-                            uint16_t Value, uint8_t* Buffer);
+int32_t BuildTALVOPresetReg(uint16_t Register, uint16_t TransId, uint8_t UnitId, uint16_t Value,
+                            uint8_t* Buffer);
 
 }  // namespace talvo

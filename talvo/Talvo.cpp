@@ -1,10 +1,11 @@
 // The connection table, the calls on its entries and the one-shot calls.
+#include "talvo.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
 
-#include "talvo.h"
 #include "talvo/Frames.h"
 #include "talvo/SimpSock.h"
 
@@ -17,123 +18,124 @@ constexpr int32_t kEntryTimeout = 2000;
 constexpr uint16_t kDefaultPort = 502;
 
 struct TEntry {
-  std::unique_ptr<TSimpTcp> Sock;
-  char Host[kHostLen + 1] = {};
-  uint16_t Port = 0;
-  uint16_t TransId = 0;
+    std::unique_ptr<TSimpTcp> Sock;
+    char Host[kHostLen + 1] = {};
+    uint16_t Port = 0;
+    uint16_t TransId = 0;
 };
 
 std::array<TEntry, kTableSize> gTable;
 
 struct TAnswer {
-  uint8_t Data[kReceiveArea];
-  int32_t Len = 0;
+    uint8_t Data[kReceiveArea];
+    int32_t Len = 0;
 };
 
-bool ValidIndex(int32_t index) { return index >= 0 && index < kTableSize; }
-bool ValidCount(uint16_t count) { return count >= 1 && count <= kMaxRegCount; }
+bool ValidIndex(int32_t index) {
+    return index >= 0 && index < kTableSize;
+}
+bool ValidCount(uint16_t count) {
+    return count >= 1 && count <= kMaxRegCount;
+}
 
 void SetTimeouts(TSimpSock& sock, int32_t timeout) {
-  sock.RecvTimeout = timeout;
-  sock.ConnectTimeout = timeout;
+    sock.RecvTimeout = timeout;
+    sock.ConnectTimeout = timeout;
 }
 
 // The index is judged before the entry, the entry before the call's own arguments.
 TEntry* Lookup(int32_t index, int32_t& rc) {
-  if (!ValidIndex(index)) {
-    rc = -6;
-    return nullptr;
-  }
-  if (!gTable[index].Sock) {
-    rc = -10;
-    return nullptr;
-  }
-  rc = 0;
-  return &gTable[index];
+    if (!ValidIndex(index)) {
+        rc = -6;
+        return nullptr;
+    }
+    if (!gTable[index].Sock) {
+        rc = -10;
+        return nullptr;
+    }
+    rc = 0;
+    return &gTable[index];
 }
 
 // Sends one request and receives one whole answer: 0, -12, -11 or -13.
 int32_t Exchange(TSimpTcp& sock, const uint8_t* tx, size_t txLen, TAnswer& rx) {
-  // Whatever is waiting now answers an earlier request.
-  sock.DiscardInput();
-  if (sock.Send(tx, txLen) != 0) return -12;
-  if (sock.ReceiveExact(TickMs(), rx.Data, kHeaderLen) != 0) return -11;
-  const int n = GetBe16(rx.Data + 4);
-  if (n < kMinLengthField || n > kMaxLengthField) return -13;
-  if (sock.ReceiveExact(TickMs(), rx.Data + kHeaderLen, static_cast<size_t>(n - 1)) != 0)
-    return -11;
-  rx.Len = n + 6;
-  return 0;
+    // Whatever is waiting now answers an earlier request.
+    sock.DiscardInput();
+    if (sock.Send(tx, txLen) != 0) return -12;
+    if (sock.ReceiveExact(TickMs(), rx.Data, kHeaderLen) != 0) return -11;
+    const int n = GetBe16(rx.Data + 4);
+    if (n < kMinLengthField || n > kMaxLengthField) return -13;
+    if (sock.ReceiveExact(TickMs(), rx.Data + kHeaderLen, static_cast<size_t>(n - 1)) != 0) return -11;
+    rx.Len = n + 6;
+    return 0;
 }
 
-int32_t ReadRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg,
-                 uint16_t regCount, uint16_t* values, bool swap) {
-  uint8_t tx[kRequestArea];
-  TAnswer rx;
-  const int32_t len = BuildTALVOReadRegs(startReg, regCount, transId, unitId, tx);
-  if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
-  const int32_t rc = CheckTALVOReadRegs(startReg, regCount, transId, unitId, rx.Len, rx.Data);
-  if (rc == 0) GetTALVOReadRegs(regCount, rx.Data, values, swap);
-  return rc;
+int32_t ReadRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg, uint16_t regCount,
+                 uint16_t* values, bool swap) {
+    uint8_t tx[kRequestArea];
+    TAnswer rx;
+    const int32_t len = BuildTALVOReadRegs(startReg, regCount, transId, unitId, tx);
+    if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
+    const int32_t rc = CheckTALVOReadRegs(startReg, regCount, transId, unitId, rx.Len, rx.Data);
+    if (rc == 0) GetTALVOReadRegs(regCount, rx.Data, values, swap);
+    return rc;
 }
 
-int32_t SendFrame(TSimpTcp& sock, const uint8_t* tx, int32_t len, uint16_t transId,
-                  uint8_t unitId) {
-  TAnswer rx;
-  if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
-  return CheckTALVOWriteRegs(0, 0, transId, unitId, rx.Len, rx.Data);
+int32_t SendFrame(TSimpTcp& sock, const uint8_t* tx, int32_t len, uint16_t transId, uint8_t unitId) {
+    TAnswer rx;
+    if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
+    return CheckTALVOWriteRegs(0, 0, transId, unitId, rx.Len, rx.Data);
 }
 
-int32_t WriteRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg,
-                  uint16_t regCount, const uint16_t* values) {
-  uint8_t tx[kRequestArea];
-  const int32_t len = BuildTALVOWriteRegs(startReg, regCount, transId, unitId, values, tx);
-  return SendFrame(sock, tx, len, transId, unitId);
+int32_t WriteRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg, uint16_t regCount,
+                  const uint16_t* values) {
+    uint8_t tx[kRequestArea];
+    const int32_t len = BuildTALVOWriteRegs(startReg, regCount, transId, unitId, values, tx);
+    return SendFrame(sock, tx, len, transId, unitId);
 }
 
-int32_t SendRaw(TSimpTcp& sock, uint16_t transId, uint8_t unitId, const uint8_t* request,
-                int32_t requestLen, uint8_t* response, int32_t* responseLen) {
-  uint8_t tx[kRequestArea];
-  TAnswer rx;
-  PutHeader(tx, transId, unitId, static_cast<size_t>(requestLen));
-  if (requestLen > 0) std::memcpy(tx + kHeaderLen, request, static_cast<size_t>(requestLen));
-  const int32_t rc = Exchange(sock, tx, static_cast<size_t>(kHeaderLen + requestLen), rx);
-  if (rc != 0) return rc;
-  if (FrameTransId(rx.Data) != transId) return -3;
-  *responseLen = rx.Len - kHeaderLen;
-  std::memcpy(response, rx.Data + kHeaderLen, static_cast<size_t>(*responseLen));
-  return 0;
+int32_t SendRaw(TSimpTcp& sock, uint16_t transId, uint8_t unitId, const uint8_t* request, int32_t requestLen,
+                uint8_t* response, int32_t* responseLen) {
+    uint8_t tx[kRequestArea];
+    TAnswer rx;
+    PutHeader(tx, transId, unitId, static_cast<size_t>(requestLen));
+    if (requestLen > 0) std::memcpy(tx + kHeaderLen, request, static_cast<size_t>(requestLen));
+    const int32_t rc = Exchange(sock, tx, static_cast<size_t>(kHeaderLen + requestLen), rx);
+    if (rc != 0) return rc;
+    if (FrameTransId(rx.Data) != transId) return -3;
+    *responseLen = rx.Len - kHeaderLen;
+    std::memcpy(response, rx.Data + kHeaderLen, static_cast<size_t>(*responseLen));
+    return 0;
 }
 
 bool ValidRaw(const uint8_t* request, int32_t requestLen, const uint8_t* response,
               const int32_t* responseLen) {
-  return requestLen >= 0 && requestLen <= kMaxRequestPdu &&
-         (request != nullptr || requestLen == 0) && response != nullptr &&
-         responseLen != nullptr;
+    return requestLen >= 0 && requestLen <= kMaxRequestPdu && (request != nullptr || requestLen == 0) &&
+           response != nullptr && responseLen != nullptr;
 }
 
 // One request on a kept connection. The transaction identifier moves on once the
 // request went out, answered or not, so that a late answer never matches the next one.
 template <class Call>
 int32_t OnEntry(TEntry& entry, int32_t timeout, Call call) {
-  SetTimeouts(*entry.Sock, timeout);
-  const uint16_t transId = entry.TransId++;
-  return call(*entry.Sock, transId);
+    SetTimeouts(*entry.Sock, timeout);
+    const uint16_t transId = entry.TransId++;
+    return call(*entry.Sock, transId);
 }
 
 // Connects, makes one exchange with transaction identifier 1 and closes on every path.
 template <class Call>
 bool OneShot(const char* host, uint16_t port, int32_t timeout, Call call) try {
-  TSimpTcp sock;
-  sock.Host = host != nullptr ? host : "";
-  sock.Port = port;
-  SetTimeouts(sock, timeout);
-  if (sock.Open() != 0 || sock.Connect() != 0) return false;
-  const bool ok = call(sock, uint16_t{1}) == 0;
-  sock.Close();
-  return ok;
+    TSimpTcp sock;
+    sock.Host = host != nullptr ? host : "";
+    sock.Port = port;
+    SetTimeouts(sock, timeout);
+    if (sock.Open() != 0 || sock.Connect() != 0) return false;
+    const bool ok = call(sock, uint16_t{1}) == 0;
+    sock.Close();
+    return ok;
 } catch (...) {
-  return false;
+    return false;
 }
 
 }  // namespace
@@ -143,128 +145,125 @@ using namespace talvo;
 
 extern "C" {
 
-int32_t TALVOAdd(int32_t Index, const char* Host, uint16_t Port) try {
-  if (!ValidIndex(Index)) return -6;
-  TEntry& entry = gTable[Index];
-  if (entry.Sock) return -7;
-  entry.Sock = std::make_unique<TSimpTcp>();
-  const size_t len = Host != nullptr ? strnlen(Host, kHostLen) : 0;
-  if (len > 0) std::memcpy(entry.Host, Host, len);
-  entry.Host[len] = '\0';
-  entry.Port = Port;
-  entry.TransId = 1;
-  TSimpTcp& sock = *entry.Sock;
-  sock.Host = entry.Host;
-  sock.Port = Port;
-  SetTimeouts(sock, kEntryTimeout);
-  // A failed entry keeps its object: the caller closes or reinitialises it.
-  if (sock.Open() != 0 || sock.Connect() != 0) return -8;
-  return 0;
+int32_t TALVOAdd(int32_t Index, const char* Host, uint16_t Port) noexcept try {
+    if (!ValidIndex(Index)) return -6;
+    TEntry& entry = gTable[Index];
+    if (entry.Sock) return -7;
+    entry.Sock = std::make_unique<TSimpTcp>();
+    const size_t len = Host != nullptr ? strnlen(Host, kHostLen) : 0;
+    if (len > 0) std::memcpy(entry.Host, Host, len);
+    entry.Host[len] = '\0';
+    entry.Port = Port;
+    entry.TransId = 1;
+    TSimpTcp& sock = *entry.Sock;
+    sock.Host = entry.Host;
+    sock.Port = Port;
+    SetTimeouts(sock, kEntryTimeout);
+    // A failed entry keeps its object: the caller closes or reinitialises it.
+    if (sock.Open() != 0 || sock.Connect() != 0) return -8;
+    return 0;
 } catch (...) {
-  return -8;
+    return -8;
 }
 
-int32_t TALVOClose(int32_t Index) {
-  int32_t rc;
-  TEntry* entry = Lookup(Index, rc);
-  if (entry == nullptr) return rc;
-  rc = entry->Sock->Close() == 0 ? 0 : -14;
-  *entry = TEntry{};
-  return rc;
+int32_t TALVOClose(int32_t Index) noexcept {
+    int32_t rc;
+    TEntry* entry = Lookup(Index, rc);
+    if (entry == nullptr) return rc;
+    rc = entry->Sock->Close() == 0 ? 0 : -14;
+    *entry = TEntry{};
+    return rc;
 }
 
-int32_t TALVOReinit(int32_t Index) {
-  if (!ValidIndex(Index)) return -6;
-  const TEntry& entry = gTable[Index];
-  char host[kHostLen + 1];
-  std::memcpy(host, entry.Host, sizeof host);
-  const uint16_t port = entry.Sock ? entry.Port : kDefaultPort;
-  TALVOClose(Index);
-  return TALVOAdd(Index, host, port);
+int32_t TALVOReinit(int32_t Index) noexcept {
+    if (!ValidIndex(Index)) return -6;
+    const TEntry& entry = gTable[Index];
+    char host[kHostLen + 1];
+    std::memcpy(host, entry.Host, sizeof host);
+    const uint16_t port = entry.Sock ? entry.Port : kDefaultPort;
+    TALVOClose(Index);
+    return TALVOAdd(Index, host, port);
 }
 
-bool TALVOCloseAll(void) {
-  bool ok = true;
-  for (TEntry& entry : gTable) {
-    if (entry.Sock && entry.Sock->Close() != 0) ok = false;
-    entry = TEntry{};
-  }
-  return ok;
+bool TALVOCloseAll(void) noexcept {
+    bool ok = true;
+    for (TEntry& entry : gTable) {
+        if (entry.Sock && entry.Sock->Close() != 0) ok = false;
+        entry = TEntry{};
+    }
+    return ok;
 }
 
-int32_t TALVOReadRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t RegCount,
-                      int32_t Timeout, uint16_t* Values, bool Swap) {
-  int32_t rc;
-  TEntry* entry = Lookup(Index, rc);
-  if (entry == nullptr) return rc;
-  if (!ValidCount(RegCount) || Values == nullptr) return -9;
-  return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    return ReadRegs(sock, transId, UnitId, StartReg, RegCount, Values, Swap);
-  });
+int32_t TALVOReadRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t RegCount, int32_t Timeout,
+                      uint16_t* Values, bool Swap) noexcept {
+    int32_t rc;
+    TEntry* entry = Lookup(Index, rc);
+    if (entry == nullptr) return rc;
+    if (!ValidCount(RegCount) || Values == nullptr) return -9;
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        return ReadRegs(sock, transId, UnitId, StartReg, RegCount, Values, Swap);
+    });
 }
 
-int32_t TALVOWriteRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t RegCount,
-                       int32_t Timeout, const uint16_t* Values) {
-  int32_t rc;
-  TEntry* entry = Lookup(Index, rc);
-  if (entry == nullptr) return rc;
-  if (!ValidCount(RegCount) || Values == nullptr) return -9;
-  return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    return WriteRegs(sock, transId, UnitId, StartReg, RegCount, Values);
-  });
+int32_t TALVOWriteRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t RegCount, int32_t Timeout,
+                       const uint16_t* Values) noexcept {
+    int32_t rc;
+    TEntry* entry = Lookup(Index, rc);
+    if (entry == nullptr) return rc;
+    if (!ValidCount(RegCount) || Values == nullptr) return -9;
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        return WriteRegs(sock, transId, UnitId, StartReg, RegCount, Values);
+    });
 }
 
 int32_t TALVOPresetReg(int32_t Index, uint8_t UnitId, uint16_t Register, uint16_t Value,
-                       int32_t Timeout) {
-  int32_t rc;
-  TEntry* entry = Lookup(Index, rc);
-  if (entry == nullptr) return rc;
-  return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    uint8_t tx[kRequestArea];
-    const int32_t len = BuildTALVOPresetReg(Register, transId, UnitId, Value, tx);
-    return SendFrame(sock, tx, len, transId, UnitId);
-  });
+                       int32_t Timeout) noexcept {
+    int32_t rc;
+    TEntry* entry = Lookup(Index, rc);
+    if (entry == nullptr) return rc;
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        uint8_t tx[kRequestArea];
+        const int32_t len = BuildTALVOPresetReg(Register, transId, UnitId, Value, tx);
+        return SendFrame(sock, tx, len, transId, UnitId);
+    });
 }
 
-int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t* Request,
-                         uint8_t* Response, int32_t Timeout, int32_t RequestLen,
-                         int32_t* ResponseLen) {
-  int32_t rc;
-  TEntry* entry = Lookup(Index, rc);
-  if (entry == nullptr) return rc;
-  if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return -9;
-  *ResponseLen = 1;
-  return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    return SendRaw(sock, transId, UnitId, Request, RequestLen, Response, ResponseLen);
-  });
+int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t* Request, uint8_t* Response,
+                         int32_t Timeout, int32_t RequestLen, int32_t* ResponseLen) noexcept {
+    int32_t rc;
+    TEntry* entry = Lookup(Index, rc);
+    if (entry == nullptr) return rc;
+    if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return -9;
+    *ResponseLen = 1;
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        return SendRaw(sock, transId, UnitId, Request, RequestLen, Response, ResponseLen);
+    });
 }
 
-bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId,
-                               const uint8_t* Request, uint8_t* Response, int32_t Timeout,
-                               int32_t RequestLen, int32_t* ResponseLen) {
-  if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return false;
-  *ResponseLen = 0;
-  return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    return SendRaw(sock, transId, UnitId, Request, RequestLen, Response, ResponseLen);
-  });
+bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId, const uint8_t* Request,
+                               uint8_t* Response, int32_t Timeout, int32_t RequestLen,
+                               int32_t* ResponseLen) noexcept {
+    if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return false;
+    *ResponseLen = 0;
+    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        return SendRaw(sock, transId, UnitId, Request, RequestLen, Response, ResponseLen);
+    });
 }
 
-bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t UnitId,
-                            uint16_t StartReg, uint16_t RegCount, int32_t Timeout,
-                            uint16_t* Values, bool Swap) {
-  if (!ValidCount(RegCount) || Values == nullptr) return false;
-  return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    return ReadRegs(sock, transId, UnitId, StartReg, RegCount, Values, Swap);
-  });
+bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
+                            uint16_t RegCount, int32_t Timeout, uint16_t* Values, bool Swap) noexcept {
+    if (!ValidCount(RegCount) || Values == nullptr) return false;
+    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        return ReadRegs(sock, transId, UnitId, StartReg, RegCount, Values, Swap);
+    });
 }
 
-bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t UnitId,
-                             uint16_t StartReg, uint16_t RegCount, int32_t Timeout,
-                             const uint16_t* Values) {
-  if (!ValidCount(RegCount) || Values == nullptr) return false;
-  return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-    return WriteRegs(sock, transId, UnitId, StartReg, RegCount, Values);
-  });
+bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
+                             uint16_t RegCount, int32_t Timeout, const uint16_t* Values) noexcept {
+    if (!ValidCount(RegCount) || Values == nullptr) return false;
+    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+        return WriteRegs(sock, transId, UnitId, StartReg, RegCount, Values);
+    });
 }
 
 }  // extern "C"

@@ -15,6 +15,7 @@
 #include "app/device/Halvotransfer.h"
 #include "platform/Cp1250.h"
 #include "platform/FormatSettings.h"
+#include "platform/UpdateScope.h"
 #include "talvo.h"
 
 namespace app {
@@ -409,7 +410,7 @@ void THalvoTransfer::RemoveLastMessage() {
 
 void THalvoTransfer::HexDump(std::span<const uint8_t> bytes) {
     if (!FMessageLog) return;
-    TLogUpdate update(*FMessageLog);
+    platform::TUpdateScope update(*FMessageLog);
     for (const std::string& line : HexDumpLines(bytes)) AddMessage(line);
 }
 

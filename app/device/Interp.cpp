@@ -88,16 +88,6 @@ uint16_t RealWord(const TSettingDescriptor& setting, std::string_view text) {
     return static_cast<uint16_t>(static_cast<uint64_t>(raw));
 }
 
-// The first n characters of a UTF-8 text.
-std::string_view FirstCharacters(std::string_view text, size_t n) {
-    size_t end = 0;
-    for (size_t seen = 0; end < text.size(); ++end) {
-        const bool starts = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
-        if (starts && seen++ == n) break;
-    }
-    return text.substr(0, end);
-}
-
 // Bits 2 and 3 of the state code are exchanged: then the band is the run of set bits from bit 0.
 uint8_t BandBits(uint8_t code) {
     uint8_t bits = code & 0x0F;
@@ -148,7 +138,8 @@ void TextToSetting(const TSettingDescriptor& setting, std::string_view text, siz
             return PutWord(set, offset, word);
         }
         default:
-            return PutWord(set, offset, static_cast<uint16_t>(chart::HexToInt(FirstCharacters(text, 4))));
+            return PutWord(set, offset,
+                           static_cast<uint16_t>(chart::HexToInt(platform::Utf8Prefix(text, 4))));
     }
 }
 

@@ -32,15 +32,4 @@ void AddLogLine(IMessageLog& log, const std::string& line);
 // Each byte as two upper-case hexadecimal digits and a blank, 16 bytes a line.
 std::vector<std::string> HexDumpLines(std::span<const uint8_t> bytes);
 
-class TLogUpdate {
-public:
-    explicit TLogUpdate(IMessageLog& log) : log_(log) { log_.BeginUpdate(); }
-    ~TLogUpdate() { log_.EndUpdate(); }
-    TLogUpdate(const TLogUpdate&) = delete;
-    TLogUpdate& operator=(const TLogUpdate&) = delete;
-
-private:
-    IMessageLog& log_;
-};
-
 }  // namespace app

@@ -113,49 +113,37 @@ bool GetSerialPortNames(std::vector<std::string>& list) {
     return true;
 }
 
-TRsdHan::~TRsdHan() {
-    CloseHandle();
-}
+TRsdHan::~TRsdHan() = default;
 
 int TRsdHan::Open() {
     Close();
     int result = OpenFailed;
-    if (!commPort_.empty()) {
-        const std::string device = SerialDeviceName(commPort_);
-        handle_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (!FCommPort.empty()) {
+        const std::string device = SerialDeviceName(FCommPort);
+        platform::TUniqueFd port(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         // The port is ours alone, as long as it is open.
-        if (handle_ >= 0 && ::flock(handle_, LOCK_EX | LOCK_NB) != 0) CloseHandle();
-        if (handle_ >= 0) {
-            try {
-                Configure();
-            } catch (...) {
-                CloseHandle();
-                throw;
-            }
+        if (port && ::flock(port.Get(), LOCK_EX | LOCK_NB) == 0) {
+            Configure(port.Get());
+            FHandle = std::move(port);
             result = OpenOk;
         }
     }
-    isOpen_ = result == OpenOk;
-    status_ = static_cast<uint8_t>(result);
+    FIsOpen = result == OpenOk;
+    FStatus = static_cast<uint8_t>(result);
     if (OnShowSt) OnShowSt();
     if (OnOpen) OnOpen();
     return result;
 }
 
 void TRsdHan::Close() {
-    if (!isOpen_) return;
-    CloseHandle();
-    isOpen_ = false;
+    if (!FIsOpen) return;
+    FHandle.Reset();  // a failed close leaves nothing to undo
+    FIsOpen = false;
     if (OnClose) OnClose();
 }
 
-void TRsdHan::CloseHandle() {
-    if (handle_ >= 0) ::close(handle_);  // a failed close leaves nothing to undo
-    handle_ = -1;
-}
-
 void TRsdHan::SetIsOpen(bool value) {
-    if (value == isOpen_) return;
+    if (value == FIsOpen) return;
     if (value)
         Open();
     else
@@ -163,41 +151,43 @@ void TRsdHan::SetIsOpen(bool value) {
 }
 
 void TRsdHan::SetBaudRate(TBaudRate value) {
-    baudRate_ = BaudRateFromOrdinal(static_cast<int>(value));
+    FBaudRate = BaudRateFromOrdinal(static_cast<int>(value));
 }
 
 const std::vector<std::string>& TRsdHan::CommList() {
-    GetSerialPortNames(commList_);
-    return commList_;
+    GetSerialPortNames(FCommList);
+    return FCommList;
 }
 
-void TRsdHan::Configure() {
-    if (const int error = rsdport::Configure8N1(handle_, BaudRateBits(baudRate_)); error != 0)
+void TRsdHan::Configure(int fd) {
+    if (const int error = rsdport::Configure8N1(fd, BaudRateBits(FBaudRate)); error != 0)
         throw EComState("Unable to set com state: " + platform::IntToStr(error));
 }
 
 size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
-    if (handle_ < 0) return 0;
+    const int fd = FHandle.Get();
+    if (fd < 0) return 0;
     const size_t done = Transfer(
-        handle_, POLLOUT, WriteTotalTimeoutConstant, [count](size_t) { return count; },
-        [&](size_t at, size_t end) { return ::write(handle_, data + at, end - at); });
+        fd, POLLOUT, WriteTotalTimeoutConstant, [count](size_t) { return count; },
+        [&](size_t at, size_t end) { return ::write(fd, data + at, end - at); });
     // The bytes are on their way only when they left the output queue.
-    while (done > 0 && ::tcdrain(handle_) != 0 && errno == EINTR) {
+    while (done > 0 && ::tcdrain(fd) != 0 && errno == EINTR) {
     }
     return done;
 }
 
 size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count) {
-    if (handle_ < 0) return 0;
+    const int fd = FHandle.Get();
+    if (fd < 0) return 0;
     // A negative time-out is no time-out rather than an endless wait.
     return Transfer(
-        handle_, POLLIN, std::max<int32_t>(readTotalTimeoutConstant_, 0),
+        fd, POLLIN, std::max<int32_t>(FReadTotalTimeoutConstant, 0),
         [&](size_t done) { return ReadGoal(data, done, count); },
-        [&](size_t at, size_t end) { return ::read(handle_, data + at, end - at); });
+        [&](size_t at, size_t end) { return ::read(fd, data + at, end - at); });
 }
 
 void TRsdHan::DiscardInput() {
-    if (handle_ >= 0) ::tcflush(handle_, TCIFLUSH);
+    if (FHandle) ::tcflush(FHandle.Get(), TCIFLUSH);
 }
 
 }  // namespace app

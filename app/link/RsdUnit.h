@@ -9,6 +9,7 @@
 
 #include "app/link/SerialLink.h"
 #include "platform/Exception.h"
+#include "platform/UniqueFd.h"
 
 namespace app {
 
@@ -56,22 +57,22 @@ public:
     size_t ReadBuffer(uint8_t* data, size_t count) override;
     void DiscardInput() override;
 
-    bool IsOpen() const override { return isOpen_; }
+    bool IsOpen() const override { return FIsOpen; }
     void SetIsOpen(bool value);
 
-    TBaudRate BaudRate() const { return baudRate_; }
+    TBaudRate BaudRate() const { return FBaudRate; }
     void SetBaudRate(TBaudRate value);
-    const std::string& CommPort() const { return commPort_; }
-    void SetCommPort(std::string value) { commPort_ = std::move(value); }
-    int32_t ReadTotalTimeoutConstant() const override { return readTotalTimeoutConstant_; }
-    void SetReadTotalTimeoutConstant(int32_t ms) { readTotalTimeoutConstant_ = ms; }
-    int32_t SilenceTime() const override { return silenceTime_; }
-    void SetSilenceTime(int32_t ms) { silenceTime_ = ms; }
-    const std::string& Error() const { return error_; }
+    const std::string& CommPort() const { return FCommPort; }
+    void SetCommPort(std::string value) { FCommPort = std::move(value); }
+    int32_t ReadTotalTimeoutConstant() const override { return FReadTotalTimeoutConstant; }
+    void SetReadTotalTimeoutConstant(int32_t ms) { FReadTotalTimeoutConstant = ms; }
+    int32_t SilenceTime() const override { return FSilenceTime; }
+    void SetSilenceTime(int32_t ms) { FSilenceTime = ms; }
+    const std::string& Error() const { return FError; }
     // Filled afresh on each call.
     const std::vector<std::string>& CommList();
     // 7 until the first Open, then its result.
-    uint8_t Status() const { return status_; }
+    uint8_t Status() const { return FStatus; }
 
     std::function<void()> OnOpen;
     std::function<void()> OnClose;
@@ -79,18 +80,18 @@ public:
     std::function<void()> OnShowSt;
 
 private:
-    void Configure();
-    void CloseHandle();
+    // Throws EComState when the port cannot be set to 8N1 at the chosen speed.
+    void Configure(int fd);
 
-    TBaudRate baudRate_ = br9600;
-    std::string commPort_;
-    int32_t readTotalTimeoutConstant_ = 500;
-    int32_t silenceTime_ = 10;
-    std::string error_;
-    std::vector<std::string> commList_;
-    int handle_ = -1;
-    bool isOpen_ = false;
-    uint8_t status_ = InitialStatus;
+    TBaudRate FBaudRate = br9600;
+    std::string FCommPort;
+    int32_t FReadTotalTimeoutConstant = 500;
+    int32_t FSilenceTime = 10;
+    std::string FError;
+    std::vector<std::string> FCommList;
+    platform::TUniqueFd FHandle;
+    bool FIsOpen = false;
+    uint8_t FStatus = InitialStatus;
 };
 
 }  // namespace app

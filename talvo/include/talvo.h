@@ -21,6 +21,13 @@
 #define TALVO_API
 #endif
 
+/* In C++ the calls are noexcept. */
+#ifdef __cplusplus
+#define TALVO_NOEXCEPT noexcept
+#else
+#define TALVO_NOEXCEPT
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -29,77 +36,72 @@ extern "C" {
 
 /* Connects the entry to Host (dotted IPv4 address) and Port. -6 bad index, -7 entry in
  * use, -8 connection failed (the entry stays in use until TALVOClose). */
-TALVO_API int32_t TALVOAdd(int32_t Index, const char *Host, uint16_t Port);
+TALVO_API int32_t TALVOAdd(int32_t Index, const char* Host, uint16_t Port) TALVO_NOEXCEPT;
 /* Closes and empties the entry. -6, -10 empty entry, -14 closing failed. */
-TALVO_API int32_t TALVOClose(int32_t Index);
+TALVO_API int32_t TALVOClose(int32_t Index) TALVO_NOEXCEPT;
 /* Closes the entry and connects it again to its host and port; TALVOAdd's result. */
-TALVO_API int32_t TALVOReinit(int32_t Index);
+TALVO_API int32_t TALVOReinit(int32_t Index) TALVO_NOEXCEPT;
 /* Closes every entry; false when any close failed. */
-TALVO_API bool TALVOCloseAll(void);
+TALVO_API bool TALVOCloseAll(void) TALVO_NOEXCEPT;
 
 /* Calls on an entry. Timeout is in milliseconds. RegCount 1 to 127, else -9. */
 
 /* Function 3. Values receives RegCount words, in host order when Swap is true, else as
  * the bytes arrived. */
-TALVO_API int32_t TALVOReadRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg,
-                                uint16_t RegCount, int32_t Timeout, uint16_t *Values,
-                                bool Swap);
+TALVO_API int32_t TALVOReadRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t RegCount,
+                                int32_t Timeout, uint16_t* Values, bool Swap) TALVO_NOEXCEPT;
 /* Function 16; Values are RegCount words in host order. */
-TALVO_API int32_t TALVOWriteRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg,
-                                 uint16_t RegCount, int32_t Timeout,
-                                 const uint16_t *Values);
+TALVO_API int32_t TALVOWriteRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t RegCount,
+                                 int32_t Timeout, const uint16_t* Values) TALVO_NOEXCEPT;
 /* Function 6. */
-TALVO_API int32_t TALVOPresetReg(int32_t Index, uint8_t UnitId, uint16_t Register,
-                                 uint16_t Value, int32_t Timeout);
+TALVO_API int32_t TALVOPresetReg(int32_t Index, uint8_t UnitId, uint16_t Register, uint16_t Value,
+                                 int32_t Timeout) TALVO_NOEXCEPT;
 /* Sends a raw request PDU of RequestLen (0 to 253) bytes; on 0 the answer PDU, function
  * code first, is in Response (1017 bytes) and its length in ResponseLen. */
-TALVO_API int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t *Request,
-                                   uint8_t *Response, int32_t Timeout, int32_t RequestLen,
-                                   int32_t *ResponseLen);
+TALVO_API int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t* Request, uint8_t* Response,
+                                   int32_t Timeout, int32_t RequestLen, int32_t* ResponseLen) TALVO_NOEXCEPT;
 
 /* One-shot calls: connect, one exchange with transaction identifier 1, close. */
 
 /* Raw request PDU; true when a whole answer with transaction identifier 1 arrived. The
  * answer's unit identifier, function code and exception bit are the caller's to judge. */
-TALVO_API bool UniversalTALVOSendAndWait(const char *Host, uint16_t Port, uint8_t UnitId,
-                                         const uint8_t *Request, uint8_t *Response,
-                                         int32_t Timeout, int32_t RequestLen,
-                                         int32_t *ResponseLen);
-TALVO_API bool UniversalTALVOReadRegs(const char *Host, uint16_t Port, uint8_t UnitId,
-                                      uint16_t StartReg, uint16_t RegCount, int32_t Timeout,
-                                      uint16_t *Values, bool Swap);
-TALVO_API bool UniversalTALVOWriteRegs(const char *Host, uint16_t Port, uint8_t UnitId,
-                                       uint16_t StartReg, uint16_t RegCount,
-                                       int32_t Timeout, const uint16_t *Values);
+TALVO_API bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId,
+                                         const uint8_t* Request, uint8_t* Response, int32_t Timeout,
+                                         int32_t RequestLen, int32_t* ResponseLen) TALVO_NOEXCEPT;
+TALVO_API bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
+                                      uint16_t RegCount, int32_t Timeout, uint16_t* Values,
+                                      bool Swap) TALVO_NOEXCEPT;
+TALVO_API bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
+                                       uint16_t RegCount, int32_t Timeout,
+                                       const uint16_t* Values) TALVO_NOEXCEPT;
 
 /* Frame helpers. A frame starts with the 7-byte header; the transaction identifier is
  * carried in host order, everything else big-endian. */
 
 /* Writes the 12-byte function-3 request; returns 12. */
-TALVO_API int32_t BuildTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId,
-                                     uint8_t UnitId, uint8_t *Buffer);
+TALVO_API int32_t BuildTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
+                                     uint8_t* Buffer) TALVO_NOEXCEPT;
 /* Writes the function-16 request into Buffer (2 * RegCount + 13 bytes); returns its length. */
-TALVO_API int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId,
-                                      uint8_t UnitId, const uint16_t *Values,
-                                      uint8_t *Buffer);
+TALVO_API int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
+                                      const uint16_t* Values, uint8_t* Buffer) TALVO_NOEXCEPT;
 /* Judges a read answer of RxLen bytes: -1, -2, -3, -4, an exception code, -5, else 0. */
-TALVO_API int32_t CheckTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId,
-                                     uint8_t UnitId, int32_t RxLen, const uint8_t *Buffer);
+TALVO_API int32_t CheckTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
+                                     int32_t RxLen, const uint8_t* Buffer) TALVO_NOEXCEPT;
 /* Judges a write answer as above, without the length test against RegCount. */
-TALVO_API int32_t CheckTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId,
-                                      uint8_t UnitId, int32_t RxLen, const uint8_t *Buffer);
+TALVO_API int32_t CheckTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
+                                      int32_t RxLen, const uint8_t* Buffer) TALVO_NOEXCEPT;
 /* Copies RegCount words from the register data of the read answer frame Source (which
  * CheckTALVOReadRegs accepted) to Destination; returns 0. */
-TALVO_API int32_t GetTALVOReadRegs(uint16_t RegCount, const uint8_t *Source,
-                                   uint16_t *Destination, bool Swap);
+TALVO_API int32_t GetTALVOReadRegs(uint16_t RegCount, const uint8_t* Source, uint16_t* Destination,
+                                   bool Swap) TALVO_NOEXCEPT;
 
 /* Texts and log. */
 
 /* The UTF-8 text of a result code, at most MaxLen bytes (never half a character) and a
  * NUL: Buffer holds MaxLen + 1 bytes. */
-TALVO_API void TALVOGetErrorDescription(int32_t Code, char *Buffer, int32_t MaxLen);
+TALVO_API void TALVOGetErrorDescription(int32_t Code, char* Buffer, int32_t MaxLen) TALVO_NOEXCEPT;
 /* Appends "yyyy/mm/dd hh:nn:ss.zzz Message" to FileName; nothing without a file name. */
-TALVO_API void WriteLog(const char *Message, const char *FileName);
+TALVO_API void WriteLog(const char* Message, const char* FileName) TALVO_NOEXCEPT;
 
 #ifdef __cplusplus
 }

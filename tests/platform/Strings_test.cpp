@@ -48,3 +48,45 @@ TEST(Strings, HexTexts) {
     EXPECT_EQ(HexLine(bytes), "00 0A FF ");
     EXPECT_EQ(HexLine({}), "");
 }
+
+TEST(Strings, Utf8PrefixNeverSplitsACharacter) {
+    constexpr size_t kAll = std::string_view::npos;
+    struct Case {
+        std::string_view text;
+        size_t maxCharacters;
+        size_t maxBytes;
+        std::string_view prefix;
+    };
+    // "ź" takes 2 bytes, "€" 3, "😀" 4.
+    const std::vector<Case> cases = {
+        {"abc", 2, kAll, "ab"},
+        {"abc", 0, kAll, ""},
+        {"abc", 9, kAll, "abc"},
+        {"", 3, kAll, ""},
+        {"ź€😀x", 1, kAll, "ź"},
+        {"ź€😀x", 2, kAll, "ź€"},
+        {"ź€😀x", 3, kAll, "ź€😀"},
+        // A byte limit inside a character ends before it.
+        {"Odpowiedź", kAll, 8, "Odpowied"},
+        {"Odpowiedź", kAll, 9, "Odpowied"},
+        {"Odpowiedź", kAll, 10, "Odpowiedź"},
+        {"😀", kAll, 3, ""},
+        {"abc", kAll, 0, ""},
+        // Both limits: whichever ends first.
+        {"a€b", 2, 3, "a"},
+        {"a€b", 2, 4, "a€"},
+        {"abcdef", 2, 4, "ab"},
+        // Stray continuation bytes stay with the character before them, or make one.
+        {"\x80\x80xy", 1, kAll, "\x80\x80"},
+        {"\x80\x80xy", 2, kAll, "\x80\x80x"},
+        {"x\x80\x80y", 1, kAll, "x\x80\x80"},
+        {"x\x80\x80y", kAll, 2, ""},
+        // A lead byte whose sequence was cut off is a character too.
+        {"xy\xC5", 3, kAll, "xy\xC5"},
+        {"x\xC5y", 2, kAll, "x\xC5"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Utf8Prefix(c.text, c.maxCharacters, c.maxBytes), c.prefix)
+            << testing::PrintToString(std::string(c.text)) << " " << c.maxCharacters << " " << c.maxBytes;
+    static_assert(Utf8Prefix("ąć", 1) == "ą");
+}

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 namespace peers {
 
 class TPeerProcess {
@@ -23,32 +25,32 @@ public:
     explicit TPeerProcess(std::vector<std::string> args) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+        FOut.Reset(out[0]);
+        const platform::TUniqueFd childOut(out[1]);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         const pid_t parent = ::getpid();
-        pid_ = ::fork();
-        if (pid_ < 0) throw std::runtime_error("fork");
-        if (pid_ == 0) {
+        FPid = ::fork();
+        if (FPid < 0) throw std::runtime_error("fork");
+        if (FPid == 0) {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             if (::getppid() != parent) ::_exit(126);
-            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(childOut.Get(), STDOUT_FILENO);
             ::execvp(argv[0], argv.data());
             ::_exit(127);
         }
-        ::close(out[1]);
-        out_ = out[0];
     }
     ~TPeerProcess() {
-        if (out_ >= 0) ::close(out_);
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
+        FOut.Reset();
+        if (FPid <= 0) return;
+        ::kill(FPid, SIGTERM);
         for (int i = 0; i < 200; ++i) {
-            if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return;
+            if (::waitpid(FPid, nullptr, WNOHANG) == FPid) return;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+        ::kill(FPid, SIGKILL);
+        ::waitpid(FPid, nullptr, 0);
     }
     TPeerProcess(const TPeerProcess&) = delete;
     TPeerProcess& operator=(const TPeerProcess&) = delete;
@@ -59,18 +61,18 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + limit;
         char c = 0;
         while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{out_, POLLIN, 0};
+            pollfd p{FOut.Get(), POLLIN, 0};
             if (::poll(&p, 1, 50) <= 0) continue;
-            if (::read(out_, &c, 1) != 1 || c == '\n') break;
+            if (::read(FOut.Get(), &c, 1) != 1 || c == '\n') break;
             line.push_back(c);
         }
         return line;
     }
-    bool Running() const { return pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0; }
+    bool Running() const { return FPid > 0 && ::waitpid(FPid, nullptr, WNOHANG) == 0; }
 
 private:
-    pid_t pid_ = -1;
-    int out_ = -1;
+    pid_t FPid = -1;
+    platform::TUniqueFd FOut;
 };
 
 // Waits for a file the peer makes; false when it ends first or the time runs out.
@@ -89,19 +91,19 @@ inline bool WaitForPath(const std::filesystem::path& path, const TPeerProcess& o
 class TSocatPtyPair {
 public:
     explicit TSocatPtyPair(const std::filesystem::path& dir)
-        : a_((dir / "a").string()),
-          b_((dir / "b").string()),
-          socat_({"socat", "pty,raw,echo=0,link=" + a_, "pty,raw,echo=0,link=" + b_}),
-          ready_(WaitForPath(a_, socat_) && WaitForPath(b_, socat_)) {}
+        : FA((dir / "a").string()),
+          FB((dir / "b").string()),
+          FSocat({"socat", "pty,raw,echo=0,link=" + FA, "pty,raw,echo=0,link=" + FB}),
+          FReady(WaitForPath(FA, FSocat) && WaitForPath(FB, FSocat)) {}
 
-    bool Ready() const { return ready_; }
-    const std::string& A() const { return a_; }
-    const std::string& B() const { return b_; }
+    bool Ready() const { return FReady; }
+    const std::string& A() const { return FA; }
+    const std::string& B() const { return FB; }
 
 private:
-    std::string a_, b_;
-    TPeerProcess socat_;
-    bool ready_;
+    std::string FA, FB;
+    TPeerProcess FSocat;
+    bool FReady;
 };
 
 }  // namespace peers

@@ -1,44 +1,74 @@
 #pragma once
-// A unique temporary directory for one test, also made the Windows directory.
+// Scratch directories: a unique temporary directory that goes with its owner, and a test
+// fixture that also makes it the Windows directory.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/Files.h"
 
 namespace platform_test {
 
+// Removed with everything in it, folders a test made read-only included, when it ends.
+// Needs nothing of the platform library.
+class TTempDir {
+public:
+    TTempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "halvo-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        FPath = pattern;
+    }
+    ~TTempDir() {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        fs::permissions(FPath, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto& e : fs::recursive_directory_iterator(FPath, ec))
+            if (e.is_directory(ec))
+                fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(FPath, ec);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    const std::string& Path() const { return FPath; }
+    std::string File(const std::string& name) const { return FPath + "/" + name; }
+    // Writes the file (its folders made as needed) and returns its path.
+    std::string Write(const std::string& name, const std::string& bytes) const {
+        const std::string path = File(name);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+        if (!out.flush()) throw std::runtime_error("cannot write " + path);
+        return path;
+    }
+
+private:
+    std::string FPath;
+};
+
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "halvo-platform-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        if (const char* old = ::getenv("HALVO_WINDIR")) oldWinDir_ = old;
+        if (const char* old = ::getenv("HALVO_WINDIR")) FOldWinDir = old;
         ::setenv("HALVO_WINDIR", dir_.c_str(), 1);
     }
     void TearDown() override {
-        if (oldWinDir_) {
-            ::setenv("HALVO_WINDIR", oldWinDir_->c_str(), 1);
+        if (FOldWinDir) {
+            ::setenv("HALVO_WINDIR", FOldWinDir->c_str(), 1);
         } else {
             ::unsetenv("HALVO_WINDIR");
         }
-        std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-        for (auto& e : std::filesystem::recursive_directory_iterator(dir_, ec))
-            if (e.is_directory(ec))
-                std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(dir_, ec);
     }
     std::string Path(const std::string& name) const { return platform::JoinPath(dir_, name); }
+    // Through the platform's own writer, which the tests of its readers rely on.
     void Write(const std::string& name, const std::string& bytes) const {
         std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
         ASSERT_TRUE(platform::WriteFileAtomic(Path(name), bytes));
@@ -49,10 +79,11 @@ protected:
         return bytes;
     }
 
-    std::string dir_;
+    TTempDir FTemp;
+    const std::string dir_ = FTemp.Path();
 
 private:
-    std::optional<std::string> oldWinDir_;
+    std::optional<std::string> FOldWinDir;
 };
 
 // Runs `action` without the power to write into read-only directories: as it is for an

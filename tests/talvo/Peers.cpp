@@ -21,188 +21,187 @@ namespace talvo::test {
 
 using namespace std::chrono_literals;
 
-Step Read(size_t count) { return {Step::Read, {}, count}; }
-Step Send(Bytes bytes) { return {Step::Send, std::move(bytes)}; }
-Step Trickle(Bytes bytes) { return {Step::Trickle, std::move(bytes)}; }
-Step Flush() { return {Step::Flush, {}}; }
-Step Await() { return {Step::Await, {}}; }
-Step Close() { return {Step::Close, {}}; }
+Step Read(size_t count) {
+    return {Step::Read, {}, count};
+}
+Step Send(Bytes bytes) {
+    return {Step::Send, std::move(bytes)};
+}
+Step Trickle(Bytes bytes) {
+    return {Step::Trickle, std::move(bytes)};
+}
+Step Flush() {
+    return {Step::Flush, {}};
+}
+Step Await() {
+    return {Step::Await, {}};
+}
+Step Close() {
+    return {Step::Close, {}};
+}
 
 namespace {
 
 uint16_t BoundPort(int fd) {
-  sockaddr_in addr{};
-  socklen_t len = sizeof addr;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-    throw std::runtime_error("getsockname");
-  return ntohs(addr.sin_port);
+    sockaddr_in addr{};
+    socklen_t len = sizeof addr;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        throw std::runtime_error("getsockname");
+    return ntohs(addr.sin_port);
 }
 
-int BindEphemeral(bool anyAddress) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) throw std::runtime_error("socket");
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(anyAddress ? INADDR_ANY : INADDR_LOOPBACK);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
-    throw std::runtime_error("bind");
-  }
-  return fd;
+platform::TUniqueFd BindEphemeral(bool anyAddress) {
+    platform::TUniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) throw std::runtime_error("socket");
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(anyAddress ? INADDR_ANY : INADDR_LOOPBACK);
+    if (bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
+        throw std::runtime_error("bind");
+    return fd;
 }
 
 }  // namespace
 
 // ---- ScriptedPeer ----
 
-ScriptedPeer::ScriptedPeer(std::vector<std::vector<Step>> scripts)
-    : FScripts(std::move(scripts)) {
-  FListener = BindEphemeral(false);
-  if (listen(FListener, 16) != 0) throw std::runtime_error("listen");
-  FPort = BoundPort(FListener);
-  FThread = std::thread([this] { Run(); });
+ScriptedPeer::ScriptedPeer(std::vector<std::vector<Step>> scripts) : FScripts(std::move(scripts)) {
+    FListener = BindEphemeral(false);
+    if (listen(FListener.Get(), 16) != 0) throw std::runtime_error("listen");
+    FPort = BoundPort(FListener.Get());
+    FThread = std::thread([this] { Run(); });
 }
 
 ScriptedPeer::~ScriptedPeer() {
-  FStop = true;
-  Release();
-  FThread.join();
-  close(FListener);
+    FStop = true;
+    Release();
+    FThread.join();
 }
 
 std::vector<Bytes> ScriptedPeer::Requests() {
-  std::lock_guard lock(FMutex);
-  return FRequests;
+    std::lock_guard lock(FMutex);
+    return FRequests;
 }
 
 void ScriptedPeer::Release() {
-  std::lock_guard lock(FMutex);
-  FReleased = true;
-  FChanged.notify_all();
+    std::lock_guard lock(FMutex);
+    FReleased = true;
+    FChanged.notify_all();
 }
 
 bool ScriptedPeer::WaitSteps(int count, int timeoutMs) {
-  std::unique_lock lock(FMutex);
-  return FChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [&] { return FStepsDone >= count; });
+    std::unique_lock lock(FMutex);
+    return FChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return FStepsDone >= count; });
 }
 
 void ScriptedPeer::Run() {
-  size_t next = 0;
-  std::vector<int> held;
-  while (!FStop) {
-    pollfd p{FListener, POLLIN, 0};
-    if (poll(&p, 1, 20) <= 0) continue;
-    const int fd = accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
-    ++FAccepted;
-    bool keep = true;
-    if (next < FScripts.size()) {
-      for (const Step& step : FScripts[next]) {
-        if (step.kind == Step::Close) {
-          keep = false;
-        } else if (!RunStep(fd, step)) {
-          break;
+    size_t next = 0;
+    // Connections kept open until the peer ends.
+    std::vector<platform::TUniqueFd> held;
+    while (!FStop) {
+        pollfd p{FListener.Get(), POLLIN, 0};
+        if (poll(&p, 1, 20) <= 0) continue;
+        platform::TUniqueFd fd(accept4(FListener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!fd) continue;
+        ++FAccepted;
+        bool keep = true;
+        if (next < FScripts.size()) {
+            for (const Step& step : FScripts[next]) {
+                if (step.kind == Step::Close) {
+                    keep = false;
+                } else if (!RunStep(fd.Get(), step)) {
+                    break;
+                }
+                std::lock_guard lock(FMutex);
+                ++FStepsDone;
+                FChanged.notify_all();
+            }
+            ++next;
         }
-        std::lock_guard lock(FMutex);
-        ++FStepsDone;
-        FChanged.notify_all();
-      }
-      ++next;
+        if (keep) held.push_back(std::move(fd));
     }
-    if (keep) {
-      held.push_back(fd);
-    } else {
-      close(fd);
-    }
-  }
-  for (int fd : held) close(fd);
 }
 
 bool ScriptedPeer::ReadFully(int fd, uint8_t* p, size_t count) {
-  while (count > 0 && !FStop) {
-    pollfd pf{fd, POLLIN, 0};
-    if (poll(&pf, 1, 20) <= 0) continue;
-    const ssize_t n = recv(fd, p, count, 0);
-    if (n <= 0) return false;
-    p += n;
-    count -= static_cast<size_t>(n);
-  }
-  return count == 0;
+    while (count > 0 && !FStop) {
+        pollfd pf{fd, POLLIN, 0};
+        if (poll(&pf, 1, 20) <= 0) continue;
+        const ssize_t n = recv(fd, p, count, 0);
+        if (n <= 0) return false;
+        p += n;
+        count -= static_cast<size_t>(n);
+    }
+    return count == 0;
 }
 
 bool ScriptedPeer::RunStep(int fd, const Step& step) {
-  switch (step.kind) {
-    case Step::Read: {
-      Bytes request(step.count != 0 ? step.count : 6);
-      if (!ReadFully(fd, request.data(), request.size())) return false;
-      if (step.count == 0) {
-        const size_t rest = static_cast<size_t>(request[4] << 8 | request[5]);
-        request.resize(6 + rest);
-        if (!ReadFully(fd, request.data() + 6, rest)) return false;
-      }
-      std::lock_guard lock(FMutex);
-      FRequests.push_back(std::move(request));
-      return true;
+    switch (step.kind) {
+        case Step::Read: {
+            Bytes request(step.count != 0 ? step.count : 6);
+            if (!ReadFully(fd, request.data(), request.size())) return false;
+            if (step.count == 0) {
+                const size_t rest = static_cast<size_t>(request[4] << 8 | request[5]);
+                request.resize(6 + rest);
+                if (!ReadFully(fd, request.data() + 6, rest)) return false;
+            }
+            std::lock_guard lock(FMutex);
+            FRequests.push_back(std::move(request));
+            return true;
+        }
+        case Step::Send:
+            return send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL) ==
+                   static_cast<ssize_t>(step.bytes.size());
+        case Step::Trickle:
+            for (uint8_t b : step.bytes) {
+                if (send(fd, &b, 1, MSG_NOSIGNAL) != 1) return false;
+                std::this_thread::sleep_for(1ms);
+            }
+            return true;
+        case Step::Flush: {
+            const auto deadline = std::chrono::steady_clock::now() + 5s;
+            int unacked = 0;
+            while (ioctl(fd, SIOCOUTQ, &unacked) == 0 && unacked > 0 &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(1ms);
+            return unacked == 0;
+        }
+        case Step::Await: {
+            std::unique_lock lock(FMutex);
+            FChanged.wait(lock, [&] { return FReleased; });
+            FReleased = false;
+            return !FStop;
+        }
+        case Step::Close:
+            break;
     }
-    case Step::Send:
-      return send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL) ==
-             static_cast<ssize_t>(step.bytes.size());
-    case Step::Trickle:
-      for (uint8_t b : step.bytes) {
-        if (send(fd, &b, 1, MSG_NOSIGNAL) != 1) return false;
-        std::this_thread::sleep_for(1ms);
-      }
-      return true;
-    case Step::Flush: {
-      const auto deadline = std::chrono::steady_clock::now() + 5s;
-      int unacked = 0;
-      while (ioctl(fd, SIOCOUTQ, &unacked) == 0 && unacked > 0 &&
-             std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
-      return unacked == 0;
-    }
-    case Step::Await: {
-      std::unique_lock lock(FMutex);
-      FChanged.wait(lock, [&] { return FReleased; });
-      FReleased = false;
-      return !FStop;
-    }
-    case Step::Close:
-      break;
-  }
-  return true;
+    return true;
 }
 
 // ---- ModbusServer ----
 
 ModbusServer::ModbusServer()
     : FProcess(std::make_unique<peers::TPeerProcess>(std::vector<std::string>{HALVO_BIN_DIR "/tcp_server"})) {
-  const std::string line = FProcess->FirstLine();
-  if (line.rfind("PORT ", 0) == 0) FPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
-  if (FPort == 0) throw std::runtime_error("tcp_server did not start: '" + line + "'");
+    const std::string line = FProcess->FirstLine();
+    if (line.rfind("PORT ", 0) == 0) FPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
+    if (FPort == 0) throw std::runtime_error("tcp_server did not start: '" + line + "'");
 }
 
 ModbusServer::~ModbusServer() = default;
 
 // ---- Listener ----
 
-Listener::Listener(int backlog, bool anyAddress) {
-  FFd = BindEphemeral(anyAddress);
-  if (backlog >= 0 && listen(FFd, backlog) != 0) throw std::runtime_error("listen");
-  FPort = BoundPort(FFd);
+Listener::Listener(int backlog, bool anyAddress) : FFd(BindEphemeral(anyAddress)) {
+    if (backlog >= 0 && listen(FFd.Get(), backlog) != 0) throw std::runtime_error("listen");
+    FPort = BoundPort(FFd.Get());
 }
 
-Listener::~Listener() { close(FFd); }
-
 int CountOpenFds() {
-  DIR* dir = opendir("/proc/self/fd");
-  if (dir == nullptr) return -1;
-  int count = 0;
-  while (const dirent* e = readdir(dir))
-    if (e->d_name[0] != '.') ++count;
-  closedir(dir);
-  return count;
+    const platform::TUniqueDir dir(opendir("/proc/self/fd"));
+    if (!dir) return -1;
+    int count = 0;
+    while (const dirent* e = readdir(dir.Get()))
+        if (e->d_name[0] != '.') ++count;
+    return count;
 }
 
 }  // namespace talvo::test

@@ -1,42 +1,18 @@
 #pragma once
-// A scratch directory per test, and raw file access for building and checking files.
+// The shared scratch directory, and raw file access for building and checking files.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "tests/support/TempDir.h"
+
 namespace app::test {
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::string templ = (std::filesystem::temp_directory_path() / "halvo-device-XXXXXX").string();
-        if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        FPath = templ;
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-
-    const std::string& Path() const { return FPath; }
-    std::string File(const std::string& name) const { return FPath + "/" + name; }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string path = File(name);
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-private:
-    std::string FPath;
-};
+using platform_test::TTempDir;
 
 // Little-endian fields of the document files.
 inline void Put16(std::string& b, std::size_t at, uint16_t v) {

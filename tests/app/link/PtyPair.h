@@ -13,35 +13,35 @@
 #include <string>
 #include <vector>
 
+#include "platform/UniqueFd.h"
+
 namespace linktest {
 
 class TPtyPair {
 public:
     TPtyPair() {
         char name[256] = {};
-        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+        int master = -1;
+        int slave = -1;
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             throw std::runtime_error("openpty failed");
-        name_ = name;
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        FMaster.Reset(master);
+        FSlave.Reset(slave);
+        FName = name;
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     }
-    ~TPtyPair() {
-        HangUp();
-        if (slave_ >= 0) ::close(slave_);
-    }
-    TPtyPair(const TPtyPair&) = delete;
-    TPtyPair& operator=(const TPtyPair&) = delete;
 
-    const std::string& SlaveName() const { return name_; }
-    int SlaveFd() const { return slave_; }
+    const std::string& SlaveName() const { return FName; }
+    int SlaveFd() const { return FSlave.Get(); }
 
     void Write(const std::vector<uint8_t>& bytes) {
         size_t done = 0;
         while (done < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            const ssize_t n = ::write(FMaster.Get(), bytes.data() + done, bytes.size() - done);
             if (n > 0) {
                 done += static_cast<size_t>(n);
             } else {
-                pollfd p{master_, POLLOUT, 0};
+                pollfd p{FMaster.Get(), POLLOUT, 0};
                 if (::poll(&p, 1, 2000) <= 0) throw std::runtime_error("pty master not writable");
             }
         }
@@ -53,7 +53,7 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (bytes.size() < count) {
             uint8_t buffer[512];
-            const ssize_t n = ::read(master_, buffer, std::min(sizeof buffer, count - bytes.size()));
+            const ssize_t n = ::read(FMaster.Get(), buffer, std::min(sizeof buffer, count - bytes.size()));
             if (n > 0) {
                 bytes.insert(bytes.end(), buffer, buffer + n);
                 continue;
@@ -61,7 +61,7 @@ public:
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   deadline - std::chrono::steady_clock::now())
                                   .count();
-            pollfd p{master_, POLLIN, 0};
+            pollfd p{FMaster.Get(), POLLIN, 0};
             if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) break;
         }
         return bytes;
@@ -69,20 +69,18 @@ public:
 
     // Waits until bytes written on the master can be read on the slave.
     bool WaitSlaveReadable(int timeoutMs = 2000) {
-        pollfd p{slave_, POLLIN, 0};
+        pollfd p{FSlave.Get(), POLLIN, 0};
         return ::poll(&p, 1, timeoutMs) == 1;
     }
 
     // The device goes away: the slave side sees a hang-up.
-    void HangUp() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
+    void HangUp() { FMaster.Reset(); }
 
 private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string name_;
+    // The master closes first, as a device that goes away.
+    platform::TUniqueFd FSlave;
+    platform::TUniqueFd FMaster;
+    std::string FName;
 };
 
 inline std::vector<uint8_t> AllByteValues() {

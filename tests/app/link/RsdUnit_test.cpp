@@ -15,7 +15,9 @@
 #include "app/link/Mbusfun.h"
 #include "app/link/RsdPort.h"
 #include "platform/Registry.h"
+#include "platform/UniqueFd.h"
 #include "tests/app/link/PtyPair.h"
+#include "tests/support/TempDir.h"
 
 using namespace app;
 using linktest::TPtyPair;
@@ -388,8 +390,8 @@ TEST_F(RsdHanTest, PeerThatHangsUpEndsReadAndWriteAtOnce) {
 
 TEST_F(RsdHanTest, ConfigurationFailureClosesThePortAndRaisesEComState) {
     // A plain file opens and locks like a port but is no terminal.
-    const std::string path = testing::TempDir() + "rsdhan_not_a_tty";
-    std::ofstream(path) << "x";
+    const platform_test::TTempDir temp;
+    const std::string path = temp.Write("rsdhan_not_a_tty", "x");
     link.SetCommPort(path);
     try {
         link.Open();
@@ -402,11 +404,9 @@ TEST_F(RsdHanTest, ConfigurationFailureClosesThePortAndRaisesEComState) {
     EXPECT_EQ(link.Status(), 7);
 
     // Nothing of the failed open is left holding the file.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    ::close(fd);
-    std::filesystem::remove(path);
+    const platform::TUniqueFd file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(::flock(file.Get(), LOCK_EX | LOCK_NB), 0);
 
     link.SetCommPort(pty.SlaveName());
     EXPECT_EQ(link.Open(), 0);
@@ -418,8 +418,6 @@ namespace {
 class SerialPortNamesTest : public testing::Test {
 protected:
     void SetUp() override {
-        root = std::filesystem::path(testing::TempDir()) / ("rsd_sysfs_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(root);
         struct Entry {
             const char* name;
             bool device;
@@ -437,12 +435,10 @@ protected:
             if (e.uartType) std::ofstream(dir / "type") << e.uartType << "\n";
         }
     }
-    void TearDown() override {
-        platform::SetSysfsTtyRoot("");
-        std::filesystem::remove_all(root);
-    }
+    void TearDown() override { platform::SetSysfsTtyRoot(""); }
 
-    std::filesystem::path root;
+    platform_test::TTempDir temp;
+    const std::filesystem::path root = temp.Path();
 };
 
 }  // namespace

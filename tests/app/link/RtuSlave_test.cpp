@@ -17,6 +17,7 @@
 #include "app/link/Mbusfun.h"
 #include "app/link/RsdUnit.h"
 #include "tests/support/PeerProcess.h"
+#include "tests/support/TempDir.h"
 
 using namespace app;
 using Bytes = std::vector<uint8_t>;
@@ -27,9 +28,6 @@ namespace {
 class RtuSlaveTest : public testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::path(testing::TempDir()) / ("rtu_" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
         ptys = std::make_unique<peers::TSocatPtyPair>(dir);
         ASSERT_TRUE(ptys->Ready()) << "socat made no pty pair";
         slave = std::make_unique<peers::TPeerProcess>(std::vector<std::string>{
@@ -45,7 +43,6 @@ protected:
         link.Close();
         slave.reset();
         ptys.reset();
-        fs::remove_all(dir);
     }
 
     // One transaction as the device transfers run it: the whole request, then the answer.
@@ -65,7 +62,8 @@ protected:
 
     static constexpr int32_t kLongTimeOutMs = 10000;
 
-    fs::path dir;
+    platform_test::TTempDir temp;
+    const fs::path dir = temp.Path();
     std::unique_ptr<peers::TSocatPtyPair> ptys;
     std::unique_ptr<peers::TPeerProcess> slave;
     TRsdHan link;
