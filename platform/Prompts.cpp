@@ -17,6 +17,7 @@ public:
         return SilentAnswer(buttons);
     }
     void ShowMessage(const std::string&) override {}
+    void MessageBox(const std::string&, const std::string&) override {}
     std::optional<std::string> OpenFileName(const std::string&, const std::string&,
                                             const std::string&) override {
         return std::nullopt;
@@ -53,6 +54,10 @@ int TRecordingPrompts::MessageDlg(const std::string& text, TMsgDlgType type, uns
 
 void TRecordingPrompts::ShowMessage(const std::string& text) {
     Log.push_back({"ShowMessage", text, TMsgDlgType::Information, mbOK});
+}
+
+void TRecordingPrompts::MessageBox(const std::string& text, const std::string& caption) {
+    Log.push_back({"MessageBox", text, TMsgDlgType::Information, mbOK, caption});
 }
 
 std::optional<std::string> TRecordingPrompts::OpenFileName(const std::string& title, const std::string&,

@@ -14,14 +14,27 @@ enum class TMsgDlgType { Warning, Error, Information, Confirmation, Custom };
 
 // Buttons as a set of bits.
 enum TMsgDlgBtn : unsigned {
-    mbYes = 1u << 0, mbNo = 1u << 1, mbOK = 1u << 2, mbCancel = 1u << 3,
-    mbAbort = 1u << 4, mbRetry = 1u << 5, mbIgnore = 1u << 6, mbAll = 1u << 7,
+    mbYes = 1u << 0,
+    mbNo = 1u << 1,
+    mbOK = 1u << 2,
+    mbCancel = 1u << 3,
+    mbAbort = 1u << 4,
+    mbRetry = 1u << 5,
+    mbIgnore = 1u << 6,
+    mbAll = 1u << 7,
 };
 
 // Results as the windows give them.
 enum TModalResult : int {
-    mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
-    mrYes = 6, mrNo = 7, mrAll = 8,
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+    mrAll = 8,
 };
 
 class IPrompts {
@@ -31,6 +44,8 @@ public:
     virtual int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) = 0;
     // A plain message with an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
+    // A message with a caption of its own and an OK button.
+    virtual void MessageBox(const std::string& text, const std::string& caption) = 0;
     // File dialogs: the chosen path, or nothing when cancelled.
     virtual std::optional<std::string> OpenFileName(const std::string& title, const std::string& filter,
                                                     const std::string& initial) = 0;
@@ -56,13 +71,16 @@ inline IPrompts& Prompts() {
 class TRecordingPrompts : public IPrompts {
 public:
     struct Shown {
-        std::string Kind;  // "MessageDlg", "ShowMessage", "OpenFileName", "SaveFileName", "InputQuery"
+        // "MessageDlg", "ShowMessage", "MessageBox", "OpenFileName", "SaveFileName", "InputQuery"
+        std::string Kind;
         std::string Text;  // message text, or dialog title / input prompt
         TMsgDlgType Type = TMsgDlgType::Information;
         unsigned Buttons = 0;
+        std::string Caption = {};  // of a MessageBox
     };
     int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
     void ShowMessage(const std::string& text) override;
+    void MessageBox(const std::string& text, const std::string& caption) override;
     std::optional<std::string> OpenFileName(const std::string& title, const std::string& filter,
                                             const std::string& initial) override;
     std::optional<std::string> SaveFileName(const std::string& title, const std::string& filter,

@@ -196,9 +196,9 @@ void TEvLister::Refresh(const void* sender) {
         FListBox->SetMultiSelect(true);
         FListBox->SetSelected(0, true);
         FListBox->Click(sender);
-    } else if (FRichEdit) {
-        // The chart is cleared here too once the chart traces come in.
-        FRichEdit->Clear();
+    } else {
+        if (FRichEdit) FRichEdit->Clear();
+        if (FGraph) FGraph->Clear();
     }
     if (failure) std::rethrow_exception(failure);
 }
@@ -206,7 +206,7 @@ void TEvLister::Refresh(const void* sender) {
 void TEvLister::SelectSequence(int number) {
     FSelectedSequence = static_cast<uint16_t>(std::clamp(number, 0, 0xFFFF));
     ShowListing();
-    // The chart traces of the sequence are built here once they come in.
+    BuildGraph();
 }
 
 void TEvLister::ShowListing() {

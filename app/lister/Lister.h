@@ -9,12 +9,13 @@
 #include "app/lister/SequenceListBox.h"
 #include "app/lister/StampedEvent.h"
 #include "chart/Ogmarr32.h"
+#include "chart/TraceChart.h"
 
 namespace app {
 
 class THalvo;
-// The chart of the traces; its interface comes with the chart traces.
-class ITraceChart;
+struct TTracePoint;
+using chart::ITraceChart;
 
 class TEvLister {
 public:
@@ -46,6 +47,11 @@ public:
     void WriteListing(IListingSink& sink);
     // Every record from the oldest clock-time record on, oldest first, in hexadecimal.
     void HexList();
+    // The selected sequence's traces into the chart, in one update of it that ends
+    // however the build ends.
+    void BuildGraph();
+    // The nine state styles as a chart of their own, titled "Legend".
+    void ShowLegend();
 
     bool ShowAllEvents() const;
     bool CorrectStartTimes() const;
@@ -74,6 +80,12 @@ private:
     void WriteRecord(int column, int lastColumn, double seconds, int lastBlockingColumn, IListingSink& sink);
     void WriteRecordLine(double seconds, IListingSink& sink) const;
     std::span<const uint8_t> CurrentRecord() const;
+    // Chart traces.
+    void CollectTracePoints(int sequence);
+    void AddTracePoint(int trace, const TTracePoint& point);
+    void AddVoltagePoints(std::span<const uint8_t> record, double seconds);
+    void AddSnapshotPoints(std::span<const uint8_t> record, double seconds);
+    void DrawTraces(double length);
 
     int FFirstUndefinedCode = -1;
     ISequenceListBox* FListBox = nullptr;

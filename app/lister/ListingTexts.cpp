@@ -1,10 +1,15 @@
 #include "app/lister/ListingTexts.h"
 
 #include <array>
+#include <cmath>
 
 #include "platform/FormatSettings.h"
 
 namespace app {
+
+namespace {
+constexpr double kMsPerDay = 86400000.0;
+}
 
 std::string StateText(int state) {
     static constexpr std::array<const char*, 9> kTexts{
@@ -20,10 +25,9 @@ int ContactState(bool closed, bool open) {
 }
 
 double ListingSeconds(platform::TDateTime difference) {
-    if (!(difference > 0)) return 0;
-    int h = 0, m = 0, s = 0, ms = 0;
-    platform::DecodeTime(difference, h, m, s, ms);
-    return ((h * 60 + m) * 60 + s) + ms / 1000.0;
+    // Whole days count too, so that the seconds of a sequence over a day keep rising.
+    if (!(difference > 0) || !std::isfinite(difference)) return 0;
+    return std::nearbyint(difference * kMsPerDay) / 1000.0;
 }
 
 std::string SecondsText(double seconds) {

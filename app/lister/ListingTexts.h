@@ -20,7 +20,8 @@ int ContactState(bool closed, bool open);
 using platform::HexLine;
 using platform::HexText;
 
-// Seconds of a time difference within a day: its time of day to the millisecond.
+// Seconds of a positive time difference, whole days included, to the millisecond
+// (halves to even); 0 for any other.
 double ListingSeconds(platform::TDateTime difference);
 
 // The seconds of an event line: three decimals, the application's decimal separator.

@@ -1,12 +1,12 @@
 #include "chart/Bitbit.h"
-#include "chart/Minmax.h"
-
-#include "platform/Exception.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "chart/Minmax.h"
+#include "platform/Exception.h"
 
 namespace {
 
@@ -28,10 +28,18 @@ struct BitCase {
 
 TEST(Bitbit, SetBit) {
     const std::vector<BitCase> cases = {
-        {1, 0, 0x00, 0x01}, {0, 7, 0xFF, 0x7F}, {5, 3, 0x00, 0x08},  // any non-zero state sets
-        {-1, 3, 0x00, 0x08}, {0, 3, 0x08, 0x00}, {1, 3, 0x08, 0x08},
+        {1, 0, 0x00, 0x01},
+        {0, 7, 0xFF, 0x7F},
+        {5, 3, 0x00, 0x08},  // any non-zero state sets
+        {-1, 3, 0x00, 0x08},
+        {0, 3, 0x08, 0x00},
+        {1, 3, 0x08, 0x08},
         // Bit numbers outside the byte leave it alone instead of shifting past it.
-        {1, 8, 0x00, 0x00}, {0, 8, 0xFF, 0xFF}, {1, 31, 0x00, 0x00}, {1, 200, 0x00, 0x00}, {1, -1, 0x00, 0x00},
+        {1, 8, 0x00, 0x00},
+        {0, 8, 0xFF, 0xFF},
+        {1, 31, 0x00, 0x00},
+        {1, 200, 0x00, 0x00},
+        {1, -1, 0x00, 0x00},
     };
     for (const auto& c : cases) {
         uint8_t value = c.before;
@@ -47,7 +55,8 @@ TEST(Bitbit, BitIsSet) {
         bool set;
     };
     const std::vector<Case> cases = {
-        {0, 0x01, true}, {7, 0x80, true}, {0, 0xFE, false}, {8, 0xFF, false}, {-1, 0xFF, false}, {40, 0xFF, false},
+        {0, 0x01, true},  {7, 0x80, true},   {0, 0xFE, false},
+        {8, 0xFF, false}, {-1, 0xFF, false}, {40, 0xFF, false},
     };
     for (const auto& c : cases) EXPECT_EQ(BitIsSet(c.bit, c.value), c.set) << "bit " << c.bit;
 }
@@ -60,7 +69,7 @@ TEST(Bitbit, SwapBits) {
         uint8_t after;
     };
     const std::vector<Case> cases = {
-        {0, 7, 0x01, 0x80}, {7, 0, 0x01, 0x80}, {2, 3, 0x04, 0x08}, {2, 3, 0x0C, 0x0C},
+        {0, 7, 0x01, 0x80}, {7, 0, 0x01, 0x80}, {2, 3, 0x04, 0x08},  {2, 3, 0x0C, 0x0C},
         {2, 2, 0x04, 0x04}, {1, 6, 0xBD, 0xBD},  // equal bits
         {0, 8, 0x01, 0x01}, {8, 0, 0x01, 0x01}, {9, 12, 0xFF, 0xFF}, {-1, 0, 0x01, 0x01},
     };
@@ -86,8 +95,9 @@ TEST(Bitbit, HexDigitValue) {
 
 TEST(Bitbit, HexToInt) {
     const std::vector<std::pair<std::string, int32_t>> cases = {
-        {"1F", 31}, {"00FF", 255}, {"0", 0}, {"7FFFFFFF", INT32_MAX}, {"FFFFFFFF", -1},
-        {"123456789", 0x23456789},  // a ninth digit wraps out of 32 bits
+        {"1F", 31},         {"00FF", 255},
+        {"0", 0},           {"7FFFFFFF", INT32_MAX},
+        {"FFFFFFFF", -1},   {"123456789", 0x23456789},  // a ninth digit wraps out of 32 bits
         {"10000000000", 0},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(HexToInt(text), value) << text;
@@ -103,7 +113,9 @@ TEST(Bitbit, HexToIntRejects) {
         {"0x1F", "x is not a hex value"},
         {" 1", "  is not a hex value"},
         {"1\xC4\x85", "\xC4\x85 is not a hex value"},  // a whole UTF-8 character, never a piece of one
-        {"\xC5\x9B" "1", "\xC5\x9B is not a hex value"},
+        {"\xC5\x9B"
+         "1",
+         "\xC5\x9B is not a hex value"},
     };
     for (const auto& [text, message] : cases) {
         try {

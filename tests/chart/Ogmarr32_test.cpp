@@ -14,7 +14,9 @@ namespace {
 
 using namespace chart;
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 // A cell of the decoder's shape: a tag, then a little-endian double time stamp.
 std::vector<uint8_t> Stamped(const std::string& tag, double stamp) {
@@ -83,19 +85,27 @@ TEST_F(OgmMatrix, FailedOperationsReportAndChangeNothing) {
     uint8_t buffer[16];
     const std::vector<Case> cases = {
         {"read row 0", [&](TOgmMatrix& x) { x.ReadCell(buffer, 0, 1, length); }, "Row index out of range"},
-        {"read unused row", [&](TOgmMatrix& x) { x.ReadCell(buffer, 3, 1, length); }, "Row index out of range"},
-        {"read column 0", [&](TOgmMatrix& x) { x.ReadCell(buffer, 1, 0, length); }, "Column index out of range"},
-        {"read past count", [&](TOgmMatrix& x) { x.ReadCell(buffer, 2, 2, length); }, "Column index out of range"},
+        {"read unused row", [&](TOgmMatrix& x) { x.ReadCell(buffer, 3, 1, length); },
+         "Row index out of range"},
+        {"read column 0", [&](TOgmMatrix& x) { x.ReadCell(buffer, 1, 0, length); },
+         "Column index out of range"},
+        {"read past count", [&](TOgmMatrix& x) { x.ReadCell(buffer, 2, 2, length); },
+         "Column index out of range"},
         {"write row 0", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 0, 1); }, "Empty column or row writing"},
-        {"write column 0", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 1, 0); }, "Empty column or row writing"},
-        {"write row 65536", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 65536, 1); }, "Row index out of range"},
+        {"write column 0", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 1, 0); },
+         "Empty column or row writing"},
+        {"write row 65536", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 65536, 1); },
+         "Row index out of range"},
         {"write row -1", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), -1, 1); }, "Row index out of range"},
-        {"write column 65536", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 1, 65536); }, "Column index out of range"},
-        {"write 65536 bytes", [&](TOgmMatrix& x) { x.WriteCell(tooLong, 1, 1); }, "Column index out of range"},
+        {"write column 65536", [](TOgmMatrix& x) { x.WriteCell(Bytes("q"), 1, 65536); },
+         "Column index out of range"},
+        {"write 65536 bytes", [&](TOgmMatrix& x) { x.WriteCell(tooLong, 1, 1); },
+         "Column index out of range"},
         {"capacity of row 0", [](TOgmMatrix& x) { x.GetCellCapacity(0); }, "Row index out of range"},
         {"capacity above rows", [](TOgmMatrix& x) { x.GetCellCapacity(4); }, "Row index out of range"},
         {"row capacity 65536", [](TOgmMatrix& x) { x.SetRowCapacity(65536); }, "Row index out of range"},
-        {"cell capacity 65536", [](TOgmMatrix& x) { x.SetCellCapacity(1, 65536); }, "Column index out of range"},
+        {"cell capacity 65536", [](TOgmMatrix& x) { x.SetCellCapacity(1, 65536); },
+         "Column index out of range"},
         {"count of row 0", [](TOgmMatrix& x) { x.SetCellCount(0, 0); }, "Row index out of range"},
         {"count of unused row", [](TOgmMatrix& x) { x.SetCellCount(3, 0); }, "Row index out of range"},
         {"count above capacity", [](TOgmMatrix& x) { x.SetCellCount(1, 4); }, "Column index out of range"},
@@ -104,8 +114,10 @@ TEST_F(OgmMatrix, FailedOperationsReportAndChangeNothing) {
         {"swap cells row 0", [](TOgmMatrix& x) { x.SwapCells(0, 1, 1, 1); }, "Row index out of range"},
         {"swap cells row 0 second", [](TOgmMatrix& x) { x.SwapCells(1, 1, 0, 3); }, "Row index out of range"},
         {"swap cells column 0", [](TOgmMatrix& x) { x.SwapCells(1, 0, 1, 1); }, "Column index out of range"},
-        {"swap cells column 0 second", [](TOgmMatrix& x) { x.SwapCells(1, 3, 2, 0); }, "Column index out of range"},
-        {"swap cells past count", [](TOgmMatrix& x) { x.SwapCells(1, 1, 2, 2); }, "Column index out of range"},
+        {"swap cells column 0 second", [](TOgmMatrix& x) { x.SwapCells(1, 3, 2, 0); },
+         "Column index out of range"},
+        {"swap cells past count", [](TOgmMatrix& x) { x.SwapCells(1, 1, 2, 2); },
+         "Column index out of range"},
         {"used rows above capacity", [](TOgmMatrix& x) { x.SetUsedRowCount(4); }, "Row index out of range"},
         {"sort row 0", [](TOgmMatrix& x) { x.SortRow(0); }, "Sorting: Row index out of range"},
         {"sort unused row", [](TOgmMatrix& x) { x.SortRow(3); }, "Sorting: Row index out of range"},
@@ -304,7 +316,8 @@ TEST(HalvoMatrix, EqualStampsComeOutInTheShellSortsOrder) {
     // Simultaneous events: the listing shows them in this order, not in arrival order.
     const std::vector<Event> events = {{"a", 1.0}, {"b", 1.0}, {"c", 0.0}, {"d", 2.0}};
     std::vector<Event> stable = events;
-    std::stable_sort(stable.begin(), stable.end(), [](const Event& x, const Event& y) { return x.stamp < y.stamp; });
+    std::stable_sort(stable.begin(), stable.end(),
+                     [](const Event& x, const Event& y) { return x.stamp < y.stamp; });
     std::string stableTags;
     for (const auto& e : stable) stableTags += e.tag;
     EXPECT_EQ(stableTags, "cabd");

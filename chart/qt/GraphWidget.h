@@ -1,0 +1,75 @@
+#pragma once
+// The chart's panel on the screen: a raised frame holding the offscreen image, the two
+// scroll bars, the cursors and their labels. Drawing happens in the chart; painting only
+// copies the image and marks the selected traces.
+#include <QFrame>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <memory>
+#include <optional>
+
+#include "chart/Graph.h"
+#include "platform/qt/QtCanvas.h"
+
+namespace chart {
+
+class TGraphWidget : public QFrame, public IGraphHost {
+public:
+    explicit TGraphWidget(QWidget* parent = nullptr);
+    ~TGraphWidget() override;
+
+    TGraph& Graph() { return FGraph; }
+    const QImage& OffscreenImage() const { return FOffscreenImage; }
+
+    QScrollBar* TraceScrollBar() const { return FTraceScrollBar; }
+    QScrollBar* TimeScrollBar() const { return FTimeScrollBar; }
+    QWidget* CursorOne() const { return FCursorOne; }
+    QWidget* CursorTwo() const { return FCursorTwo; }
+
+    // IGraphHost
+    bool Showing() const override;
+    int Width() const override { return width(); }
+    int Height() const override { return height(); }
+    int BevelWidth() const override { return frameWidth(); }
+    int PixelsPerInchX() const override { return logicalDpiX(); }
+    int PixelsPerInchY() const override { return logicalDpiY(); }
+    int TraceScrollBarWidth() const override { return FTraceScrollBar->width(); }
+    int TimeScrollBarHeight() const override { return FTimeScrollBar->height(); }
+    int CursorWidth() const override { return FCursorOne->width(); }
+    int CursorValueHeight() const override { return FCursorOneValue->height(); }
+    platform::TColor PanelColor() const override;
+    platform::TColor HighlightColor() const override;
+    void ResizeOffscreen() override;
+    platform::ICanvas* BeginOffscreen() override;
+    void EndOffscreen() override;
+    void ShowImage() override { update(); }
+    void ScrollBarsChanged() override;
+    void PlaceCursors() override {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void LayoutChildren();
+
+    TGraph FGraph;
+    QImage FOffscreenImage;
+    std::optional<QPainter> FOffscreenPainter;
+    std::optional<platform::TQtCanvas> FOffscreenCanvas;
+    QScrollBar* FTraceScrollBar;
+    QScrollBar* FTimeScrollBar;
+    QWidget* FCursorOne;
+    QWidget* FCursorTwo;
+    QLabel* FCursorOneValue;
+    QLabel* FCursorTwoValue;
+    QLabel* FSpanLabel;
+    QLabel* FCursorOneCaption;
+    QLabel* FCursorTwoCaption;
+    bool FSyncing = false;
+};
+
+}  // namespace chart
