@@ -24,7 +24,8 @@ using test::PutDouble;
 
 std::string Pattern(std::size_t n, int seed) {
     std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(seed)) & 0xFF);
+    for (std::size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>((i * 7 + static_cast<std::size_t>(seed)) & 0xFF);
     return s;
 }
 
@@ -79,7 +80,9 @@ struct OlderFile {
     }
 };
 
-std::string Area(const uint8_t* p, std::size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
+std::string Area(const uint8_t* p, std::size_t n) {
+    return std::string(reinterpret_cast<const char*>(p), n);
+}
 
 class HalvoTest : public ::testing::Test {
 protected:
@@ -190,7 +193,13 @@ TEST_F(HalvoTest, Vesk3ImageOpensAsVesk3) {
     }
 }
 
-class UnknownFormatTest : public HalvoTest, public ::testing::WithParamInterface<std::pair<const char*, std::string>> {};
+struct UnknownCase {
+    const char* Name;
+    std::string Bytes;
+    friend void PrintTo(const UnknownCase& c, std::ostream* os) { *os << c.Name; }
+};
+
+class UnknownFormatTest : public HalvoTest, public ::testing::WithParamInterface<UnknownCase> {};
 
 TEST_P(UnknownFormatTest, IsRefusedAndTheImageStays) {
     ASSERT_TRUE(Open(FullImage()));
@@ -198,7 +207,7 @@ TEST_P(UnknownFormatTest, IsRefusedAndTheImageStays) {
     const std::string before = Saved();
     events.clear();
 
-    EXPECT_FALSE(Open(GetParam().second));
+    EXPECT_FALSE(Open(GetParam().Bytes));
     ASSERT_EQ(prompts.Log.size(), 1u);
     EXPECT_EQ(prompts.Log[0].Text, "File unknown format");
     EXPECT_EQ(prompts.Log[0].Type, platform::TMsgDlgType::Error);
@@ -207,35 +216,38 @@ TEST_P(UnknownFormatTest, IsRefusedAndTheImageStays) {
     EXPECT_TRUE(events.empty());
 }
 
-std::string Truncated(std::size_t keep) { return OlderFile{}.Bytes().substr(0, keep); }
+std::string Truncated(std::size_t keep) {
+    return OlderFile{}.Bytes().substr(0, keep);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Contents, UnknownFormatTest,
-    ::testing::Values(
-        std::pair{"OneByteShort", FullImage().substr(0, kSize - 1)},
-        std::pair{"OneByteLong", FullImage() + "x"},
-        std::pair{"Text", std::string("hello world")},
-        std::pair{"HeaderCut", Truncated(100)},
-        std::pair{"InsideTheNoteLines", Truncated(262)},
-        std::pair{"InsideTheDates", Truncated(260 + 6 + 1 + 6 + 10)},
-        // The events block claims more bytes than the file has.
-        std::pair{"InsideTheEvents", Truncated(260 + 15 + 30 + 100)},
-        std::pair{"InsideParset2", [] {
-                      const std::string b = OlderFile{}.Bytes();
-                      return b.substr(0, b.size() - 7 - 50);
-                  }()},
-        // A note line table longer than the header.
-        std::pair{"LineTablePastHeader", [] {
-                      OlderFile f;
-                      f.Note.assign(245, "");
-                      return f.Bytes();
-                  }()},
-        std::pair{"OverOneMebibyte", [] {
-                      std::string b = OlderFile{}.Bytes();
-                      b.resize(THalvo::kMaxDocumentFileSize + 1, '\0');
-                      return b;
-                  }()}),
-    [](const auto& info) { return std::string(info.param.first); });
+INSTANTIATE_TEST_SUITE_P(Contents, UnknownFormatTest,
+                         ::testing::Values(UnknownCase{"OneByteShort", FullImage().substr(0, kSize - 1)},
+                                           UnknownCase{"OneByteLong", FullImage() + "x"},
+                                           UnknownCase{"Text", std::string("hello world")},
+                                           UnknownCase{"HeaderCut", Truncated(100)},
+                                           UnknownCase{"InsideTheNoteLines", Truncated(262)},
+                                           UnknownCase{"InsideTheDates", Truncated(260 + 6 + 1 + 6 + 10)},
+                                           // The events block claims more bytes than the file has.
+                                           UnknownCase{"InsideTheEvents", Truncated(260 + 15 + 30 + 100)},
+                                           UnknownCase{"InsideParset2",
+                                                       [] {
+                                                           const std::string b = OlderFile{}.Bytes();
+                                                           return b.substr(0, b.size() - 7 - 50);
+                                                       }()},
+                                           // A note line table longer than the header.
+                                           UnknownCase{"LineTablePastHeader",
+                                                       [] {
+                                                           OlderFile f;
+                                                           f.Note.assign(245, "");
+                                                           return f.Bytes();
+                                                       }()},
+                                           UnknownCase{"OverOneMebibyte",
+                                                       [] {
+                                                           std::string b = OlderFile{}.Bytes();
+                                                           b.resize(THalvo::kMaxDocumentFileSize + 1, '\0');
+                                                           return b;
+                                                       }()}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(HalvoTest, UnreadableFileLeavesTheImageWithoutAMessage) {
     ASSERT_TRUE(Open(FullImage()));
@@ -292,7 +304,8 @@ TEST_F(HalvoTest, OlderFormatOversizedBlocksKeepTheAreasFirstBytes) {
     f.Parset1 = Pattern(600, 4);
     ASSERT_TRUE(Open(f.Bytes()));
     EXPECT_EQ(halvo.GetEventsLength(), THalvo::kEventsCapacity);
-    EXPECT_EQ(Area(halvo.EventsBuffer(), THalvo::kEventsCapacity), f.Events.substr(0, THalvo::kEventsCapacity));
+    EXPECT_EQ(Area(halvo.EventsBuffer(), THalvo::kEventsCapacity),
+              f.Events.substr(0, THalvo::kEventsCapacity));
     EXPECT_EQ(halvo.GetParset1Length(), 512);
     EXPECT_EQ(Area(halvo.Parset1Data(), 512), f.Parset1.substr(0, 512));
     // The blocks after an oversized one are still found.
@@ -322,7 +335,9 @@ struct DeviceTypeCase {
     int Type;  // given to SetDeviceType
     const char* Identification;
     int Expected;
-    friend void PrintTo(const DeviceTypeCase& c, std::ostream* os) { *os << c.Type << " " << c.Identification; }
+    friend void PrintTo(const DeviceTypeCase& c, std::ostream* os) {
+        *os << c.Type << " " << c.Identification;
+    }
 };
 
 class DeviceTypeTest : public HalvoTest, public ::testing::WithParamInterface<DeviceTypeCase> {};
@@ -369,7 +384,9 @@ TEST_F(HalvoTest, TextsAreCutTo99CodePage1250Characters) {
     halvo.SetUnitVersion(std::string(120, 'i'));
     EXPECT_EQ(halvo.GetStationInfo(), "Stacja Łódź");
     const std::string file = Saved();
-    EXPECT_EQ(file.substr(40, 12), std::string("Stacja \xA3\xF3" "d\x9F\0", 12));
+    EXPECT_EQ(file.substr(40, 12), std::string("Stacja \xA3\xF3"
+                                               "d\x9F\0",
+                                               12));
     EXPECT_EQ(file.substr(140, 100), std::string(99, 'i') + '\0');
 }
 
@@ -455,12 +472,12 @@ protected:
 
 TEST_F(DefinitionsTest, TheIdentificationsFileComesFirst) {
     const std::vector<std::tuple<int, std::string, int>> cases{
-        {1, "", 2},               // by type
-        {2, "", 3},               //
-        {2, "V3ABCD", 7},         // the identification's own file
-        {0, "ABCDEFGH", 8},       // even without a device type
-        {2, "V3ABC", 3},          // "V3_AB.set" does not exist
-        {0, "./ABCDEFGH", 3},     // an identification is not a path: nothing loaded
+        {1, "", 2},            // by type
+        {2, "", 3},            //
+        {2, "V3ABCD", 7},      // the identification's own file
+        {0, "ABCDEFGH", 8},    // even without a device type
+        {2, "V3ABC", 3},       // "V3_AB.set" does not exist
+        {0, "./ABCDEFGH", 3},  // an identification is not a path: nothing loaded
     };
     for (const auto& [type, id, size] : cases) {
         halvo.SetUnitVersion(id);

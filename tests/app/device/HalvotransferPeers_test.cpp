@@ -39,6 +39,9 @@ std::string Text(const Bytes& b) {
     return std::string(b.begin(), b.end());
 }
 enum class TRoad { Rtu, Tcp };
+void PrintTo(TRoad road, std::ostream* os) {
+    *os << (road == TRoad::Rtu ? "Rtu" : "Tcp");
+}
 
 class PeerTest : public testing::TestWithParam<TRoad> {
 protected:
@@ -163,8 +166,9 @@ TEST(TcpRoadTest, OnlyAnAnswerThatFitsTheAnswerFrameIsUsed) {
             EXPECT_EQ(halvo.LastFailure(), THalvo::TTransferFailure::AnswerTooLong);
         }
         // Header with the unit identifier 31, then the request without address and CRC.
-        EXPECT_EQ(Bytes(peer.Request.begin() + 4, peer.Request.end()),
-                  (Bytes{0, 6, 31, 3, 0x0E, 0x78, 0, 8}));
+        const Bytes request = peer.Request();
+        ASSERT_GE(request.size(), 4u);
+        EXPECT_EQ(Bytes(request.begin() + 4, request.end()), (Bytes{0, 6, 31, 3, 0x0E, 0x78, 0, 8}));
     }
 }
 

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -340,8 +341,15 @@ public:
     // Answers with a PDU of pduLength bytes: function 3, byte count 16, then "333...".
     explicit TRawTcpPeer(std::size_t pduLength)
         : TRawTcpPeer([pduLength](const Bytes& q) {
-              Bytes answer{q[0], q[1], 0, 0, static_cast<uint8_t>((pduLength + 1) >> 8),
-                           static_cast<uint8_t>(pduLength + 1), q[6], 3, 16};
+              Bytes answer{q[0],
+                           q[1],
+                           0,
+                           0,
+                           static_cast<uint8_t>((pduLength + 1) >> 8),
+                           static_cast<uint8_t>(pduLength + 1),
+                           q[6],
+                           3,
+                           16};
               answer.resize(7 + pduLength, 0x33);
               return answer;
           }) {}
@@ -355,7 +363,10 @@ public:
 
     uint16_t Port() const { return port_; }
     // The last request, whole.
-    Bytes Request;
+    Bytes Request() const {
+        std::lock_guard<std::mutex> lock(requestMutex_);
+        return request_;
+    }
 
 private:
     static bool ReadFully(int fd, uint8_t* p, std::size_t n) {
@@ -381,7 +392,10 @@ private:
                 const std::size_t rest = static_cast<std::size_t>(q[4] << 8 | q[5]) - 1;
                 q.resize(7 + rest);
                 if (ReadFully(fd, q.data() + 7, rest)) {
-                    Request = q;
+                    {
+                        std::lock_guard<std::mutex> lock(requestMutex_);
+                        request_ = q;
+                    }
                     const Bytes answer = answerer_(q);
                     if (!answer.empty()) ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
                 }
@@ -394,6 +408,8 @@ private:
     int listener_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
+    mutable std::mutex requestMutex_;
+    Bytes request_;  // written by the server thread, read by the test's
     std::thread thread_;
 };
 

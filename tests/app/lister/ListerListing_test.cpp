@@ -126,6 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Lister, SysLogickRows,
 struct ClockSourceCase {
     uint8_t Source;
     const char* Line;
+    friend void PrintTo(const ClockSourceCase& c, std::ostream* os) { *os << "source " << int{c.Source}; }
 };
 
 class ClockChangeSource : public TListerTest, public testing::WithParamInterface<ClockSourceCase> {};
@@ -144,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Lister, ClockChangeSource,
                          testing::Values(ClockSourceCase{1, "  Change of time source: link RS0"},
                                          ClockSourceCase{2, "  Change of time source: link RS1"},
                                          ClockSourceCase{3, "  Change of time source: keyboard"},
-                                         ClockSourceCase{0, "  ?"}, ClockSourceCase{4, "  ?"}));
+                                         ClockSourceCase{0, "  ?"}, ClockSourceCase{4, "  ?"}),
+                         [](const auto& info) { return "Source" + std::to_string(info.param.Source); });
 
 TEST_F(EventListing, AClockChangeToAnImpossibleDateEndsTheListing) {
     Load(2, Join({Ev(0x05, 4), Ev(0xFD, 4, {1, 0, 0, 0, 31, 2, 6}), Ev(0x04, 4), Clock(0, 10, 14, 3, 6)}));
