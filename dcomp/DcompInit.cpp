@@ -3,8 +3,17 @@
 #include <cstddef>
 #include <mutex>
 
+#include "dcomp/FileSignatureUnit.h"
+#include "dcomp/LangUnit.h"
+#include "dcomp/OvBase.h"
+#include "dcomp/PwComp/ExtIniFileUnit.h"
+#include "dcomp/PwComp/MeasListUnit.h"
 #include "dcomp/RBTools.h"
+#include "dcomp/TimeFormats.h"
 #include "dcomp/VersionListUnit.h"
+#include "dcomp/XMeasBoxCpx.h"
+#include "dcomp/XmlLight/ObjectXUnit.h"
+#include "dcomp/XmlLight/ObjectYUnit.h"
 #include "dcomp/XmlLight/PwStrUtils.h"
 #include "dcomp/XmlLight/XmlLight2Unit.h"
 #include "dcomp/uDateTimeEx.h"
@@ -36,6 +45,15 @@ const TUnitRow kUnits[] = {
     {"RBTools", InitRBTools, nullptr},
     {"PwStrUtils", InitPwStrUtils, nullptr},
     {"XmlLight2Unit", InitXmlLight2Unit, FinalizeXmlLight2Unit},
+    {"ObjectXUnit", InitObjectXUnit, nullptr},
+    {"ObjectYUnit", InitObjectYUnit, nullptr},
+    {"LangUnit", InitLangUnit, FinalizeLangUnit},
+    {"ovbase", InitOvBase, FinalizeOvBase},
+    {"ExtIniFileUnit", InitExtIniFileUnit, FinalizeExtIniFileUnit},
+    {"FileSignatureUnit", InitFileSignatureUnit, FinalizeFileSignatureUnit},
+    {"XMeasBoxCpx", InitXMeasBoxCpx, FinalizeXMeasBoxCpx},
+    {"MeasListUnit", InitMeasListUnit, FinalizeMeasListUnit},
+    {"time formats", InitTimeFormats, FinalizeTimeFormats},
 };
 constexpr size_t kUnitCount = sizeof kUnits / sizeof kUnits[0];
 

@@ -47,8 +47,6 @@ void WriteXmlFile(const std::string& fileName, const std::string& text) {
 
 }  // namespace
 
-// ---- TAttribItem
-
 TAttribItem::TAttribItem(TAttribList* list, const std::string& name) : FList(list) {
     if (!IsXmlName(name)) throw XLhException(7, "XML.Bad attribute name:" + name);
     FName = name;
@@ -72,8 +70,6 @@ std::string TAttribItem::GetWriteValue() const {
 void TAttribItem::SetReadValue(bool utf8, std::string_view raw) {
     SetValue(XmlValueToText(utf8, raw));
 }
-
-// ---- TAttribList
 
 TAttribItem* TAttribList::Find(std::string_view name) const {
     const auto it = FIndex.find(UpperFold(name));
@@ -193,8 +189,6 @@ void TAttribList::Reindex() {
     for (const auto& item : FItems) FIndex[UpperFold(item->Name())].push_back(item.get());
 }
 
-// ---- TLhXMLNodeList
-
 TLhXMLNode* TLhXMLNodeList::Find(std::string_view tag, int& index) const {
     const std::string folded = UpperFold(tag);
     for (size_t i = 0; i < FItems.size(); ++i) {
@@ -214,8 +208,6 @@ TLhXMLNode* TLhXMLNodeList::FindByName(std::string_view tag, std::string_view na
         if (UpperFold(node->NodeName()) == foldedTag && node->NameKeyOf() == foldedName) return node.get();
     return nullptr;
 }
-
-// ---- TLhXMLNode
 
 TLhXMLNode::TLhXMLNode(TLhXMLNode* owner, const std::string& nodeName, TOnMessage onMessage)
     : OnMessage(std::move(onMessage)),
@@ -589,8 +581,6 @@ void TLhXMLNode::WriteToStream(std::string& stream) {
     WriteNode(stream);
 }
 
-// ---- TLhXmlDocument
-
 TLhXmlDocument::TLhXmlDocument(TOnMessage onMessage) : OnMessage(std::move(onMessage)) {
     FDeclaration.SetValue("version", "1.0");
     FDeclaration.SetValue("encoding", "UTF-8");
@@ -704,8 +694,6 @@ TLhXMLNode* TLhXmlDocument::NodeByPath(const std::string& path, bool plain) {
     }
     return node;
 }
-
-// ---- TRegNodeList
 
 const TRegClassItem* TRegNodeList::FindExact(std::string_view tag) const {
     for (const auto& item : FItems)

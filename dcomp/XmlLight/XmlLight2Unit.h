@@ -30,8 +30,6 @@ public:
 // Message callback of the XML, recording and settings operations; an empty one drops the text.
 using TOnMessage = std::function<void(const std::string&)>;
 
-// ---- Text helpers
-
 // a-z and the nine Polish lower-case letters to capitals; every other character unchanged.
 std::string UpperFold(std::string_view text);
 // Digits, A-Z, a-z, "_" and ":" only; the empty text passes.
@@ -80,8 +78,6 @@ std::string BackupFileName(const std::string& fileName);
 // The old backup deleted, the file linked (or copied) to the backup name; the file itself
 // stays until its replacement is written. True also when there is no file to back up.
 bool BackupFile(const std::string& fileName);
-
-// ---- Tokenizer
 
 using TTokenFlags = uint8_t;
 namespace TokenFlags {
@@ -140,8 +136,6 @@ private:
 // text byte. Only double quotes quote; inside them every byte is text.
 void ReadToken(TTextStream& stream, std::string& token, TTokenFlags& flags);
 bool StreamAtEnd(const TTextStream& stream);
-
-// ---- Node model
 
 class TLhXMLNode;
 class TAttribList;
@@ -323,6 +317,10 @@ public:
     // Byte-order mark, declaration and the node.
     void WriteToStream(std::string& stream);
 
+protected:
+    // Moves only the link, not the node: for a derived class that checks the links.
+    void SetOwner(TLhXMLNode* owner) { FOwner = owner; }
+
 private:
     friend class TLhXmlDocument;
     void ParseElement(TTextStream& stream, bool utf8, bool plain, int depth);
@@ -386,8 +384,6 @@ private:
     std::string FFileName;
     TAttribList FDeclaration{nullptr};
 };
-
-// ---- Class registry
 
 class TRegNodeList {
 public:

@@ -43,14 +43,14 @@ protected:
         TempDirTest::SetUp();
         InitUnits();
         Reports().clear();
-        file_ = Path("data.bin");
+        FFile = Path("data.bin");
         Write("data.bin", std::string(100, 'x'));
     }
     void TearDown() override {
         FinalizeUnits();
         TempDirTest::TearDown();
     }
-    std::string file_;
+    std::string FFile;
 };
 
 }  // namespace
@@ -68,7 +68,7 @@ TEST_F(FileAccessTest, SetSizeMovesEndAndKeepsPositionInside) {
     TBaseFile::SetErrorCallback(Collect);
     for (const auto& c : cases) {
         Write("data.bin", std::string(100, 'x'));
-        TTestFile f(file_, O_RDWR);
+        TTestFile f(FFile, O_RDWR);
         ASSERT_NE(f.Handle(), -1);
         f.SetPosition(c.position);
         f.SetSize(c.newSize);
@@ -76,44 +76,44 @@ TEST_F(FileAccessTest, SetSizeMovesEndAndKeepsPositionInside) {
         EXPECT_EQ(f.Position(), c.positionAfter) << c.newSize;
         EXPECT_EQ(::lseek(f.Handle(), 0, SEEK_CUR), c.position < c.size ? c.position : c.newSize)
             << c.newSize;
-        EXPECT_EQ(FileSize(file_), c.newSize);
+        EXPECT_EQ(FileSize(FFile), c.newSize);
     }
     EXPECT_TRUE(Reports().empty());
 }
 
 TEST_F(FileAccessTest, NegativeSizeReportsOnceAndChangesNothing) {
     TBaseFile::SetErrorCallback(Collect);
-    TTestFile f(file_, O_RDWR);
+    TTestFile f(FFile, O_RDWR);
     f.SetSize(100);
     f.SetPosition(30);
     f.SetSize(-1);
     ASSERT_EQ(Reports().size(), 1u);
-    EXPECT_EQ(Reports()[0], "Invalid argument [SysErr: 22]: " + file_ + "|0|0");
+    EXPECT_EQ(Reports()[0], "Invalid argument [SysErr: 22]: " + FFile + "|0|0");
     EXPECT_EQ(f.Size(), 100);
     EXPECT_EQ(f.Position(), 30);
-    EXPECT_EQ(FileSize(file_), 100);
+    EXPECT_EQ(FileSize(FFile), 100);
 }
 
 TEST_F(FileAccessTest, ReadOnlyFileKeepsItsSize) {
     TBaseFile::SetErrorCallback(Collect);
-    TTestFile f(file_, O_RDWR);
+    TTestFile f(FFile, O_RDWR);
     f.SetSize(100);
     f.CloseFileHandle();
-    f.SetHandle(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+    f.SetHandle(::open(FFile.c_str(), O_RDONLY | O_CLOEXEC));
     f.SetPosition(40);
     f.SetSize(10);
     ASSERT_EQ(Reports().size(), 1u);
-    EXPECT_EQ(Reports()[0].substr(Reports()[0].rfind("]: ")), "]: " + file_ + "|0|0");
+    EXPECT_EQ(Reports()[0].substr(Reports()[0].rfind("]: ")), "]: " + FFile + "|0|0");
     EXPECT_NE(Reports()[0].find("[SysErr: "), std::string::npos);
     EXPECT_EQ(f.Size(), 100);
     EXPECT_EQ(f.Position(), 40);
     EXPECT_EQ(::lseek(f.Handle(), 0, SEEK_CUR), 40);
-    EXPECT_EQ(FileSize(file_), 100);
+    EXPECT_EQ(FileSize(FFile), 100);
 }
 
 TEST_F(FileAccessTest, FailingCloseWritesOneLineWithTheDefaultCallback) {
     EXPECT_EQ(TBaseFile::ErrorCallback(), &DebugOutputCallback);
-    TTestFile f(file_, O_RDWR);
+    TTestFile f(FFile, O_RDWR);
     const int real = f.Handle();
     f.SetHandle(1 << 20);  // beyond any descriptor limit
     ::close(real);
@@ -121,25 +121,25 @@ TEST_F(FileAccessTest, FailingCloseWritesOneLineWithTheDefaultCallback) {
     f.Close();
     f.Close();  // finds no handle: nothing to report
     const std::string out = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(out, "Bad file descriptor [SysErr: 9]: " + file_ + "\n");
+    EXPECT_EQ(out, "Bad file descriptor [SysErr: 9]: " + FFile + "\n");
     EXPECT_EQ(f.Handle(), -1);
     EXPECT_EQ(f.Size(), 0);
 }
 
 TEST_F(FileAccessTest, ErrorCallbackIsSharedByEveryFile) {
-    TTestFile a(file_, O_RDWR), b(file_, O_RDONLY);
+    TTestFile a(FFile, O_RDWR), b(FFile, O_RDONLY);
     TBaseFile::SetErrorCallback(Collect);
     EXPECT_EQ(TBaseFile::ErrorCallback(), &Collect);
     a.ReportError("first", 1, 2);
     b.ReportError("second", 3, 4);
-    EXPECT_EQ(Reports(), (std::vector<std::string>{"first: " + file_ + "|1|2", "second: " + file_ + "|3|4"}));
+    EXPECT_EQ(Reports(), (std::vector<std::string>{"first: " + FFile + "|1|2", "second: " + FFile + "|3|4"}));
     EXPECT_EQ(a.Description(), "");
 }
 
 TEST_F(FileAccessTest, DestructorClosesTheDescriptor) {
     int fd = -1;
     {
-        TTestFile f(file_, O_RDWR);
+        TTestFile f(FFile, O_RDWR);
         fd = f.Handle();
         ASSERT_GE(fd, 0);
     }

@@ -19,7 +19,7 @@ namespace {
 // its hooks.
 class TTestItem : public TLhXMLNode {
 public:
-    static constexpr const char* kTagIdent = "LANG_ITEM";
+    static constexpr const char* kTagIdent = "TEST_ITEM";
     static constexpr const char* kClassName = "TTestItem";
     using TLhXMLNode::TLhXMLNode;
 
@@ -50,7 +50,7 @@ public:
 // A group that compares itself its own way, through the line callback it is given.
 class TTestGroup : public TLhXMLNode {
 public:
-    static constexpr const char* kTagIdent = "LANG_GROUP";
+    static constexpr const char* kTagIdent = "TEST_GROUP";
     static constexpr const char* kClassName = "TTestGroup";
     using TLhXMLNode::TLhXMLNode;
 
@@ -64,7 +64,7 @@ public:
 
 class TOtherItem : public TLhXMLNode {
 public:
-    static constexpr const char* kTagIdent = "LANG_ITEM";
+    static constexpr const char* kTagIdent = "TEST_ITEM";
     static constexpr const char* kClassName = "TOtherItem";
     using TLhXMLNode::TLhXMLNode;
     std::string TagIdent() const override { return kTagIdent; }
@@ -84,8 +84,8 @@ protected:
         RegisterXmlClass<TTestItem>(0);
         RegisterXmlClass<TTestGroup>(0);
     }
-    std::vector<std::string> messages_;
-    TOnMessage collect_ = [this](const std::string& text) { messages_.push_back(text); };
+    std::vector<std::string> FMessages;
+    TOnMessage FCollect = [this](const std::string& text) { FMessages.push_back(text); };
 };
 
 // A parsed document, used through its main node.
@@ -108,57 +108,58 @@ TEST_F(XmlNodesTest, RegistryCreatesByExactTagThenFoldedPrefix) {
     const struct {
         std::string tag, cls;
     } cases[] = {
-        {"LANG_ITEM", "TTestItem"},    {"LANG_ITEMS", "TTestItem"},  {"lang_item", "TTestItem"},
-        {"Lang_Items_X", "TTestItem"}, {"LANG_GROUP", "TTestGroup"}, {"NODE", "TLhXMLNode"},
-        {"XNODE", "TLhXMLNode"},       {"LANG_", "TLhXMLNode"},      {"", "TLhXMLNode"},
+        {"TEST_ITEM", "TTestItem"},    {"TEST_ITEMS", "TTestItem"},  {"test_item", "TTestItem"},
+        {"Test_Items_X", "TTestItem"}, {"TEST_GROUP", "TTestGroup"}, {"NODE", "TLhXMLNode"},
+        {"XNODE", "TLhXMLNode"},       {"TEST_", "TLhXMLNode"},      {"", "TLhXMLNode"},
     };
     for (const auto& c : cases) {
         auto node = XmlClassRegistry().CreateNode(nullptr, c.tag, {});
         EXPECT_EQ(ClassOf(node.get()), c.cls) << c.tag;
         EXPECT_EQ(node->NodeName(), c.tag.empty() ? "XNODE" : c.tag);
     }
-    EXPECT_EQ(XmlClassRegistry().FindExact("lang_item"), nullptr);
-    ASSERT_NE(XmlClassRegistry().FindByPrefix("lang_items"), nullptr);
-    EXPECT_EQ(XmlClassRegistry().FindByPrefix("lang_items")->ClassName, "TTestItem");
+    EXPECT_EQ(XmlClassRegistry().FindExact("test_item"), nullptr);
+    ASSERT_NE(XmlClassRegistry().FindByPrefix("test_items"), nullptr);
+    EXPECT_EQ(XmlClassRegistry().FindByPrefix("test_items")->ClassName, "TTestItem");
 }
 
 TEST_F(XmlNodesTest, RegisterModesForATakenTag) {
     const struct {
         int mode;
-        int count;        // entries afterwards (XNODE, LANG_ITEM, LANG_GROUP before)
-        std::string cls;  // what LANG_ITEM creates
-        int firstIndex;   // of the first LANG_ITEM entry
+        int added;        // entries beside the units' own (TEST_ITEM, TEST_GROUP before)
+        std::string cls;  // what TEST_ITEM creates
+        int firstIndex;   // of the first TEST_ITEM entry, after the units' own
     } cases[] = {
-        {1, 3, "TOtherItem", 2},  // the old entry goes, the new one is appended
-        {2, 3, "TTestItem", 1},   // the old entry stays, nothing is added
-        {3, 4, "TTestItem", 1},   // a second entry behind the first
-        {-1, 4, "TTestItem", 1},
+        {1, 2, "TOtherItem", 1},  // the old entry goes, the new one is appended
+        {2, 2, "TTestItem", 0},   // the old entry stays, nothing is added
+        {3, 3, "TTestItem", 0},   // a second entry behind the first
+        {-1, 3, "TTestItem", 0},
     };
     for (const auto& c : cases) {
         FinalizeUnits();
         InitUnits();
+        const int units = XmlClassRegistry().Count();
         RegisterXmlClass<TTestItem>(0);
         RegisterXmlClass<TTestGroup>(0);
         RegisterXmlClass<TOtherItem>(c.mode);
         const TRegNodeList& reg = XmlClassRegistry();
-        EXPECT_EQ(reg.Count(), c.count) << c.mode;
-        EXPECT_EQ(ClassOf(reg.CreateNode(nullptr, "LANG_ITEM", {}).get()), c.cls) << c.mode;
+        EXPECT_EQ(reg.Count(), units + c.added) << c.mode;
+        EXPECT_EQ(ClassOf(reg.CreateNode(nullptr, "TEST_ITEM", {}).get()), c.cls) << c.mode;
         int first = -1;
         for (int i = 0; i < reg.Count() && first < 0; ++i)
-            if (reg.Items(i).TagIdent == "LANG_ITEM") first = i;
-        EXPECT_EQ(first, c.firstIndex) << c.mode;
+            if (reg.Items(i).TagIdent == "TEST_ITEM") first = i;
+        EXPECT_EQ(first, units + c.firstIndex) << c.mode;
     }
 }
 
 TEST_F(XmlNodesTest, RegisterModeZeroStopsTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(RegisterXmlClass<TOtherItem>(0), ::testing::ExitedWithCode(13),
-                "^LANG_ITEM: Ident TOtherItem already exist for type:LANG_ITEM\n$");
+                "^TEST_ITEM: Ident TOtherItem already exist for type:TEST_ITEM\n$");
 }
 
 TEST_F(XmlNodesTest, ClassTreeGetsItsAttributesAppliedBeforeAfterLoad) {
     auto root =
-        Parse("<ROOT><LANG_ITEM NAME=\"a\" TEXT=\"hello\" COUNT=\"5\"/><NODE x=\"1\"/></ROOT>", false);
+        Parse("<ROOT><TEST_ITEM NAME=\"a\" TEXT=\"hello\" COUNT=\"5\"/><NODE x=\"1\"/></ROOT>", false);
     auto* item = dynamic_cast<TTestItem*>(root->GetChild(0));
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->FText, "hello");
@@ -172,18 +173,18 @@ TEST_F(XmlNodesTest, ClassTreeGetsItsAttributesAppliedBeforeAfterLoad) {
     // Written back, the fields give the same attributes: nothing is lost or blanked.
     std::string text;
     root->WriteToStream(text);
-    EXPECT_EQ(Dump(Parse(text, true).get()), "ROOT[LANG_ITEM(NAME=a,TEXT=hello,COUNT=5) NODE(x=1)]");
+    EXPECT_EQ(Dump(Parse(text, true).get()), "ROOT[TEST_ITEM(NAME=a,TEXT=hello,COUNT=5) NODE(x=1)]");
 
     // A plain tree has plain nodes only.
-    auto plain = Parse("<LANG_ITEM TEXT=\"x\"><LANG_ITEM/></LANG_ITEM>", true);
+    auto plain = Parse("<TEST_ITEM TEXT=\"x\"><TEST_ITEM/></TEST_ITEM>", true);
     EXPECT_EQ(ClassOf(plain.get()), "TLhXMLNode");
     EXPECT_EQ(ClassOf(plain->GetChild(0)), "TLhXMLNode");
 }
 
 TEST_F(XmlNodesTest, PlainTreeTakesTheMainNodesClassForChildren) {
     auto main = CreateXmlNode<TTestItem>(nullptr, "", {});
-    EXPECT_EQ(main->NodeName(), "LANG_ITEM");
-    TTextStream stream("<A/><B/></LANG_ITEM>");
+    EXPECT_EQ(main->NodeName(), "TEST_ITEM");
+    TTextStream stream("<A/><B/></TEST_ITEM>");
     main->ParseContent(stream, false, true);
     ASSERT_EQ(main->ChildCount(), 2);
     EXPECT_EQ(ClassOf(main->GetChild(1)), "TTestItem");
@@ -192,17 +193,17 @@ TEST_F(XmlNodesTest, PlainTreeTakesTheMainNodesClassForChildren) {
 
 TEST_F(XmlNodesTest, ExecAttribAndResolveReportTheirFailures) {
     auto root = CreateXmlNode<TLhXMLNode>(nullptr, "ROOT", {});
-    auto* item = dynamic_cast<TTestItem*>(root->AddChild("LANG_ITEM", false));
+    auto* item = dynamic_cast<TTestItem*>(root->AddChild("TEST_ITEM", false));
     ASSERT_NE(item, nullptr);
-    root->OnMessage = collect_;
+    root->OnMessage = FCollect;
     item->SetAttribute("NAME", "first");
     item->SetAttribute("COUNT", "many");  // the hook throws: reported, the attribute stays
     EXPECT_EQ(item->GetAttribute("COUNT"), "many");
     item->FailResolve = true;
     EXPECT_THROW(item->ResolveParameters(), std::runtime_error);
     EXPECT_FALSE(item->Resolving());
-    EXPECT_EQ(messages_, (std::vector<std::string>{"ExecAttrib error : ROOT\\FIRST[LANG_ITEM]\\n",
-                                                   "Parameter resolve error : ROOT\\FIRST[LANG_ITEM]\\n"}));
+    EXPECT_EQ(FMessages, (std::vector<std::string>{"ExecAttrib error : ROOT\\FIRST[TEST_ITEM]\\n",
+                                                   "Parameter resolve error : ROOT\\FIRST[TEST_ITEM]\\n"}));
     // The node had no callback of its own: it took the root's and keeps it.
     EXPECT_TRUE(static_cast<bool>(item->OnMessage));
 
@@ -228,7 +229,7 @@ TEST_F(XmlNodesTest, CopyAttributesResolvesTheSourceWithoutItsHook) {
     EXPECT_TRUE(source->Log.empty());
     EXPECT_EQ(target->FText, "src");
     EXPECT_EQ(target->FCount, 7);
-    EXPECT_EQ(Dump(target.get()), "LANG_ITEM(extra=e,TEXT=src,COUNT=7)");
+    EXPECT_EQ(Dump(target.get()), "TEST_ITEM(extra=e,TEXT=src,COUNT=7)");
 }
 
 TEST_F(XmlNodesTest, NameKeyFollowsTheNameAttribute) {
@@ -347,8 +348,8 @@ TEST_F(XmlNodesTest, TreeStructure) {
     EXPECT_EQ(b->Detach(), nullptr);
 
     auto* group = static_cast<TTestGroup*>(root->AddChildOfClass(XmlClass<TTestGroup>()));
-    EXPECT_EQ(group->NodeName(), "LANG_GROUP");
-    EXPECT_EQ(group->Path(), "ROOT\\<LANG_GROUP>");  // the class's own display name
+    EXPECT_EQ(group->NodeName(), "TEST_GROUP");
+    EXPECT_EQ(group->Path(), "ROOT\\<TEST_GROUP>");  // the class's own display name
 
     auto item = CreateXmlNode<TTestItem>(nullptr, "", {});
     item->Log.clear();
@@ -384,15 +385,15 @@ TEST_F(XmlNodesTest, NodeByPath) {
     EXPECT_EQ(doc.MainNode("A", true), doc.MainNode());
 
     TLhXmlDocument classes;
-    TLhXMLNode* item = classes.NodeByPath("LANG_GROUP\\LANG_ITEM", false);
+    TLhXMLNode* item = classes.NodeByPath("TEST_GROUP\\TEST_ITEM", false);
     EXPECT_EQ(ClassOf(classes.MainNode()), "TTestGroup");
     EXPECT_EQ(ClassOf(item), "TTestItem");
 }
 
 TEST_F(XmlNodesTest, CopyAndAssign) {
     auto source =
-        Parse("<S a=\"1\"><LANG_ITEM TEXT=\"t\" COUNT=\"2\"><K/></LANG_ITEM><P q=\"x\"/></S>", false);
-    const std::string tree = "S(a=1)[LANG_ITEM(TEXT=t,COUNT=2)[K] P(q=x)]";
+        Parse("<S a=\"1\"><TEST_ITEM TEXT=\"t\" COUNT=\"2\"><K/></TEST_ITEM><P q=\"x\"/></S>", false);
+    const std::string tree = "S(a=1)[TEST_ITEM(TEXT=t,COUNT=2)[K] P(q=x)]";
     ASSERT_EQ(Dump(source.get()), tree);
 
     const struct {
@@ -421,9 +422,9 @@ TEST_F(XmlNodesTest, CopyAndAssign) {
     auto more = CreateXmlNode<TLhXMLNode>(nullptr, "M", {});
     more->SetAttribute("own", "1");
     more->CopyFrom(source.get(), true, false);
-    EXPECT_EQ(Dump(more.get()), "M(own=1)[LANG_ITEM(TEXT=t,COUNT=2)[K] P(q=x)]");
+    EXPECT_EQ(Dump(more.get()), "M(own=1)[TEST_ITEM(TEXT=t,COUNT=2)[K] P(q=x)]");
     more->CopyFrom(nullptr, true, true);
-    EXPECT_EQ(Dump(more.get()), "M(own=1)[LANG_ITEM(TEXT=t,COUNT=2)[K] P(q=x)]");
+    EXPECT_EQ(Dump(more.get()), "M(own=1)[TEST_ITEM(TEXT=t,COUNT=2)[K] P(q=x)]");
 }
 
 TEST_F(XmlNodesTest, CopyWithinOneTreeReadsTheSourceAsItWas) {
@@ -487,17 +488,17 @@ TEST_F(XmlNodesTest, Compare) {
          {"New, there is no attribute:R\\I\\NAME\\n", "New, there is no key:R\\A\\n"}},
     };
     for (const auto& c : cases) {
-        messages_.clear();
-        auto newer = Parse(c.newer, true, collect_);
+        FMessages.clear();
+        auto newer = Parse(c.newer, true, FCollect);
         auto older = Parse(c.older, true);
         EXPECT_EQ(newer->Compare(older.get(), {}), c.same) << c.newer;
-        EXPECT_EQ(messages_, c.lines) << c.newer;
+        EXPECT_EQ(FMessages, c.lines) << c.newer;
     }
 
     // The line callback reaches a class's own comparison; the base does not use it.
     std::vector<std::string> lines;
-    auto newer = Parse("<R><LANG_GROUP NAME=\"g\"/></R>", false);
-    auto older = Parse("<R><LANG_GROUP NAME=\"g\"/></R>", false);
+    auto newer = Parse("<R><TEST_GROUP NAME=\"g\"/></R>", false);
+    auto older = Parse("<R><TEST_GROUP NAME=\"g\"/></R>", false);
     EXPECT_FALSE(newer->Compare(older.get(), [&](const std::string& l) { lines.push_back(l); }));
     EXPECT_EQ(lines, (std::vector<std::string>{"group R\\<G> vs R\\<G>\\n"}));
     EXPECT_TRUE(newer->CompareAttributes(older.get()));

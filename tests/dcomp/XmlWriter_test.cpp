@@ -111,7 +111,7 @@ TEST_F(XmlWriterTest, BackupIsACopyWhereNoLinkIsAllowed) {
     // Another user's file in a shared directory: the kernel refuses a hard link to it
     // (protected hard links), so the backup is copied.
     Write("shared/cfg.xml", "old contents");
-    ::chmod(dir_.c_str(), 0711);
+    ::chmod(FDir.c_str(), 0711);
     ::chmod(Path("shared").c_str(), 0777);
     ::chmod(Path("shared/cfg.xml").c_str(), 0644);
     const std::string file = Path("shared/cfg.xml");
@@ -212,7 +212,7 @@ TEST_F(XmlWriterTest, DocumentLoadAndSave) {
         {[&] { doc.SaveToFile(""); }, 3, "NO File Name"},
         {[&] { doc.LoadFromFile(Path("none.xml"), true); }, 10,
          "File \"" + Path("none.xml") + "\" not exist"},
-        {[&] { doc.LoadFromFile(dir_, true); }, 10, "File \"" + dir_ + "\" not exist"},
+        {[&] { doc.LoadFromFile(FDir, true); }, 10, "File \"" + FDir + "\" not exist"},
     };
     for (const auto& e : errors) {
         try {
