@@ -117,7 +117,7 @@ TRun ReadOnce(const fs::path& dir) {
     link.SetBaudRate(app::br115200);
     link.SetReadTotalTimeoutConstant(kTimeOut);
     link.SetSilenceTime(kTimeSilence);
-    if (link.Open() != app::TRsdHan::OpenOk) {
+    if (link.Open() != app::TRsdHan::kOpenOk) {
         run.Failure = "the pty did not open";
         return run;
     }

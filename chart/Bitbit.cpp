@@ -1,20 +1,24 @@
 #include "chart/Bitbit.h"
 
-#include "platform/Exception.h"
-
 #include <string>
+
+#include "platform/Exception.h"
 
 namespace chart {
 
 namespace {
 
-bool IsBitNumber(int n) { return n >= 0 && n < 8; }
+bool IsBitNumber(int n) {
+    return n >= 0 && n < 8;
+}
 
 [[noreturn]] void NotHex(std::string_view character) {
     throw platform::Exception(std::string(character) + " is not a hex value");
 }
 
-bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+bool IsUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -24,7 +28,9 @@ void SetBit(int state, int n, uint8_t& value) {
     value = state != 0 ? static_cast<uint8_t>(value | mask) : static_cast<uint8_t>(value & ~mask);
 }
 
-bool BitIsSet(int n, uint8_t value) { return IsBitNumber(n) && (value >> n & 1u) != 0; }
+bool BitIsSet(int n, uint8_t value) {
+    return IsBitNumber(n) && (value >> n & 1u) != 0;
+}
 
 uint8_t SwapBits(int a, int b, uint8_t& value) {
     if (!IsBitNumber(a) || !IsBitNumber(b)) return value;

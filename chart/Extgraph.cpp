@@ -11,9 +11,13 @@ namespace {
 constexpr long double kMMPerInch = 25.4L;
 }
 
-long double MMToPixels(long double ppi, long double mm) { return mm * ppi / kMMPerInch; }
+long double MMToPixels(long double ppi, long double mm) {
+    return mm * ppi / kMMPerInch;
+}
 
-long double PixelsToMM(long double ppi, long double pixels) { return pixels * kMMPerInch / ppi; }
+long double PixelsToMM(long double ppi, long double pixels) {
+    return pixels * kMMPerInch / ppi;
+}
 
 long double ValueToLength(long double span, long double valuePerDivision, long double divisionLength) {
     return divisionLength * (span / valuePerDivision);

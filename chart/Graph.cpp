@@ -88,8 +88,6 @@ private:
 
 TGraph::TGraph(IGraphHost* host) : FHost(host) {}
 
-// ---- model ----
-
 void TGraph::AddSample(const TGraphSample& sample, uint16_t row) {
     if (!std::isfinite(sample.X)) return;
     const auto bytes = EncodeSample(sample);
@@ -173,8 +171,6 @@ void TGraph::Clear() {
     FDataMinRange = FDataMaxRange = 0;
     if (!FUpdating) Redraw();
 }
-
-// ---- properties ----
 
 void TGraph::SetAutoscale(bool on) {
     FAutoscale = on;
@@ -306,8 +302,6 @@ double TGraph::ValueAtPixel(int x) {
                                ValuePerDivision / steps * TimeScrollBar.Position + FDataMinRange);
 }
 
-// ---- the control ----
-
 void TGraph::UpdateLayout() {
     if (!FHost) return;
     ScreenPixelsPerInchX = FHost->PixelsPerInchX();
@@ -381,8 +375,6 @@ void TGraph::Paint(ICanvas& screen) {
         screen.Rectangle(band);
     }
 }
-
-// ---- drawing ----
 
 void TGraph::DrawChart(ICanvas* target, TDrawTarget kind, const TRect& rect, double xFrom, double xTo,
                        int firstRow, int lastRow, const std::function<bool()>& aborted) {

@@ -1,11 +1,11 @@
 #include "chart/Ogmarr32.h"
 
-#include "platform/Bytes.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <utility>
+
+#include "platform/Bytes.h"
 
 namespace chart {
 
@@ -17,7 +17,9 @@ constexpr int kMaxIndex = 65535;
 constexpr const char* kRowOutOfRange = "Row index out of range";
 constexpr const char* kColumnOutOfRange = "Column index out of range";
 
-bool Within(int value, int last) { return value >= 1 && value <= last; }
+bool Within(int value, int last) {
+    return value >= 1 && value <= last;
+}
 
 }  // namespace
 
@@ -26,24 +28,38 @@ double CellTimeStamp(std::span<const uint8_t> cell) {
     return platform::GetLeDouble(cell.data() + cell.size() - 8);
 }
 
-// ---- TAbsMatrix ----
-
 TAbsMatrix::TAbsMatrix() {
     ScratchA.Bytes.assign(kInitialScratchSize, 0);
     ScratchB.Bytes.assign(kInitialScratchSize, 0);
 }
 
-void TAbsMatrix::SetRowCapacity(int) { ClearError(); }
-void TAbsMatrix::SetCellCapacity(int, int) { ClearError(); }
-uint16_t TAbsMatrix::GetCellCapacity(int) { ClearError(); return 0; }
-void TAbsMatrix::SetCellCount(int, int) { ClearError(); }
-uint16_t TAbsMatrix::GetCellCount(int) { ClearError(); return 0; }
-void TAbsMatrix::SwapRows(int, int) { ClearError(); }
+void TAbsMatrix::SetRowCapacity(int) {
+    ClearError();
+}
+void TAbsMatrix::SetCellCapacity(int, int) {
+    ClearError();
+}
+uint16_t TAbsMatrix::GetCellCapacity(int) {
+    ClearError();
+    return 0;
+}
+void TAbsMatrix::SetCellCount(int, int) {
+    ClearError();
+}
+uint16_t TAbsMatrix::GetCellCount(int) {
+    ClearError();
+    return 0;
+}
+void TAbsMatrix::SwapRows(int, int) {
+    ClearError();
+}
 void TAbsMatrix::ReadCell(std::span<uint8_t>, int, int, uint16_t& length) {
     ClearError();
     length = 0;
 }
-void TAbsMatrix::WriteCell(std::span<const uint8_t>, int, int) { ClearError(); }
+void TAbsMatrix::WriteCell(std::span<const uint8_t>, int, int) {
+    ClearError();
+}
 void TAbsMatrix::ReadScratch(TScratch& scratch, int, int) {
     ClearError();
     scratch.Length = 0;
@@ -51,7 +67,7 @@ void TAbsMatrix::ReadScratch(TScratch& scratch, int, int) {
 
 void TAbsMatrix::ReverseRows() {
     ClearError();
-    const int used = usedRowCount_;
+    const int used = FUsedRowCount;
     if (used < 2) return Fail("board has less than two lines");
     for (int i = 1; i <= used / 2; ++i) SwapRows(i, used + 1 - i);
 }
@@ -65,16 +81,16 @@ void TAbsMatrix::ReverseRow(int row) {
 
 void TAbsMatrix::SetUsedRowCount(int n) {
     ClearError();
-    if (n < 0 || n > rowCapacity_) return Fail(kRowOutOfRange);
-    for (int row = n + 1; row <= usedRowCount_; ++row) SetCellCount(row, 0);
-    usedRowCount_ = static_cast<uint16_t>(n);
+    if (n < 0 || n > FRowCapacity) return Fail(kRowOutOfRange);
+    for (int row = n + 1; row <= FUsedRowCount; ++row) SetCellCount(row, 0);
+    FUsedRowCount = static_cast<uint16_t>(n);
     ClearError();
 }
 
 void TAbsMatrix::SwapCells(int row1, int column1, int row2, int column2) {
     ClearError();
     // Every index is checked before anything is read or written.
-    if (!Within(row1, usedRowCount_) || !Within(row2, usedRowCount_)) return Fail(kRowOutOfRange);
+    if (!Within(row1, FUsedRowCount) || !Within(row2, FUsedRowCount)) return Fail(kRowOutOfRange);
     const bool columnsValid = Within(column1, GetCellCount(row1)) && Within(column2, GetCellCount(row2));
     if (!columnsValid) return Fail(kColumnOutOfRange);
     if (row1 == row2 && column1 == column2) return;
@@ -86,7 +102,7 @@ void TAbsMatrix::SwapCells(int row1, int column1, int row2, int column2) {
 
 void TAbsMatrix::SortRow(int row) {
     ClearError();
-    if (!Within(row, usedRowCount_)) return Fail("Sorting: Row index out of range");
+    if (!Within(row, FUsedRowCount)) return Fail("Sorting: Row index out of range");
     const int count = GetCellCount(row);
     if (count < 2) return Fail("Data in row lee than 2");
     if (!Comparator) return;
@@ -109,16 +125,14 @@ void TAbsMatrix::SortRow(int row) {
     }
 }
 
-// ---- TOgmMatrix ----
-
 void TOgmMatrix::SetRowCapacity(int n) {
     ClearError();
     if (n < 0 || n > kMaxIndex) return Fail(kRowOutOfRange);
-    if (n == rowCapacity_) return;
-    rows_.resize(static_cast<size_t>(n));
-    if (n == 0) rows_.shrink_to_fit();
-    rowCapacity_ = static_cast<uint16_t>(n);
-    usedRowCount_ = std::min(usedRowCount_, rowCapacity_);
+    if (n == FRowCapacity) return;
+    FRows.resize(static_cast<size_t>(n));
+    if (n == 0) FRows.shrink_to_fit();
+    FRowCapacity = static_cast<uint16_t>(n);
+    FUsedRowCount = std::min(FUsedRowCount, FRowCapacity);
 }
 
 void TOgmMatrix::SetCellCapacity(int row, int n) {
@@ -126,11 +140,11 @@ void TOgmMatrix::SetCellCapacity(int row, int n) {
     if (row == 0) return;
     if (row < 0 || row > kMaxIndex) return Fail(kRowOutOfRange);
     if (n < 0 || n > kMaxIndex) return Fail(kColumnOutOfRange);
-    if (row > rowCapacity_) {
+    if (row > FRowCapacity) {
         if (n == 0) return;
         SetRowCapacity(row);
     }
-    TRow& r = rows_[static_cast<size_t>(row - 1)];
+    TRow& r = FRows[static_cast<size_t>(row - 1)];
     if (static_cast<size_t>(n) == r.Cells.size()) return;
     if (n == 0) {
         r.Cells = {};
@@ -142,17 +156,17 @@ void TOgmMatrix::SetCellCapacity(int row, int n) {
 
 uint16_t TOgmMatrix::GetCellCapacity(int row) {
     ClearError();
-    if (!Within(row, rowCapacity_)) {
+    if (!Within(row, FRowCapacity)) {
         Fail(kRowOutOfRange);
         return 0;
     }
-    return static_cast<uint16_t>(rows_[static_cast<size_t>(row - 1)].Cells.size());
+    return static_cast<uint16_t>(FRows[static_cast<size_t>(row - 1)].Cells.size());
 }
 
 void TOgmMatrix::SetCellCount(int row, int n) {
     ClearError();
-    if (!Within(row, usedRowCount_)) return Fail(kRowOutOfRange);
-    TRow& r = rows_[static_cast<size_t>(row - 1)];
+    if (!Within(row, FUsedRowCount)) return Fail(kRowOutOfRange);
+    TRow& r = FRows[static_cast<size_t>(row - 1)];
     if (n < 0 || static_cast<size_t>(n) > r.Cells.size()) return Fail(kColumnOutOfRange);
     // Cut cells keep their storage for reuse.
     for (int i = n; i < r.Used; ++i) r.Cells[static_cast<size_t>(i)].Length = 0;
@@ -161,23 +175,23 @@ void TOgmMatrix::SetCellCount(int row, int n) {
 
 uint16_t TOgmMatrix::GetCellCount(int row) {
     ClearError();
-    if (!Within(row, usedRowCount_)) return 0;
-    return rows_[static_cast<size_t>(row - 1)].Used;
+    if (!Within(row, FUsedRowCount)) return 0;
+    return FRows[static_cast<size_t>(row - 1)].Used;
 }
 
 void TOgmMatrix::SwapRows(int a, int b) {
     ClearError();
     if (a == b) return;
-    if (!Within(a, usedRowCount_) || !Within(b, usedRowCount_)) return Fail(kRowOutOfRange);
-    std::swap(rows_[static_cast<size_t>(a - 1)], rows_[static_cast<size_t>(b - 1)]);
+    if (!Within(a, FUsedRowCount) || !Within(b, FUsedRowCount)) return Fail(kRowOutOfRange);
+    std::swap(FRows[static_cast<size_t>(a - 1)], FRows[static_cast<size_t>(b - 1)]);
 }
 
 TOgmMatrix::TCell* TOgmMatrix::UsedCell(int row, int column) {
-    if (!Within(row, usedRowCount_)) {
+    if (!Within(row, FUsedRowCount)) {
         Fail(kRowOutOfRange);
         return nullptr;
     }
-    TRow& r = rows_[static_cast<size_t>(row - 1)];
+    TRow& r = FRows[static_cast<size_t>(row - 1)];
     if (!Within(column, r.Used)) {
         Fail(kColumnOutOfRange);
         return nullptr;
@@ -209,8 +223,8 @@ void TOgmMatrix::WriteCell(std::span<const uint8_t> data, int row, int column) {
     if (row == 0 || column == 0) return Fail("Empty column or row writing");
     if (row < 0 || row > kMaxIndex) return Fail(kRowOutOfRange);
     if (column < 0 || column > kMaxIndex || data.size() > kMaxIndex) return Fail(kColumnOutOfRange);
-    if (row > rowCapacity_) SetRowCapacity(row);
-    TRow& r = rows_[static_cast<size_t>(row - 1)];
+    if (row > FRowCapacity) SetRowCapacity(row);
+    TRow& r = FRows[static_cast<size_t>(row - 1)];
     if (static_cast<size_t>(column) > r.Cells.size()) SetCellCapacity(row, column);
     TCell& cell = r.Cells[static_cast<size_t>(column - 1)];
     if (cell.Bytes.size() < data.size()) {
@@ -222,7 +236,7 @@ void TOgmMatrix::WriteCell(std::span<const uint8_t> data, int row, int column) {
     }
     cell.Length = static_cast<uint16_t>(data.size());
     r.Used = std::max(r.Used, static_cast<uint16_t>(column));
-    usedRowCount_ = std::max(usedRowCount_, static_cast<uint16_t>(row));
+    FUsedRowCount = std::max(FUsedRowCount, static_cast<uint16_t>(row));
 }
 
 std::span<const uint8_t> TOgmMatrix::GetCellData(int row, int column) {
@@ -242,9 +256,9 @@ double TOgmMatrix::GetCellDouble(int row, int column) {
     return CellTimeStamp(ScratchA.Cell());
 }
 
-// ---- THalvoMatrix ----
-
-THalvoMatrix::THalvoMatrix() { Comparator = &THalvoMatrix::CompareTimeStamps; }
+THalvoMatrix::THalvoMatrix() {
+    Comparator = &THalvoMatrix::CompareTimeStamps;
+}
 
 int THalvoMatrix::CompareTimeStamps(std::span<const uint8_t> first, std::span<const uint8_t> second) {
     const double a = CellTimeStamp(first);

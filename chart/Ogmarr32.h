@@ -21,9 +21,9 @@ public:
     TAbsMatrix(const TAbsMatrix&) = delete;
     TAbsMatrix& operator=(const TAbsMatrix&) = delete;
 
-    uint16_t RowCapacity() const { return rowCapacity_; }
-    uint16_t UsedRowCount() const { return usedRowCount_; }
-    const std::string& ErrorText() const { return errorText_; }
+    uint16_t RowCapacity() const { return FRowCapacity; }
+    uint16_t UsedRowCount() const { return FUsedRowCount; }
+    const std::string& ErrorText() const { return FErrorText; }
 
     // The storage interface; this class only declares it.
     virtual void SetRowCapacity(int n);
@@ -56,17 +56,17 @@ protected:
     // Reads a cell into a scratch buffer, growing the buffer to the cell's length.
     virtual void ReadScratch(TScratch& scratch, int row, int column);
 
-    void ClearError() { errorText_.clear(); }
-    void Fail(const char* text) { errorText_ = text; }
+    void ClearError() { FErrorText.clear(); }
+    void Fail(const char* text) { FErrorText = text; }
 
-    uint16_t rowCapacity_ = 0;
-    uint16_t usedRowCount_ = 0;
+    uint16_t FRowCapacity = 0;
+    uint16_t FUsedRowCount = 0;
     TScratch ScratchA;
     TScratch ScratchB;
     TComparator Comparator;
 
 private:
-    std::string errorText_;
+    std::string FErrorText;
 };
 
 class TOgmMatrix : public TAbsMatrix {
@@ -106,7 +106,7 @@ private:
     // The used cell, or none with the error text set.
     TCell* UsedCell(int row, int column);
 
-    std::vector<TRow> rows_;
+    std::vector<TRow> FRows;
 };
 
 // Cells end in an 8-byte time stamp; SortRow orders a row by ascending stamp.

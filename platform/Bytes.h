@@ -23,7 +23,8 @@ constexpr T GetBe(const uint8_t* p, std::size_t size = sizeof(T)) {
 
 template <class T>
 constexpr void PutLe(uint8_t* p, T value, std::size_t size = sizeof(T)) {
-    for (std::size_t i = 0; i < size; ++i) p[i] = static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i));
+    for (std::size_t i = 0; i < size; ++i)
+        p[i] = static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i));
 }
 
 template <class T>

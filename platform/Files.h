@@ -16,7 +16,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Backslashes to "/", repeated "/" collapsed, "./" parts dropped.
 std::string NormalisePath(std::string_view path);
 std::string JoinPath(std::string_view dir, std::string_view name);
-std::string ExtractFileDir(std::string_view path);   // without the trailing "/"
+std::string ExtractFileDir(std::string_view path);  // without the trailing "/"
 std::string ExtractFileName(std::string_view path);
 std::string ChangeFileExt(std::string_view path, std::string_view ext);  // ext with its "."
 // The directory of the running executable.

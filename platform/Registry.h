@@ -12,7 +12,8 @@ namespace platform {
 enum class HKEY { LocalMachine, CurrentUser };
 
 // All values of a key as (name, data); false when the key does not exist.
-bool RegReadValues(HKEY root, std::string_view keyPath, std::vector<std::pair<std::string, std::string>>& values);
+bool RegReadValues(HKEY root, std::string_view keyPath,
+                   std::vector<std::pair<std::string, std::string>>& values);
 // One value; false when the key or the value does not exist.
 bool RegReadString(HKEY root, std::string_view keyPath, std::string_view valueName, std::string& value);
 

@@ -20,7 +20,8 @@ public:
 
     class TScope {
     public:
-        explicit TScope(TService& service) : FPrevious(Set(&service)), FService(&service), FDepth(++FOpenScopes) {}
+        explicit TScope(TService& service)
+            : FPrevious(Set(&service)), FService(&service), FDepth(++FOpenScopes) {}
         ~TScope() {
             assert(FDepth == FOpenScopes && FInstalled == FService && "service scopes end in reverse order");
             --FOpenScopes;

@@ -169,8 +169,6 @@ int MakeSockAddr(sockaddr_in& address, const std::string& host, uint16_t port) {
     return StrToAddr(host, address.sin_addr) == 0 ? 0 : WSAEFAULT;
 }
 
-// ---- TSimpSock ----
-
 TSimpSock::~TSimpSock() {
     Close();
 }
@@ -286,8 +284,6 @@ void TSimpSock::DiscardInput() {
         waiting -= static_cast<int>(got);
     }
 }
-
-// ---- TSimpTcp ----
 
 TSimpTcp::TSimpTcp() {
     RecvTimeout = 1000;

@@ -169,8 +169,6 @@ void THalvo::PutText(std::size_t offset, const std::string& bytes) {
     std::memcpy(FImage.data() + offset, bytes.data(), n);
 }
 
-// ---- accessors ----
-
 TReadOptions THalvo::GetReadOptions() const {
     const uint8_t* o = FImage.data() + kReadOptionsOffset;
     return {o[0], o[1], o[2], o[3], o[4], o[5]};
@@ -194,31 +192,63 @@ void THalvo::SetReadOptions(const TReadOptions& options) {
 uint16_t THalvo::GetEventsLength() const {
     return std::min<uint16_t>(Get16(kEventsLengthOffset), kEventsCapacity);
 }
-void THalvo::SetEventsLength(uint16_t length) { Put16(kEventsLengthOffset, length); }
+void THalvo::SetEventsLength(uint16_t length) {
+    Put16(kEventsLengthOffset, length);
+}
 uint16_t THalvo::GetParset1Length() const {
     return std::min<uint16_t>(Get16(kParset1LengthOffset), kParsetCapacity);
 }
-void THalvo::SetParset1Length(uint16_t length) { Put16(kParset1LengthOffset, length); }
+void THalvo::SetParset1Length(uint16_t length) {
+    Put16(kParset1LengthOffset, length);
+}
 uint16_t THalvo::GetParset2Length() const {
     return std::min<uint16_t>(Get16(kParset2LengthOffset), kParsetCapacity);
 }
-void THalvo::SetParset2Length(uint16_t length) { Put16(kParset2LengthOffset, length); }
+void THalvo::SetParset2Length(uint16_t length) {
+    Put16(kParset2LengthOffset, length);
+}
 
-uint8_t THalvo::GetVersionMajor() const { return FImage[kVersionMajorOffset]; }
-void THalvo::SetVersionMajor(uint16_t major) { Put16(kVersionMajorOffset, major); }
-uint16_t THalvo::GetVersionMinor() const { return Get16(kVersionMinorOffset); }
-void THalvo::SetVersionMinor(uint16_t minor) { Put16(kVersionMinorOffset, minor); }
+uint8_t THalvo::GetVersionMajor() const {
+    return FImage[kVersionMajorOffset];
+}
+void THalvo::SetVersionMajor(uint16_t major) {
+    Put16(kVersionMajorOffset, major);
+}
+uint16_t THalvo::GetVersionMinor() const {
+    return Get16(kVersionMinorOffset);
+}
+void THalvo::SetVersionMinor(uint16_t minor) {
+    Put16(kVersionMinorOffset, minor);
+}
 
-platform::TDateTime THalvo::GetCreationDate() const { return GetDate(kCreationDateOffset); }
-void THalvo::SetCreationDate(platform::TDateTime value) { PutDate(kCreationDateOffset, value); }
-platform::TDateTime THalvo::GetEventsReadDate() const { return GetDate(kEventsReadDateOffset); }
-void THalvo::SetEventsReadDate(platform::TDateTime value) { PutDate(kEventsReadDateOffset, value); }
-platform::TDateTime THalvo::GetParset1ReadDate() const { return GetDate(kParset1ReadDateOffset); }
-void THalvo::SetParset1ReadDate(platform::TDateTime value) { PutDate(kParset1ReadDateOffset, value); }
-platform::TDateTime THalvo::GetParset2ReadDate() const { return GetDate(kParset2ReadDateOffset); }
-void THalvo::SetParset2ReadDate(platform::TDateTime value) { PutDate(kParset2ReadDateOffset, value); }
+platform::TDateTime THalvo::GetCreationDate() const {
+    return GetDate(kCreationDateOffset);
+}
+void THalvo::SetCreationDate(platform::TDateTime value) {
+    PutDate(kCreationDateOffset, value);
+}
+platform::TDateTime THalvo::GetEventsReadDate() const {
+    return GetDate(kEventsReadDateOffset);
+}
+void THalvo::SetEventsReadDate(platform::TDateTime value) {
+    PutDate(kEventsReadDateOffset, value);
+}
+platform::TDateTime THalvo::GetParset1ReadDate() const {
+    return GetDate(kParset1ReadDateOffset);
+}
+void THalvo::SetParset1ReadDate(platform::TDateTime value) {
+    PutDate(kParset1ReadDateOffset, value);
+}
+platform::TDateTime THalvo::GetParset2ReadDate() const {
+    return GetDate(kParset2ReadDateOffset);
+}
+void THalvo::SetParset2ReadDate(platform::TDateTime value) {
+    PutDate(kParset2ReadDateOffset, value);
+}
 
-std::string THalvo::GetStationInfo() const { return platform::Cp1250ToUtf8(GetText(kStationInfoOffset)); }
+std::string THalvo::GetStationInfo() const {
+    return platform::Cp1250ToUtf8(GetText(kStationInfoOffset));
+}
 void THalvo::SetStationInfo(const std::string& text) {
     PutText(kStationInfoOffset, platform::Utf8ToCp1250(text));
 }
@@ -233,8 +263,6 @@ std::string THalvo::GetUnitVersion() const {
     const std::size_t half = id.size() / 2;
     return platform::Cp1250ToUtf8(id.substr(0, half) + "_" + id.substr(half, half));
 }
-
-// ---- device type and definitions ----
 
 int THalvo::DeviceType() const {
     const std::string id = GetText(kIdentificationOffset);
@@ -265,15 +293,19 @@ void THalvo::LoadDefinitions() {
         }
     }
     switch (DeviceType()) {
-    case 1: FDefs.LoadFromFile(DataFile("Vesk2.set")); break;
-    case 2: FDefs.LoadFromFile(DataFile("Vesk3.set")); break;
-    default: break;
+        case 1:
+            FDefs.LoadFromFile(DataFile("Vesk2.set"));
+            break;
+        case 2:
+            FDefs.LoadFromFile(DataFile("Vesk3.set"));
+            break;
+        default:
+            break;
     }
 }
 
-// ---- files ----
-
-void THalvo::FillArea(std::size_t lengthOffset, std::size_t offset, std::size_t capacity, std::string_view bytes) {
+void THalvo::FillArea(std::size_t lengthOffset, std::size_t offset, std::size_t capacity,
+                      std::string_view bytes) {
     const std::size_t n = std::min(bytes.size(), capacity);
     std::memcpy(FImage.data() + offset, bytes.data(), n);
     Put16(lengthOffset, static_cast<uint16_t>(n));
@@ -318,7 +350,8 @@ bool THalvo::LoadFromFile(const std::string& name) {
             FModified = false;
             loaded = true;
         } else {
-            platform::Prompts().MessageDlg("File unknown format", platform::TMsgDlgType::Error, platform::mbOK);
+            platform::Prompts().MessageDlg("File unknown format", platform::TMsgDlgType::Error,
+                                           platform::mbOK);
             return false;
         }
     }
@@ -334,7 +367,9 @@ bool THalvo::SaveToFile(const std::string& name) {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // An option starts at a "-" that follows a blank, so "-" inside a path stays in it.
 std::size_t NextOptionStart(const std::string& text, std::size_t from) {
@@ -368,7 +403,8 @@ void THalvo::LoadFromParams(const std::string& options, bool& ok, std::string& m
         const std::string option = platform::Trim(std::string_view(text).substr(1, end - 1));
         text = platform::Trim(std::string_view(text).substr(end));
 
-        const auto blank = static_cast<std::size_t>(std::find_if(option.begin(), option.end(), IsBlank) - option.begin());
+        const auto blank =
+            static_cast<std::size_t>(std::find_if(option.begin(), option.end(), IsBlank) - option.begin());
         const std::string key = platform::Trim(std::string_view(option).substr(0, blank));
         const std::string value = platform::Trim(std::string_view(option).substr(blank));
         if (key == "buffile") {

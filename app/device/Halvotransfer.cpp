@@ -1,5 +1,7 @@
 // The device transfers of THalvo: Modbus transactions over the serial link or Modbus
 // TCP, the reads and writes built on them, and the document's message log.
+#include "app/device/Halvotransfer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -9,10 +11,9 @@
 #include "app/device/Halvobase.h"
 #include "app/device/LinkSettings.h"
 #include "app/device/TransferGuard.h"
+#include "app/events/EventRecords.h"
 #include "app/link/Mbusfun.h"
 #include "app/link/Timeutil.h"
-#include "app/events/EventRecords.h"
-#include "app/device/Halvotransfer.h"
 #include "platform/Cp1250.h"
 #include "platform/FormatSettings.h"
 #include "platform/UpdateScope.h"
@@ -24,7 +25,7 @@ namespace {
 
 // The one-shot call may copy a PDU of up to 1,017 bytes.
 constexpr std::size_t kTcpScratchSize = 1024;
-constexpr int kEventsPageRegisters = MaxFrameRegisters;
+constexpr int kEventsPageRegisters = kMaxFrameRegisters;
 // Room for one more page behind the limit, which the reading may pass by one page.
 constexpr std::size_t kEventsWorkSize = THalvo::kEventsReadLimit + 2 * kEventsPageRegisters;
 
@@ -108,7 +109,7 @@ void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, 
         if (written < FRequestLength) Fail(TTransferFailure::WriteFailed);
         WaitMs(link.TimeSilence);
         if (serial)
-            FAnswerLength = std::min(serial->ReadBuffer(FAnswer.data(), MaxAnswerBytes), MaxAnswerBytes);
+            FAnswerLength = std::min(serial->ReadBuffer(FAnswer.data(), kMaxAnswerBytes), kMaxAnswerBytes);
     }
 
     const TAnswerCheck check = CheckAnswer(device, FAnswer.data(), FAnswerLength, FAnswerHasCrc);
@@ -202,7 +203,7 @@ void THalvo::DoIdentify() {
     const std::size_t progress = FTransfer.LastLineMark();
     DoTransact(BuildIdentRequest(GetReadOptions().DeviceNumber));
     if (FTransfer.Stopped() || FTransfer.Answer().empty()) return;
-    if (FTransfer.AnswerFunction() != FnReadHolding) {
+    if (FTransfer.AnswerFunction() != kFnReadHolding) {
         FTransfer.Fail(TTransferFailure::UnexpectedFunction);
         return;
     }
@@ -227,10 +228,10 @@ std::size_t THalvo::DoReadRegisters(int start, std::span<uint8_t> destination, i
     std::size_t stored = 0;
     std::size_t offset = 0;
     while (count > 0 && !FTransfer.Stopped()) {
-        const int n = std::min(count, MaxFrameRegisters);
+        const int n = std::min(count, kMaxFrameRegisters);
         DoTransact(BuildReadRequest(GetReadOptions().DeviceNumber, start, n));
         if (FTransfer.Stopped()) break;
-        if (FTransfer.AnswerFunction() != FnReadHolding) {
+        if (FTransfer.AnswerFunction() != kFnReadHolding) {
             FTransfer.Fail(TTransferFailure::UnexpectedFunction);
             break;
         }
@@ -358,7 +359,7 @@ bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int st
     count = std::min(count, static_cast<int>(source.size() / 2));
     std::size_t offset = 0;
     while (count > 0 && !FTransfer.Stopped()) {
-        const int n = std::min({step <= 0 ? count : step, MaxFrameRegisters, count});
+        const int n = std::min({step <= 0 ? count : step, kMaxFrameRegisters, count});
         const std::vector<uint8_t> request = BuildWriteRequest(
             GetReadOptions().DeviceNumber, start, source.subspan(offset, static_cast<std::size_t>(2 * n)));
         count -= n;
@@ -367,7 +368,7 @@ bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int st
         DoTransact(request);
         if (FTransfer.MessageLog()) FTransfer.MessageLog()->TypeKey('.');
         if (FTransfer.Stopped()) return false;
-        if (FTransfer.AnswerFunction() != FnWriteMultiple) {
+        if (FTransfer.AnswerFunction() != kFnWriteMultiple) {
             FTransfer.Fail(TTransferFailure::UnexpectedFunction);
             return false;
         }

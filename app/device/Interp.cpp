@@ -1,16 +1,16 @@
 #include "app/device/Interp.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
 #include "chart/Bitbit.h"
 #include "platform/Bytes.h"
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "platform/Prompts.h"
 #include "platform/Strings.h"
-
-#include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <limits>
 
 namespace app {
 
@@ -43,7 +43,8 @@ std::string Hex4(uint16_t word) {
 std::string GeneralText(double value) {
     if (std::isfinite(value)) {
         char digits[32];
-        const auto printed = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 14);
+        const auto printed =
+            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 14);
         std::from_chars(digits, printed.ptr, value);
     }
     return platform::FloatToStr(value, platform::AppFormatSettings());
@@ -73,10 +74,14 @@ std::string RealText(const TSettingDescriptor& setting, uint16_t word) {
 std::string VoltageText(uint16_t word) {
     const int count = word & 0x03FF;
     switch (word & (kTensOfVolts | kHundredsOfVolts)) {
-        case 0: return platform::IntToStr(count);
-        case kHundredsOfVolts: return GeneralText(count * 0.1) + "k";
-        case kTensOfVolts: return GeneralText(count * 0.01) + "k";
-        default: return {};
+        case 0:
+            return platform::IntToStr(count);
+        case kHundredsOfVolts:
+            return GeneralText(count * 0.1) + "k";
+        case kTensOfVolts:
+            return GeneralText(count * 0.01) + "k";
+        default:
+            return {};
     }
 }
 
@@ -84,7 +89,8 @@ uint16_t RealWord(const TSettingDescriptor& setting, std::string_view text) {
     const double number = ReadNumber(text);
     int64_t raw = 0;
     if (setting.Scale == 0 || !platform::TryRoundToInt64(number / setting.Scale, raw))
-        throw platform::EConvertError("'" + std::string(text) + "' cannot be stored with the scale of this setting");
+        throw platform::EConvertError("'" + std::string(text) +
+                                      "' cannot be stored with the scale of this setting");
     return static_cast<uint16_t>(static_cast<uint64_t>(raw));
 }
 
@@ -108,14 +114,18 @@ std::string SettingToText(const TSettingDescriptor& setting, std::span<const uin
     if (!WordOffset(setting, set.size(), setLength, offset)) return "?";
     const uint16_t word = GetWord(set, offset);
     switch (setting.Kind) {
-        case skInt: return {};
-        case skReal: return RealText(setting, word);
+        case skInt:
+            return {};
+        case skReal:
+            return RealText(setting, word);
         case skYesNo:
             if (word == 0) return "N";
             if (word == 1) return "Y";
             return "?: " + Hex4(word) + "h";
-        case skVoltage: return VoltageText(word);
-        default: return Hex4(word);
+        case skVoltage:
+            return VoltageText(word);
+        default:
+            return Hex4(word);
     }
 }
 
@@ -124,13 +134,22 @@ void TextToSetting(const TSettingDescriptor& setting, std::string_view text, siz
     size_t offset = 0;
     if (text.empty() || !WordOffset(setting, set.size(), setLength, offset)) return;
     switch (setting.Kind) {
-        case skInt: return;
-        case skReal: return PutWord(set, offset, RealWord(setting, text));
+        case skInt:
+            return;
+        case skReal:
+            return PutWord(set, offset, RealWord(setting, text));
         case skYesNo:
             switch (text.front()) {
-                case 'N': case 'n': return PutWord(set, offset, 0);
-                case 'T': case 't': case 'Y': case 'y': return PutWord(set, offset, 1);
-                default: return platform::Prompts().ShowMessage("Allowable values: [Y/N]");
+                case 'N':
+                case 'n':
+                    return PutWord(set, offset, 0);
+                case 'T':
+                case 't':
+                case 'Y':
+                case 'y':
+                    return PutWord(set, offset, 1);
+                default:
+                    return platform::Prompts().ShowMessage("Allowable values: [Y/N]");
             }
         case skVoltage: {
             uint16_t word = GetWord(set, offset);
@@ -158,7 +177,8 @@ void TextToVoltageCode(std::string_view text, uint16_t& word) {
     if (separator != std::string::npos) number[separator] = platform::AppFormatSettings().DecimalSeparator;
 
     const double value = ReadNumber(number);
-    const double volts = kilo != std::string::npos ? std::trunc(value * 1000) : platform::RoundHalfEven(value);
+    const double volts =
+        kilo != std::string::npos ? std::trunc(value * 1000) : platform::RoundHalfEven(value);
     // Far outside the device's range (or not a number): the word stays, as for 50 V.
     if (!(volts >= 0 && volts <= std::numeric_limits<int32_t>::max())) return;
     int32_t count = static_cast<int32_t>(volts);
@@ -186,16 +206,23 @@ void NormaliseVoltage(int32_t& volts, int& decade, int& status) {
     status = 0;
 }
 
-int VoltageBandIndex(uint8_t a, uint8_t b) { return 4 + Band(a, b); }
+int VoltageBandIndex(uint8_t a, uint8_t b) {
+    return 4 + Band(a, b);
+}
 
 std::string VoltageBandText(uint8_t a, uint8_t b, std::string_view name) {
     const std::string n(name);
     switch (Band(a, b)) {
-        case 0: return n + "<Vlt";
-        case 1: return "Vlt<" + n + "<Vl";
-        case 2: return "Vl<" + n + "<0.9Vr";
-        case 3: return "0.9Vr<" + n + "<Vr";
-        default: return n + ">Vr";
+        case 0:
+            return n + "<Vlt";
+        case 1:
+            return "Vlt<" + n + "<Vl";
+        case 2:
+            return "Vl<" + n + "<0.9Vr";
+        case 3:
+            return "0.9Vr<" + n + "<Vr";
+        default:
+            return n + ">Vr";
     }
 }
 

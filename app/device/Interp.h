@@ -2,12 +2,12 @@
 // Setting words of a parameter set as the settings grid shows and edits them, and the
 // voltage bands of the event listing. A parameter set holds 16-bit words, high byte
 // first; a setting's word lies at byte 2 * RegisterIndex.
-#include "app/device/SettingDescriptor.h"
-
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "app/device/SettingDescriptor.h"
 
 namespace app {
 

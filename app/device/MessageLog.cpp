@@ -7,8 +7,8 @@
 namespace app {
 
 void AddLogLine(IMessageLog& log, const std::string& line) {
-    if (log.Count() > MaxLogLines)
-        while (log.Count() >= TrimmedLogLines) log.Delete(0);
+    if (log.Count() > kMaxLogLines)
+        while (log.Count() >= kTrimmedLogLines) log.Delete(0);
     log.Add(line);
 }
 

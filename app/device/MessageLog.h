@@ -23,10 +23,10 @@ public:
     virtual void TypeKey(char key) = 0;
 };
 
-// A log of more than MaxLogLines loses its oldest lines until fewer than
-// TrimmedLogLines remain; then the line is added.
-inline constexpr int MaxLogLines = 2000;
-inline constexpr int TrimmedLogLines = 1000;
+// A log of more than kMaxLogLines loses its oldest lines until fewer than
+// kTrimmedLogLines remain; then the line is added.
+inline constexpr int kMaxLogLines = 2000;
+inline constexpr int kTrimmedLogLines = 1000;
 void AddLogLine(IMessageLog& log, const std::string& line);
 
 // Each byte as two upper-case hexadecimal digits and a blank, 16 bytes a line.

@@ -9,48 +9,47 @@ namespace app {
 
 TEventWalker::TEventWalker(std::span<const uint8_t> buffer, std::size_t storedLength,
                            const TEventTable& table)
-    : Data_(buffer.first(std::min({storedLength, kEventsBufferSize, buffer.size()}))),
-      Table_(&table) {
+    : FData(buffer.first(std::min({storedLength, kEventsBufferSize, buffer.size()}))), FTable(&table) {
     LookAhead();
 }
 
 void TEventWalker::LookAhead() {
-    if (Offset_ < Data_.size() && (*Table_)[Data_[Offset_]].Length == 0 && FirstUndefinedCode_ < 0)
-        FirstUndefinedCode_ = Data_[Offset_];
+    if (FOffset < FData.size() && (*FTable)[FData[FOffset]].Length == 0 && FFirstUndefinedCode < 0)
+        FFirstUndefinedCode = FData[FOffset];
 }
 
 std::optional<TEventRecord> TEventWalker::Next() {
-    while (End_ == TEventWalkEnd::Running) {
-        if (Offset_ >= Data_.size()) {
-            End_ = TEventWalkEnd::EndOfData;
+    while (FEnd == TEventWalkEnd::Running) {
+        if (FOffset >= FData.size()) {
+            FEnd = TEventWalkEnd::EndOfData;
             break;
         }
-        const TEventDescription& d = (*Table_)[Data_[Offset_]];
+        const TEventDescription& d = (*FTable)[FData[FOffset]];
         if (d.Length == 0) {
-            End_ = TEventWalkEnd::UndefinedCode;
+            FEnd = TEventWalkEnd::UndefinedCode;
             break;
         }
-        const std::size_t left = Data_.size() - Offset_;
+        const std::size_t left = FData.size() - FOffset;
         if (d.Kind == kEvKindJump) {
             if (left < 2) {
-                End_ = TEventWalkEnd::JumpBeyondData;
+                FEnd = TEventWalkEnd::JumpBeyondData;
                 break;
             }
-            const uint8_t skip = Data_[Offset_ + 1];
+            const uint8_t skip = FData[FOffset + 1];
             if (skip == kJumpEndOfData) {
-                End_ = TEventWalkEnd::EndMark;
+                FEnd = TEventWalkEnd::EndMark;
                 break;
             }
-            Offset_ += std::min(std::size_t{skip} + 2, left);
+            FOffset += std::min(std::size_t{skip} + 2, left);
             LookAhead();
             continue;
         }
         if (left < d.Length) {
-            End_ = TEventWalkEnd::Truncated;
+            FEnd = TEventWalkEnd::Truncated;
             break;
         }
-        TEventRecord record{Offset_, Data_.subspan(Offset_, d.Length), &d};
-        Offset_ += d.Length;
+        TEventRecord record{FOffset, FData.subspan(FOffset, d.Length), &d};
+        FOffset += d.Length;
         LookAhead();
         return record;
     }
@@ -108,14 +107,16 @@ std::optional<uint16_t> RestartReasonCode(std::span<const uint8_t> record) {
 
 std::span<const TVoltagePair> VoltagePairs(int deviceType) {
     switch (deviceType) {
-        case 1: return kType1Voltages;
-        case 2: return kType2Voltages;
-        default: return {};
+        case 1:
+            return kType1Voltages;
+        case 2:
+            return kType2Voltages;
+        default:
+            return {};
     }
 }
 
-std::optional<TVoltageCodes> VoltageCodesOf(std::span<const uint8_t> record,
-                                            const TVoltagePair& pair) {
+std::optional<TVoltageCodes> VoltageCodesOf(std::span<const uint8_t> record, const TVoltagePair& pair) {
     if (pair.First >= record.size() || pair.Second >= record.size()) return std::nullopt;
     const uint8_t b = record[pair.Second];
     return TVoltageCodes{record[pair.First], b, pair.HasDropFlag && (b & kVoltageDropBit) != 0};

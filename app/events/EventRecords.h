@@ -25,8 +25,8 @@ enum class TEventWalkEnd : uint8_t {
 };
 
 struct TEventRecord {
-    std::size_t Offset = 0;           // of the code byte in the buffer
-    std::span<const uint8_t> Bytes;   // the whole record, as long as its table length
+    std::size_t Offset = 0;                          // of the code byte in the buffer
+    std::span<const uint8_t> Bytes;                  // the whole record, as long as its table length
     const TEventDescription* Description = nullptr;  // the entry of its code
     uint8_t Code() const { return Bytes[0]; }
 };
@@ -36,28 +36,27 @@ struct TEventRecord {
 class TEventWalker {
 public:
     // The data is the first min(storedLength, kEventsBufferSize, buffer.size()) bytes.
-    TEventWalker(std::span<const uint8_t> buffer, std::size_t storedLength,
-                 const TEventTable& table);
+    TEventWalker(std::span<const uint8_t> buffer, std::size_t storedLength, const TEventTable& table);
 
     // The next record, or nothing once the walk has ended (then see End()).
     std::optional<TEventRecord> Next();
 
-    TEventWalkEnd End() const { return End_; }
+    TEventWalkEnd End() const { return FEnd; }
     // Where the walk stands (never past the data); after the end, the offset of the
     // record or code that ended it, or the data length.
-    std::size_t Offset() const { return Offset_; }
+    std::size_t Offset() const { return FOffset; }
     // The undefined code the walk met, -1 when none.
-    int FirstUndefinedCode() const { return FirstUndefinedCode_; }
-    std::size_t DataLength() const { return Data_.size(); }
+    int FirstUndefinedCode() const { return FFirstUndefinedCode; }
+    std::size_t DataLength() const { return FData.size(); }
 
 private:
     void LookAhead();
 
-    std::span<const uint8_t> Data_;
-    const TEventTable* Table_;
-    std::size_t Offset_ = 0;
-    int FirstUndefinedCode_ = -1;
-    TEventWalkEnd End_ = TEventWalkEnd::Running;
+    std::span<const uint8_t> FData;
+    const TEventTable* FTable;
+    std::size_t FOffset = 0;
+    int FFirstUndefinedCode = -1;
+    TEventWalkEnd FEnd = TEventWalkEnd::Running;
 };
 
 // Record fields. A record is its bytes from the code on; a span may run on past the
@@ -116,7 +115,6 @@ struct TVoltageCodes {
     bool Drop = false;
 };
 
-std::optional<TVoltageCodes> VoltageCodesOf(std::span<const uint8_t> record,
-                                            const TVoltagePair& pair);
+std::optional<TVoltageCodes> VoltageCodesOf(std::span<const uint8_t> record, const TVoltagePair& pair);
 
 }  // namespace app

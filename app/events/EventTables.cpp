@@ -6,59 +6,59 @@ namespace app {
 
 // Restart reasons, indexed by reason code.
 constexpr std::array<std::string_view, kRestartReasonCount> RestartReasons{
-    "watchdog of normal running",  // 0
-    "restart by auxiliary voltage return, after long fading",  // 1
-    "restart by auxiliary voltage return, after long fading",  // 2
-    "restart by state change form off-automatic to standby",  // 3
-    "important memory lost after getting down to work watchdog ",  // 4
-    "buffer with data from DSP is owerflov",  // 5
-    "buffer with data to DSP is owerflov",  // 6
-    "watchdog is calibrated",  // 7
-    "watchdog - end of calibration",  // 8
-    "end of repair parset 1 ",  // 9
-    "end of repair parset 2",  // 10
-    "end of repair network address",  // 11
-    "end of repair date and time",  // 12
-    "damage working unit find",  // 13
-    "watchdog repair now: settings, network address or date and time",  // 14
-    "after restart event register pointer range over",  // 15
-    "after restart switches history register pointer range over",  // 16
-    "after restart AS or ARS counter range over",  // 17
-    "on standard working processor register have incorrect state",  // 18
-    "watchdog find hardware damage now",  // 19
-    "watchdog find DSP damage now",  // 20
-    "DSP settings missing answer",  // 21
-    "time between signals active DSP too long (remote control)",  // 22
-    "time between data with DSP sill too long ",  // 23
-    "restart after resetting unit",  // 24
-    "event register pointer owerflov",  // 25
-    "restart by unit inside error",  // 26
-    "restart by unit inside error",  // 27
-    "restart by unit inside error",  // 28
-    "restart by unit inside error",  // 29
-    "restart by unit inside error",  // 30
-    "restart by unit inside error",  // 31
-    "restart by unit inside error",  // 32
-    "restart by unit inside error",  // 33
-    "restart by auxiliary voltage return, after short fading ",  // 34
-    "restart by auxiliary voltage return, after short fading ",  // 35
-    "restart by auxiliary voltage return, after short fading ",  // 36
-    "restart by auxiliary voltage return, after short fading ",  // 37
-    "restart by auxiliary voltage return, after short fading ",  // 38
-    "restart by auxiliary voltage return, after short fading ",  // 39
-    "restart by auxiliary voltage return, after short fading ",  // 40
-    "restart by auxiliary voltage return, after short fading ",  // 41
-    "restart by auxiliary voltage return, after short fading ",  // 42
-    "restart by auxiliary voltage return, after short fading ",  // 43
-    "restart by auxiliary voltage return, after short fading ",  // 44
-    "restart by auxiliary voltage return, after short fading ",  // 45
-    "restart by auxiliary voltage return, after short fading ",  // 46
-    "restart by auxiliary voltage return, after short fading ",  // 47
-    "restart by auxiliary voltage return, after short fading ",  // 48
-    "restart by auxiliary voltage return, after short fading ",  // 49
+    "watchdog of normal running",                                         // 0
+    "restart by auxiliary voltage return, after long fading",             // 1
+    "restart by auxiliary voltage return, after long fading",             // 2
+    "restart by state change form off-automatic to standby",              // 3
+    "important memory lost after getting down to work watchdog ",         // 4
+    "buffer with data from DSP is owerflov",                              // 5
+    "buffer with data to DSP is owerflov",                                // 6
+    "watchdog is calibrated",                                             // 7
+    "watchdog - end of calibration",                                      // 8
+    "end of repair parset 1 ",                                            // 9
+    "end of repair parset 2",                                             // 10
+    "end of repair network address",                                      // 11
+    "end of repair date and time",                                        // 12
+    "damage working unit find",                                           // 13
+    "watchdog repair now: settings, network address or date and time",    // 14
+    "after restart event register pointer range over",                    // 15
+    "after restart switches history register pointer range over",         // 16
+    "after restart AS or ARS counter range over",                         // 17
+    "on standard working processor register have incorrect state",        // 18
+    "watchdog find hardware damage now",                                  // 19
+    "watchdog find DSP damage now",                                       // 20
+    "DSP settings missing answer",                                        // 21
+    "time between signals active DSP too long (remote control)",          // 22
+    "time between data with DSP sill too long ",                          // 23
+    "restart after resetting unit",                                       // 24
+    "event register pointer owerflov",                                    // 25
+    "restart by unit inside error",                                       // 26
+    "restart by unit inside error",                                       // 27
+    "restart by unit inside error",                                       // 28
+    "restart by unit inside error",                                       // 29
+    "restart by unit inside error",                                       // 30
+    "restart by unit inside error",                                       // 31
+    "restart by unit inside error",                                       // 32
+    "restart by unit inside error",                                       // 33
+    "restart by auxiliary voltage return, after short fading ",           // 34
+    "restart by auxiliary voltage return, after short fading ",           // 35
+    "restart by auxiliary voltage return, after short fading ",           // 36
+    "restart by auxiliary voltage return, after short fading ",           // 37
+    "restart by auxiliary voltage return, after short fading ",           // 38
+    "restart by auxiliary voltage return, after short fading ",           // 39
+    "restart by auxiliary voltage return, after short fading ",           // 40
+    "restart by auxiliary voltage return, after short fading ",           // 41
+    "restart by auxiliary voltage return, after short fading ",           // 42
+    "restart by auxiliary voltage return, after short fading ",           // 43
+    "restart by auxiliary voltage return, after short fading ",           // 44
+    "restart by auxiliary voltage return, after short fading ",           // 45
+    "restart by auxiliary voltage return, after short fading ",           // 46
+    "restart by auxiliary voltage return, after short fading ",           // 47
+    "restart by auxiliary voltage return, after short fading ",           // 48
+    "restart by auxiliary voltage return, after short fading ",           // 49
     "restart after save settings \"AS from external turn off impulse\"",  // 50
-    "incorrect settings value \" AS from externalturn off impulse\"",  // 51
-    "restart by unit inside error",  // 52
+    "incorrect settings value \" AS from externalturn off impulse\"",     // 51
+    "restart by unit inside error",                                       // 52
 };
 
 namespace {
@@ -573,13 +573,22 @@ constexpr std::size_t DefinedCodes(const TEventTable& table) {
 
 constexpr bool KindOfType(int deviceType, uint8_t kind) {
     switch (kind) {
-        case kEvKindSignal: case kEvKindClockTime: case kEvKindJump: case kEvKindSys:
+        case kEvKindSignal:
+        case kEvKindClockTime:
+        case kEvKindJump:
+        case kEvKindSys:
             return true;
-        case kEvKindRestart1: case kEvKindVoltages1: case kEvKindBlocking1:
+        case kEvKindRestart1:
+        case kEvKindVoltages1:
+        case kEvKindBlocking1:
         case kEvKindSwitchgear1:
             return deviceType == 1;
-        case kEvKindLogic: case kEvKindRestart2: case kEvKindVoltages2:
-        case kEvKindBlocking2: case kEvKindSwitchgear2: case kEvKindClockChange:
+        case kEvKindLogic:
+        case kEvKindRestart2:
+        case kEvKindVoltages2:
+        case kEvKindBlocking2:
+        case kEvKindSwitchgear2:
+        case kEvKindClockChange:
         case kEvKindKeyboard:
             return deviceType == 2;
         default:
@@ -589,19 +598,36 @@ constexpr bool KindOfType(int deviceType, uint8_t kind) {
 
 constexpr uint8_t LengthOfKind(uint8_t kind, uint8_t code) {
     switch (kind) {
-        case kEvKindSignal: case kEvKindLogicAlt: case kEvKindLogic:
+        case kEvKindSignal:
+        case kEvKindLogicAlt:
+        case kEvKindLogic:
             return 3;
         case kEvKindSys:
             return code == kEvCodeSerialCommand ? 4 : 3;
-        case kEvKindClockTime: return 6;
-        case kEvKindJump: return 2;
-        case kEvKindRestart1: case kEvKindRestart2: return 5;
-        case kEvKindVoltages1: case kEvKindVoltages2: return 9;
-        case kEvKindBlocking1: case kEvKindBlocking2: return 10;
-        case kEvKindSwitchgear1: case kEvKindSwitchgear2: return 16;
-        case kEvKindClockChangeAlt: case kEvKindClockChange: return 10;
-        case kEvKindSerialCommand: case kEvKindKeyboard: return 4;
-        default: return 0;
+        case kEvKindClockTime:
+            return 6;
+        case kEvKindJump:
+            return 2;
+        case kEvKindRestart1:
+        case kEvKindRestart2:
+            return 5;
+        case kEvKindVoltages1:
+        case kEvKindVoltages2:
+            return 9;
+        case kEvKindBlocking1:
+        case kEvKindBlocking2:
+            return 10;
+        case kEvKindSwitchgear1:
+        case kEvKindSwitchgear2:
+            return 16;
+        case kEvKindClockChangeAlt:
+        case kEvKindClockChange:
+            return 10;
+        case kEvKindSerialCommand:
+        case kEvKindKeyboard:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -664,9 +690,12 @@ static_assert(RestartReasonsSound());
 
 const TEventTable& EventDescriptions(int deviceType) {
     switch (deviceType) {
-        case 1: return kType1;
-        case 2: return kType2;
-        default: return kUndefined;
+        case 1:
+            return kType1;
+        case 2:
+            return kType2;
+        default:
+            return kUndefined;
     }
 }
 

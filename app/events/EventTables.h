@@ -11,10 +11,10 @@ namespace app {
 struct TEventDescription {
     uint8_t Length = 0;  // record length in bytes; 0 = undefined code
     uint8_t Kind = 0;
-    std::string_view Name;  // the device's event name, at most 150 characters
-    uint8_t Listed = 0;     // 1 = listed and charted by default
-    uint8_t IoClass = 0;    // start-time correction: 0 none, 1 DI, 2 DO, 3 AI
-    uint8_t Trace = 0;      // chart trace 1..171; 0 = none
+    std::string_view Name;   // the device's event name, at most 150 characters
+    uint8_t Listed = 0;      // 1 = listed and charted by default
+    uint8_t IoClass = 0;     // start-time correction: 0 none, 1 DI, 2 DO, 3 AI
+    uint8_t Trace = 0;       // chart trace 1..171; 0 = none
     uint8_t TraceValue = 0;  // value the event sets on its trace
 };
 
@@ -25,12 +25,12 @@ const TEventTable& EventDescriptions(int deviceType);
 
 // Record kinds. A suffix 1 or 2 names the device type of a kind the types do not
 // share; an "Alt" kind is read as its plain namesake and no table uses it.
-inline constexpr uint8_t kEvKindSignal = 1;         // binary input, output or command
+inline constexpr uint8_t kEvKindSignal = 1;  // binary input, output or command
 inline constexpr uint8_t kEvKindLogicAlt = 2;
-inline constexpr uint8_t kEvKindLogic = 3;          // LOG-logic signal
-inline constexpr uint8_t kEvKindClockTime = 4;      // start of a sequence, no tick count
+inline constexpr uint8_t kEvKindLogic = 3;      // LOG-logic signal
+inline constexpr uint8_t kEvKindClockTime = 4;  // start of a sequence, no tick count
 inline constexpr uint8_t kEvKindJump = 5;
-inline constexpr uint8_t kEvKindSys = 6;            // SYS-logic signal, primary command
+inline constexpr uint8_t kEvKindSys = 6;  // SYS-logic signal, primary command
 inline constexpr uint8_t kEvKindRestart1 = 7;
 inline constexpr uint8_t kEvKindRestart2 = 8;
 inline constexpr uint8_t kEvKindVoltages1 = 9;

@@ -31,7 +31,7 @@ bool CheckCRC16(const uint8_t* block, size_t length) {
 namespace {
 
 void CheckRange(int registerNumber, int count) {
-    if (count < 1 || count > MaxFrameRegisters)
+    if (count < 1 || count > kMaxFrameRegisters)
         throw platform::Exception("Register count out of range: " + platform::IntToStr(count));
     // The register field is 16 bits and the frame's registers must all lie below 0x10000.
     if (registerNumber < 1 || static_cast<int64_t>(registerNumber) - 1 + count > 0x10000)
@@ -60,13 +60,13 @@ void AppendCrc(std::vector<uint8_t>& frame) {
 
 std::vector<uint8_t> BuildReadRequest(uint8_t device, int registerNumber, int count) {
     CheckRange(registerNumber, count);
-    auto frame = Header(device, FnReadHolding, static_cast<uint16_t>(registerNumber - 1), count, 8);
+    auto frame = Header(device, kFnReadHolding, static_cast<uint16_t>(registerNumber - 1), count, 8);
     AppendCrc(frame);
     return frame;
 }
 
 std::vector<uint8_t> BuildIdentRequest(uint8_t device) {
-    auto frame = Header(device, FnReadHolding, IdentRegister, IdentRegisterCount, 8);
+    auto frame = Header(device, kFnReadHolding, kIdentRegister, kIdentRegisterCount, 8);
     AppendCrc(frame);
     return frame;
 }
@@ -76,10 +76,10 @@ std::vector<uint8_t> BuildWriteRequest(uint8_t device, int registerNumber, std::
         throw platform::Exception("Register words of odd length: " +
                                   platform::IntToStr(static_cast<int64_t>(words.size())));
     // Clamped only so that an oversized block reaches the range check as "too many".
-    const int count = static_cast<int>(std::min<size_t>(words.size() / 2, MaxFrameRegisters + 1));
+    const int count = static_cast<int>(std::min<size_t>(words.size() / 2, kMaxFrameRegisters + 1));
     CheckRange(registerNumber, count);
     auto frame =
-        Header(device, FnWriteMultiple, static_cast<uint16_t>(registerNumber - 1), count, 2 * count + 9);
+        Header(device, kFnWriteMultiple, static_cast<uint16_t>(registerNumber - 1), count, 2 * count + 9);
     frame.push_back(static_cast<uint8_t>((2 * count) & 0xFF));
     frame.insert(frame.end(), words.begin(), words.end());
     AppendCrc(frame);
@@ -97,18 +97,18 @@ TAnswerCheck CheckAnswer(uint8_t device, const uint8_t* answer, size_t length, b
         return check;
     }
     check.OtherAddress = answer[0] != device;
-    check.Exception = length >= 2 && (answer[1] & ExceptionBit) != 0;
+    check.Exception = length >= 2 && (answer[1] & kExceptionBit) != 0;
     return check;
 }
 
 std::optional<size_t> AnswerFrameLength(const uint8_t* received, size_t length) {
     if (length < 2) return std::nullopt;
     const uint8_t function = received[1];
-    if ((function & ExceptionBit) != 0) return 5;
-    if (function == FnWriteMultiple) return 8;
-    if (function != FnReadHolding || length < 3) return std::nullopt;
+    if ((function & kExceptionBit) != 0) return 5;
+    if (function == kFnWriteMultiple) return 8;
+    if (function != kFnReadHolding || length < 3) return std::nullopt;
     const size_t total = 5 + size_t{received[2]};
-    if (total > MaxAnswerBytes) return std::nullopt;
+    if (total > kMaxAnswerBytes) return std::nullopt;
     return total;
 }
 

@@ -9,16 +9,16 @@
 namespace app {
 
 // Register field of the identification read, sent as it is (not "number minus one").
-constexpr uint16_t IdentRegister = 0x0E78;
-constexpr int IdentRegisterCount = 8;
+constexpr uint16_t kIdentRegister = 0x0E78;
+constexpr int kIdentRegisterCount = 8;
 // The most registers one function-3 or function-16 frame carries.
-constexpr int MaxFrameRegisters = 125;
+constexpr int kMaxFrameRegisters = 125;
 // The most bytes read as one answer on the serial road.
-constexpr size_t MaxAnswerBytes = 256;
+constexpr size_t kMaxAnswerBytes = 256;
 
-constexpr uint8_t FnReadHolding = 3;
-constexpr uint8_t FnWriteMultiple = 16;
-constexpr uint8_t ExceptionBit = 0x80;
+constexpr uint8_t kFnReadHolding = 3;
+constexpr uint8_t kFnWriteMultiple = 16;
+constexpr uint8_t kExceptionBit = 0x80;
 
 // The Modbus CRC (start 0xFFFF, polynomial 0xA001 reflected) of `length` bytes.
 uint16_t Crc16(const uint8_t* block, size_t length);
@@ -51,7 +51,7 @@ TAnswerCheck CheckAnswer(uint8_t device, const uint8_t* answer, size_t length, b
 // The whole length, CRC included, of the serial answer that begins with the `length`
 // bytes received: 5 for an exception answer, 5 + byte count for function 3, 8 for
 // function 16. Empty while the bytes do not tell yet, and for good when they never
-// will (another function, a byte count whose frame would not fit MaxAnswerBytes).
+// will (another function, a byte count whose frame would not fit kMaxAnswerBytes).
 std::optional<size_t> AnswerFrameLength(const uint8_t* received, size_t length);
 
 }  // namespace app

@@ -20,10 +20,10 @@ namespace app {
 
 namespace {
 
-constexpr uint32_t BitRates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
-                                 14400, 19200, 38400, 56000, 57600, 115200};
-constexpr int SpeedCount = sizeof(BitRates) / sizeof(BitRates[0]);
-constexpr int WriteTotalTimeoutConstant = 1000;
+constexpr uint32_t kBitRates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                  14400, 19200, 38400, 56000, 57600, 115200};
+constexpr int kSpeedCount = sizeof(kBitRates) / sizeof(kBitRates[0]);
+constexpr int kWriteTotalTimeoutConstant = 1000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -80,11 +80,11 @@ size_t ReadGoal(const uint8_t* data, size_t done, size_t count) {
 }  // namespace
 
 TBaudRate BaudRateFromOrdinal(int ordinal) {
-    return ordinal >= 0 && ordinal < SpeedCount ? static_cast<TBaudRate>(ordinal) : br9600;
+    return ordinal >= 0 && ordinal < kSpeedCount ? static_cast<TBaudRate>(ordinal) : br9600;
 }
 
 uint32_t BaudRateBits(TBaudRate rate) {
-    return BitRates[BaudRateFromOrdinal(static_cast<int>(rate))];
+    return kBitRates[BaudRateFromOrdinal(static_cast<int>(rate))];
 }
 
 std::string SerialDeviceName(std::string_view commPort) {
@@ -117,7 +117,7 @@ TRsdHan::~TRsdHan() = default;
 
 int TRsdHan::Open() {
     Close();
-    int result = OpenFailed;
+    int result = kOpenFailed;
     if (!FCommPort.empty()) {
         const std::string device = SerialDeviceName(FCommPort);
         platform::TUniqueFd port(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
@@ -125,10 +125,10 @@ int TRsdHan::Open() {
         if (port && ::flock(port.Get(), LOCK_EX | LOCK_NB) == 0) {
             Configure(port.Get());
             FHandle = std::move(port);
-            result = OpenOk;
+            result = kOpenOk;
         }
     }
-    FIsOpen = result == OpenOk;
+    FIsOpen = result == kOpenOk;
     FStatus = static_cast<uint8_t>(result);
     if (OnShowSt) OnShowSt();
     if (OnOpen) OnOpen();
@@ -168,7 +168,7 @@ size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
     const int fd = FHandle.Get();
     if (fd < 0) return 0;
     const size_t done = Transfer(
-        fd, POLLOUT, WriteTotalTimeoutConstant, [count](size_t) { return count; },
+        fd, POLLOUT, kWriteTotalTimeoutConstant, [count](size_t) { return count; },
         [&](size_t at, size_t end) { return ::write(fd, data + at, end - at); });
     // The bytes are on their way only when they left the output queue.
     while (done > 0 && ::tcdrain(fd) != 0 && errno == EINTR) {

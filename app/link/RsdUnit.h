@@ -39,9 +39,9 @@ public:
 class TRsdHan : public ISerialLink {
 public:
     // Results of Open, kept as the status code.
-    static constexpr int OpenOk = 0;
-    static constexpr int OpenFailed = 14;
-    static constexpr uint8_t InitialStatus = 7;
+    static constexpr int kOpenOk = 0;
+    static constexpr int kOpenFailed = 14;
+    static constexpr uint8_t kInitialStatus = 7;
 
     TRsdHan() = default;
     ~TRsdHan() override;
@@ -91,7 +91,7 @@ private:
     std::vector<std::string> FCommList;
     platform::TUniqueFd FHandle;
     bool FIsOpen = false;
-    uint8_t FStatus = InitialStatus;
+    uint8_t FStatus = kInitialStatus;
 };
 
 }  // namespace app

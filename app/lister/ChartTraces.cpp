@@ -156,8 +156,6 @@ int CombineStates(int a, int b) {
     return a == b ? a : kStateAmbiguous;
 }
 
-// ---- the lister's part ----
-
 void TEvLister::AddTracePoint(int trace, const TTracePoint& point) {
     if (trace < 1 || static_cast<size_t>(trace) >= kTraceCount) return;
     FTraceMatrix.WriteCell(TracePointCell(point), trace, FTraceMatrix.GetCellCount(trace) + 1);

@@ -285,8 +285,6 @@ TEST_F(OgmMatrix, WithoutAComparatorSortingMovesNothing) {
     EXPECT_EQ(Snapshot(m), before);
 }
 
-// ---- THalvoMatrix ----
-
 struct Event {
     std::string tag;
     double stamp;

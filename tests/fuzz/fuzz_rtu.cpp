@@ -24,7 +24,7 @@ void CheckJudged(uint8_t device, const std::vector<uint8_t>& answer, bool withCr
         return;
     }
     FUZZ_CHECK(c.OtherAddress == (answer[0] != device));
-    FUZZ_CHECK(c.Exception == (answer.size() >= 2 && (answer[1] & app::ExceptionBit) != 0));
+    FUZZ_CHECK(c.Exception == (answer.size() >= 2 && (answer[1] & app::kExceptionBit) != 0));
 }
 
 // A frame with its CRC passes the CRC check, and any one bit changed fails it.
@@ -57,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Once the first bytes tell the frame's length, more bytes never change it.
     std::optional<std::size_t> told;
-    for (std::size_t n = 0; n <= answer.size() && n <= app::MaxAnswerBytes; ++n) {
+    for (std::size_t n = 0; n <= answer.size() && n <= app::kMaxAnswerBytes; ++n) {
         const std::vector<uint8_t> head(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(n));
         const std::optional<std::size_t> length = app::AnswerFrameLength(head.data(), head.size());
         if (told) FUZZ_CHECK(length == told);
-        if (length) FUZZ_CHECK(*length >= 5 && *length <= app::MaxAnswerBytes);
+        if (length) FUZZ_CHECK(*length >= 5 && *length <= app::kMaxAnswerBytes);
         told = length;
     }
 

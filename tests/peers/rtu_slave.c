@@ -17,19 +17,18 @@
 #define IDENT_COUNT 8
 static const char ident_text[2 * IDENT_COUNT + 1] = "V3-RTU SLAVE 1.0";
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3) {
         fprintf(stderr, "usage: rtu_slave DEVICE READY_FILE [ADDRESS]\n");
         return 2;
     }
     const int address = argc > 3 ? atoi(argv[3]) : 31;
-    modbus_t *ctx = modbus_new_rtu(argv[1], 9600, 'N', 8, 1);
+    modbus_t* ctx = modbus_new_rtu(argv[1], 9600, 'N', 8, 1);
     if (ctx == NULL) {
         fprintf(stderr, "rtu_slave: %s\n", modbus_strerror(errno));
         return 1;
     }
-    modbus_mapping_t *map = modbus_mapping_new(0, 0, IDENT_REGISTER + IDENT_COUNT, 0);
+    modbus_mapping_t* map = modbus_mapping_new(0, 0, IDENT_REGISTER + IDENT_COUNT, 0);
     if (map == NULL || modbus_set_slave(ctx, address) != 0 || modbus_connect(ctx) != 0) {
         fprintf(stderr, "rtu_slave: %s\n", modbus_strerror(errno));
         return 1;

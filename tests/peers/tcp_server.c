@@ -14,52 +14,52 @@
 #define REGISTERS 0x10000
 
 int main(void) {
-  modbus_t *ctx = modbus_new_tcp("127.0.0.1", 0);
-  if (ctx == NULL) return 2;
-  modbus_mapping_t *map = modbus_mapping_new(0, 0, REGISTERS - 1, 0);
-  if (map == NULL) return 2;
-  for (int i = 0; i < map->nb_registers; ++i) map->tab_registers[i] = (uint16_t)(i * 3 + 0x1000);
+    modbus_t* ctx = modbus_new_tcp("127.0.0.1", 0);
+    if (ctx == NULL) return 2;
+    modbus_mapping_t* map = modbus_mapping_new(0, 0, REGISTERS - 1, 0);
+    if (map == NULL) return 2;
+    for (int i = 0; i < map->nb_registers; ++i) map->tab_registers[i] = (uint16_t)(i * 3 + 0x1000);
 
-  int server = modbus_tcp_listen(ctx, 256);
-  if (server < 0) return 2;
-  struct sockaddr_in addr;
-  socklen_t len = sizeof addr;
-  if (getsockname(server, (struct sockaddr *)&addr, &len) != 0) return 2;
-  printf("PORT %d\n", ntohs(addr.sin_port));
-  fflush(stdout);
+    int server = modbus_tcp_listen(ctx, 256);
+    if (server < 0) return 2;
+    struct sockaddr_in addr;
+    socklen_t len = sizeof addr;
+    if (getsockname(server, (struct sockaddr*)&addr, &len) != 0) return 2;
+    printf("PORT %d\n", ntohs(addr.sin_port));
+    fflush(stdout);
 
-  fd_set all;
-  FD_ZERO(&all);
-  FD_SET(server, &all);
-  int top = server;
-  uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
-  for (;;) {
-    fd_set ready = all;
-    if (select(top + 1, &ready, NULL, NULL, NULL) < 0) {
-      if (errno == EINTR) continue;
-      return 1;
-    }
-    for (int fd = 0; fd <= top; ++fd) {
-      if (!FD_ISSET(fd, &ready)) continue;
-      if (fd == server) {
-        int client = accept(server, NULL, NULL);
-        if (client < 0) continue;
-        if (client >= FD_SETSIZE) {
-          close(client);
-          continue;
+    fd_set all;
+    FD_ZERO(&all);
+    FD_SET(server, &all);
+    int top = server;
+    uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
+    for (;;) {
+        fd_set ready = all;
+        if (select(top + 1, &ready, NULL, NULL, NULL) < 0) {
+            if (errno == EINTR) continue;
+            return 1;
         }
-        FD_SET(client, &all);
-        if (client > top) top = client;
-        continue;
-      }
-      modbus_set_socket(ctx, fd);
-      int rc = modbus_receive(ctx, query);
-      if (rc > 0) {
-        modbus_reply(ctx, query, rc, map);
-      } else if (rc < 0) {
-        close(fd);
-        FD_CLR(fd, &all);
-      }
+        for (int fd = 0; fd <= top; ++fd) {
+            if (!FD_ISSET(fd, &ready)) continue;
+            if (fd == server) {
+                int client = accept(server, NULL, NULL);
+                if (client < 0) continue;
+                if (client >= FD_SETSIZE) {
+                    close(client);
+                    continue;
+                }
+                FD_SET(client, &all);
+                if (client > top) top = client;
+                continue;
+            }
+            modbus_set_socket(ctx, fd);
+            int rc = modbus_receive(ctx, query);
+            if (rc > 0) {
+                modbus_reply(ctx, query, rc, map);
+            } else if (rc < 0) {
+                close(fd);
+                FD_CLR(fd, &all);
+            }
+        }
     }
-  }
 }

@@ -36,11 +36,10 @@
 
 static uint8_t events[MAX_EVENTS];
 static size_t events_length = 0;
-static const char *dump_path = NULL;
+static const char* dump_path = NULL;
 
-static size_t read_file(const char *path, uint8_t *buffer, size_t capacity)
-{
-    FILE *f = fopen(path, "rb");
+static size_t read_file(const char* path, uint8_t* buffer, size_t capacity) {
+    FILE* f = fopen(path, "rb");
     if (f == NULL) {
         perror(path);
         exit(2);
@@ -50,19 +49,17 @@ static size_t read_file(const char *path, uint8_t *buffer, size_t capacity)
     return n;
 }
 
-static void load_words(modbus_mapping_t *map, int field, const char *path)
-{
+static void load_words(modbus_mapping_t* map, int field, const char* path) {
     uint8_t bytes[512];
     size_t n = read_file(path, bytes, sizeof bytes);
     for (size_t i = 0; i + 1 < n; i += 2)
         map->tab_registers[field + (int)(i / 2)] = (uint16_t)(bytes[i] << 8 | bytes[i + 1]);
 }
 
-static void dump(const modbus_mapping_t *map)
-{
+static void dump(const modbus_mapping_t* map) {
     char tmp[4096];
     snprintf(tmp, sizeof tmp, "%s.tmp", dump_path);
-    FILE *f = fopen(tmp, "wb");
+    FILE* f = fopen(tmp, "wb");
     if (f == NULL) {
         perror(tmp);
         exit(2);
@@ -79,8 +76,7 @@ static void dump(const modbus_mapping_t *map)
 
 /* Stores a write of multiple registers itself, so the dump is on disk before the
  * answer leaves; modbus_reply then stores the same words again and answers. */
-static void store_write(modbus_mapping_t *map, const uint8_t *pdu)
-{
+static void store_write(modbus_mapping_t* map, const uint8_t* pdu) {
     const int field = pdu[1] << 8 | pdu[2];
     const int count = pdu[3] << 8 | pdu[4];
     if (count < 1 || count > MODBUS_MAX_WRITE_REGISTERS || field + count > REGISTERS || pdu[5] != 2 * count)
@@ -90,12 +86,12 @@ static void store_write(modbus_mapping_t *map, const uint8_t *pdu)
     dump(map);
 }
 
-static void serve(modbus_t *ctx, const uint8_t *query, int length, modbus_mapping_t *map,
-                  modbus_mapping_t *pages)
-{
-    const uint8_t *pdu = query + modbus_get_header_length(ctx);
+static void serve(modbus_t* ctx, const uint8_t* query, int length, modbus_mapping_t* map,
+                  modbus_mapping_t* pages) {
+    const uint8_t* pdu = query + modbus_get_header_length(ctx);
     const int field = pdu[1] << 8 | pdu[2];
-    if (pdu[0] == MODBUS_FC_READ_HOLDING_REGISTERS && field >= EVENTS_FIRST_FIELD && field <= EVENTS_LAST_FIELD) {
+    if (pdu[0] == MODBUS_FC_READ_HOLDING_REGISTERS && field >= EVENTS_FIRST_FIELD &&
+        field <= EVENTS_LAST_FIELD) {
         const size_t page = (size_t)(field - EVENTS_FIRST_FIELD);
         if (page * PAGE_BYTES >= events_length) {
             modbus_reply_exception(ctx, query, MODBUS_EXCEPTION_ILLEGAL_DATA_ADDRESS);
@@ -115,20 +111,27 @@ static void serve(modbus_t *ctx, const uint8_t *query, int length, modbus_mappin
     modbus_reply(ctx, query, length, map);
 }
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     const char *rtu = NULL, *ident = "", *parset1 = NULL, *parset2 = NULL, *events_file = NULL;
     int tcp = 0, address = 31;
     for (int i = 1; i < argc; ++i) {
         const int more = i + 1 < argc;
-        if (strcmp(argv[i], "--tcp") == 0) tcp = 1;
-        else if (strcmp(argv[i], "--rtu") == 0 && more) rtu = argv[++i];
-        else if (strcmp(argv[i], "--dump") == 0 && more) dump_path = argv[++i];
-        else if (strcmp(argv[i], "--address") == 0 && more) address = atoi(argv[++i]);
-        else if (strcmp(argv[i], "--ident") == 0 && more) ident = argv[++i];
-        else if (strcmp(argv[i], "--parset1") == 0 && more) parset1 = argv[++i];
-        else if (strcmp(argv[i], "--parset2") == 0 && more) parset2 = argv[++i];
-        else if (strcmp(argv[i], "--events") == 0 && more) events_file = argv[++i];
+        if (strcmp(argv[i], "--tcp") == 0)
+            tcp = 1;
+        else if (strcmp(argv[i], "--rtu") == 0 && more)
+            rtu = argv[++i];
+        else if (strcmp(argv[i], "--dump") == 0 && more)
+            dump_path = argv[++i];
+        else if (strcmp(argv[i], "--address") == 0 && more)
+            address = atoi(argv[++i]);
+        else if (strcmp(argv[i], "--ident") == 0 && more)
+            ident = argv[++i];
+        else if (strcmp(argv[i], "--parset1") == 0 && more)
+            parset1 = argv[++i];
+        else if (strcmp(argv[i], "--parset2") == 0 && more)
+            parset2 = argv[++i];
+        else if (strcmp(argv[i], "--events") == 0 && more)
+            events_file = argv[++i];
         else {
             fprintf(stderr, "vesk_sim: unknown argument %s\n", argv[i]);
             return 2;
@@ -139,8 +142,8 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    modbus_mapping_t *map = modbus_mapping_new(0, 0, REGISTERS, 0);
-    modbus_mapping_t *pages = modbus_mapping_new(0, 0, REGISTERS, 0);
+    modbus_mapping_t* map = modbus_mapping_new(0, 0, REGISTERS, 0);
+    modbus_mapping_t* pages = modbus_mapping_new(0, 0, REGISTERS, 0);
     if (map == NULL || pages == NULL) return 2;
     for (int i = 0; i < IDENT_COUNT; ++i) {
         const size_t n = strlen(ident);
@@ -155,7 +158,7 @@ int main(int argc, char **argv)
 
     uint8_t query[MODBUS_TCP_MAX_ADU_LENGTH];
     if (rtu != NULL) {
-        modbus_t *ctx = modbus_new_rtu(rtu, 115200, 'N', 8, 1);
+        modbus_t* ctx = modbus_new_rtu(rtu, 115200, 'N', 8, 1);
         if (ctx == NULL || modbus_set_slave(ctx, address) != 0 || modbus_connect(ctx) != 0) {
             fprintf(stderr, "vesk_sim: %s\n", modbus_strerror(errno));
             return 1;
@@ -173,12 +176,12 @@ int main(int argc, char **argv)
         modbus_close(ctx);
         modbus_free(ctx);
     } else {
-        modbus_t *ctx = modbus_new_tcp("127.0.0.1", 0);
+        modbus_t* ctx = modbus_new_tcp("127.0.0.1", 0);
         if (ctx == NULL) return 2;
         int server = modbus_tcp_listen(ctx, 4);
         struct sockaddr_in addr;
         socklen_t len = sizeof addr;
-        if (server < 0 || getsockname(server, (struct sockaddr *)&addr, &len) != 0) {
+        if (server < 0 || getsockname(server, (struct sockaddr*)&addr, &len) != 0) {
             fprintf(stderr, "vesk_sim: %s\n", modbus_strerror(errno));
             return 1;
         }

@@ -53,8 +53,8 @@ TEST_F(FilesTest, ExistenceTellsFilesFromDirectories) {
     Write("f", "x");
     EXPECT_TRUE(FileExists(Path("f")));
     EXPECT_FALSE(DirectoryExists(Path("f")));
-    EXPECT_TRUE(DirectoryExists(dir_));
-    EXPECT_FALSE(FileExists(dir_));
+    EXPECT_TRUE(DirectoryExists(FDir));
+    EXPECT_FALSE(FileExists(FDir));
     EXPECT_FALSE(FileExists(Path("missing")));
     EXPECT_FALSE(DirectoryExists(Path("missing")));
 }
@@ -69,7 +69,7 @@ TEST_F(FilesTest, ReadWholeFile) {
 
     std::string bytes = "kept";
     EXPECT_FALSE(ReadWholeFile(Path("missing"), bytes));
-    EXPECT_FALSE(ReadWholeFile(dir_, bytes));
+    EXPECT_FALSE(ReadWholeFile(FDir, bytes));
     EXPECT_EQ(bytes, "kept");
     // Files that give their size as 0 are still read to the end.
     ASSERT_TRUE(ReadWholeFile("/proc/self/status", bytes));
@@ -84,7 +84,7 @@ TEST_F(FilesTest, WriteFileAtomicReplacesAndKeepsTheMode) {
     struct stat st {};
     ASSERT_EQ(::stat(Path("a.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 1);
 }
 
 TEST_F(FilesTest, WriteFileAtomicFailuresLeaveNoTrace) {
@@ -93,12 +93,12 @@ TEST_F(FilesTest, WriteFileAtomicFailuresLeaveNoTrace) {
     std::filesystem::create_directories(Path("sub/inner"));
     EXPECT_FALSE(WriteFileAtomic(Path("sub"), "x"));  // a directory is not replaced
     EXPECT_TRUE(DirectoryExists(Path("sub/inner")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 1);
 }
 
 TEST_F(FilesTest, WriteFileAtomicIntoReadOnlyDirectoryKeepsTheOldFile) {
     Write("ro/a.ini", "old");
-    ::chmod(dir_.c_str(), 0755);
+    ::chmod(FDir.c_str(), 0755);
     ::chmod(Path("ro").c_str(), 0555);
     EXPECT_FALSE(platform_test::RunUnprivileged([&] { return WriteFileAtomic(Path("ro/a.ini"), "new"); }));
     EXPECT_EQ(Read("ro/a.ini"), "old");
@@ -123,5 +123,5 @@ TEST_F(FilesTest, WriteFileAtomicFailingMidWayKeepsTheOldFile) {
     ::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
     EXPECT_EQ(Read("a.ini"), "old");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 1);
 }

@@ -22,8 +22,8 @@ class ProfileTest : public platform_test::TempDirTest {};
 // Sets or clears one environment variable for a scope.
 class TEnvScope {
 public:
-    TEnvScope(const char* name, const char* value) : name_(name) {
-        if (const char* old = ::getenv(name)) old_ = old;
+    TEnvScope(const char* name, const char* value) : FName(name) {
+        if (const char* old = ::getenv(name)) FOld = old;
         if (value) {
             ::setenv(name, value, 1);
         } else {
@@ -31,16 +31,16 @@ public:
         }
     }
     ~TEnvScope() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
+        if (FOld) {
+            ::setenv(FName, FOld->c_str(), 1);
         } else {
-            ::unsetenv(name_);
+            ::unsetenv(FName);
         }
     }
 
 private:
-    const char* name_;
-    std::optional<std::string> old_;
+    const char* FName;
+    std::optional<std::string> FOld;
 };
 
 const char* const kSample =
@@ -178,7 +178,7 @@ TEST_F(ProfileTest, WriteCreatesTheFileAndItsDirectory) {
 
 TEST_F(ProfileTest, WriteIntoReadOnlyDirectoryFailsAndKeepsTheFile) {
     Write("ro/halvo.ini", "[Main]\r\nPort=COM1\r\n");
-    ::chmod(dir_.c_str(), 0755);
+    ::chmod(FDir.c_str(), 0755);
     ::chmod(Path("ro").c_str(), 0555);
     EXPECT_FALSE(platform_test::RunUnprivileged(
         [&] { return WritePrivateProfileString("Main", "Port", "COM2", Path("ro/halvo.ini")); }));

@@ -58,7 +58,7 @@ class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const char* old = ::getenv("HALVO_WINDIR")) FOldWinDir = old;
-        ::setenv("HALVO_WINDIR", dir_.c_str(), 1);
+        ::setenv("HALVO_WINDIR", FDir.c_str(), 1);
     }
     void TearDown() override {
         if (FOldWinDir) {
@@ -67,7 +67,7 @@ protected:
             ::unsetenv("HALVO_WINDIR");
         }
     }
-    std::string Path(const std::string& name) const { return platform::JoinPath(dir_, name); }
+    std::string Path(const std::string& name) const { return platform::JoinPath(FDir, name); }
     // Through the platform's own writer, which the tests of its readers rely on.
     void Write(const std::string& name, const std::string& bytes) const {
         std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
@@ -80,7 +80,7 @@ protected:
     }
 
     TTempDir FTemp;
-    const std::string dir_ = FTemp.Path();
+    const std::string FDir = FTemp.Path();
 
 private:
     std::optional<std::string> FOldWinDir;

@@ -41,8 +41,6 @@ protected:
     }
 };
 
-// ---- register reads against literal answers ----
-
 struct ReadCase {
     const char* name;
     std::vector<Step> answer;  // after the request was read
@@ -101,8 +99,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ExceptionWithoutCode", {Send({0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x11, 0x83, 0x00})}, -5}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// ---- argument and entry checks ----
-
 TEST_F(TalvoTable, IndexIsJudgedBeforeEntryBeforeArguments) {
     // An entry whose connect failed still holds its object.
     Listener refusing(-1);
@@ -157,8 +153,6 @@ TEST_F(TalvoTable, ReinitConnectsAgainWithTransactionOne) {
     EXPECT_EQ(TALVOAdd(kIndex + 1, "127.0.0.1", peer.Port()), -7);
 }
 
-// ---- kept connections ----
-
 TEST_F(TalvoTable, LateAnswerIsNotTakenForTheNextOne) {
     ScriptedPeer peer(
         {{Read(), Await(),
@@ -205,8 +199,6 @@ TEST_F(TalvoTable, WriteOf127RegistersGoesOutWhole) {
               (Bytes{0x01, 0x00, 0x00, 0x00, 0x01, 0x05, 0x11, 0x10, 0x00, 0x20, 0x00, 0x7F, 0xFE}));
     EXPECT_EQ(Bytes(requests[0].end() - 2, requests[0].end()), (Bytes{0xA0, 0x7E}));
 }
-
-// ---- raw requests ----
 
 TEST_F(TalvoTable, RawRequestOf253BytesAndAnswerOf1017) {
     Bytes request(253);

@@ -63,8 +63,6 @@ platform::TUniqueFd BindEphemeral(bool anyAddress) {
 
 }  // namespace
 
-// ---- ScriptedPeer ----
-
 ScriptedPeer::ScriptedPeer(std::vector<std::vector<Step>> scripts) : FScripts(std::move(scripts)) {
     FListener = BindEphemeral(false);
     if (listen(FListener.Get(), 16) != 0) throw std::runtime_error("listen");
@@ -177,8 +175,6 @@ bool ScriptedPeer::RunStep(int fd, const Step& step) {
     return true;
 }
 
-// ---- ModbusServer ----
-
 ModbusServer::ModbusServer()
     : FProcess(std::make_unique<peers::TPeerProcess>(std::vector<std::string>{HALVO_BIN_DIR "/tcp_server"})) {
     const std::string line = FProcess->FirstLine();
@@ -187,8 +183,6 @@ ModbusServer::ModbusServer()
 }
 
 ModbusServer::~ModbusServer() = default;
-
-// ---- Listener ----
 
 Listener::Listener(int backlog, bool anyAddress) : FFd(BindEphemeral(anyAddress)) {
     if (backlog >= 0 && listen(FFd.Get(), backlog) != 0) throw std::runtime_error("listen");

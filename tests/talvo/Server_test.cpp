@@ -17,14 +17,14 @@ constexpr uint8_t kUnit = 1;
 
 class TalvoServer : public testing::Test {
 protected:
-    void SetUp() override { server_ = std::make_unique<ModbusServer>(); }
+    void SetUp() override { FServer = std::make_unique<ModbusServer>(); }
     void TearDown() override {
         EXPECT_TRUE(TALVOCloseAll());
-        server_.reset();
+        FServer.reset();
     }
-    uint16_t Port() const { return server_->Port(); }
+    uint16_t Port() const { return FServer->Port(); }
 
-    std::unique_ptr<ModbusServer> server_;
+    std::unique_ptr<ModbusServer> FServer;
 };
 
 std::vector<uint16_t> Initial(uint16_t start, uint16_t count) {

@@ -23,7 +23,9 @@ constexpr int kCases = 200;
 using Rng = std::mt19937;
 
 // Plain modulo keeps the cases the same on every standard library.
-std::size_t Below(Rng& rng, std::size_t n) { return n == 0 ? 0 : rng() % n; }
+std::size_t Below(Rng& rng, std::size_t n) {
+    return n == 0 ? 0 : rng() % n;
+}
 
 std::string RandomBytes(Rng& rng, std::size_t n) {
     std::string s(n, '\0');
@@ -63,7 +65,9 @@ struct OlderLayout {
 
 std::string OlderFile(OlderLayout* layout = nullptr, uint8_t major = 3) {
     Rng rng(11);
-    const std::vector<std::string> note{"first", "", "\xA3\xF3" "d\x9F"};
+    const std::vector<std::string> note{"first", "",
+                                        "\xA3\xF3"
+                                        "d\x9F"};
     std::string b(260, '\0');
     b[0] = 5;
     std::memcpy(b.data() + 1, "VESK", 4);
@@ -92,12 +96,24 @@ std::string Mutate(Rng& rng, std::string b) {
     for (std::size_t e = 0; e < edits && !b.empty(); ++e) {
         const std::size_t at = Below(rng, b.size());
         switch (rng() % 6) {
-            case 0: b[at] = static_cast<char>(rng()); break;
-            case 1: b[at] = static_cast<char>(b[at] ^ (1 << (rng() % 8))); break;
-            case 2: if (at + 1 < b.size()) Put16(b, at, static_cast<uint16_t>(rng())); break;
-            case 3: if (at + 1 < b.size()) Put16(b, at, 0xFFFF); break;
-            case 4: b.erase(at, 1 + Below(rng, 16)); break;
-            default: b.insert(at, RandomBytes(rng, 1 + Below(rng, 16))); break;
+            case 0:
+                b[at] = static_cast<char>(rng());
+                break;
+            case 1:
+                b[at] = static_cast<char>(b[at] ^ (1 << (rng() % 8)));
+                break;
+            case 2:
+                if (at + 1 < b.size()) Put16(b, at, static_cast<uint16_t>(rng()));
+                break;
+            case 3:
+                if (at + 1 < b.size()) Put16(b, at, 0xFFFF);
+                break;
+            case 4:
+                b.erase(at, 1 + Below(rng, 16));
+                break;
+            default:
+                b.insert(at, RandomBytes(rng, 1 + Below(rng, 16)));
+                break;
         }
     }
     return b;
@@ -175,8 +191,9 @@ TEST_F(DocumentRobustTest, TruncationsAtEveryFieldOfAnOlderFile) {
 
 TEST_F(DocumentRobustTest, TruncatedAndOverlongImages) {
     const std::string image = ValidImage();
-    for (const std::size_t keep : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{6}, std::size_t{259},
-                                   std::size_t{260}, std::size_t{4098}, kSize / 2, kSize - 1})
+    for (const std::size_t keep :
+         {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{6}, std::size_t{259}, std::size_t{260},
+          std::size_t{4098}, kSize / 2, kSize - 1})
         Check(image.substr(0, keep), "kept " + std::to_string(keep));
     Check(image + '\0', "one byte more");
     Check(image + image, "twice");
@@ -223,10 +240,21 @@ TEST_F(DocumentRobustTest, RandomBytesOfRandomSizes) {
         std::string bytes = RandomBytes(rng, Below(rng, 70001));
         // Some carry a header, so the parsers go past their first check.
         switch (seed % 4) {
-            case 1: if (bytes.size() >= 5) bytes.replace(1, 4, "VESK"); break;
-            case 2: if (bytes.size() >= 8) { bytes.replace(1, 4, "VESK"); bytes[7] = static_cast<char>(rng() % 8); } break;
-            case 3: bytes.resize(kSize); bytes.replace(0, 5, "VESK-"); break;
-            default: break;
+            case 1:
+                if (bytes.size() >= 5) bytes.replace(1, 4, "VESK");
+                break;
+            case 2:
+                if (bytes.size() >= 8) {
+                    bytes.replace(1, 4, "VESK");
+                    bytes[7] = static_cast<char>(rng() % 8);
+                }
+                break;
+            case 3:
+                bytes.resize(kSize);
+                bytes.replace(0, 5, "VESK-");
+                break;
+            default:
+                break;
         }
         Check(bytes, "seed " + std::to_string(seed));
         if (HasFatalFailure()) return;
@@ -273,7 +301,8 @@ TEST_F(ParamsRobustTest, RandomOptionTextsAndRawFiles) {
         EXPECT_LE(h.GetUnitVersion().size(), 3 * THalvo::kMaxTextLength + 1);  // UTF-8 of 99 characters
         EXPECT_TRUE(ok || !message.empty());
         if (ok && eventsSize > 0) {
-            EXPECT_EQ(h.GetEventsLength(), std::min(eventsSize, THalvo::kEventsCapacity)) << ::testing::PrintToString(text);
+            EXPECT_EQ(h.GetEventsLength(), std::min(eventsSize, THalvo::kEventsCapacity))
+                << ::testing::PrintToString(text);
         }
     }
 }

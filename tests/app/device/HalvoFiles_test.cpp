@@ -10,7 +10,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 Lines ReadLines(const std::vector<uint8_t>& buffer) {
     Lines lines;
@@ -37,7 +39,9 @@ TEST(NoteBuffer, EmptyListIsOneNul) {
 TEST(NoteBuffer, TextIsCodePage1250InTheBuffer) {
     std::vector<uint8_t> buffer(32);
     StringsToBuffer({"Łódź"}, buffer.data(), buffer.size());
-    EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + 5), Bytes(std::string("\xA3\xF3" "d\x9F\0", 5)));
+    EXPECT_EQ(std::vector<uint8_t>(buffer.begin(), buffer.begin() + 5), Bytes(std::string("\xA3\xF3"
+                                                                                          "d\x9F\0",
+                                                                                          5)));
     EXPECT_EQ(ReadLines(buffer), Lines{"Łódź"});
 }
 
@@ -56,15 +60,14 @@ TEST_P(BufferToStringsTest, ReadsTheLines) {
     EXPECT_EQ(buffer, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BufferToStringsTest,
-    ::testing::Values(ReadCase{std::string("ab\0cd\0\0zz\0", 10), {"ab", "cd"}},
-                      ReadCase{std::string("\r\n\r\nq\0\0", 7), {"", "", "q"}},
-                      // A line break takes the byte after it along.
-                      ReadCase{std::string("ab\ncd\0\0", 7), {"ab", "d"}},
-                      ReadCase{std::string("\0ab\0", 4), {}},
-                      // The last byte never counts, but the line before it is kept.
-                      ReadCase{"abcdefgh", {"abcdefg"}}, ReadCase{"a", {}}));
+INSTANTIATE_TEST_SUITE_P(Cases, BufferToStringsTest,
+                         ::testing::Values(ReadCase{std::string("ab\0cd\0\0zz\0", 10), {"ab", "cd"}},
+                                           ReadCase{std::string("\r\n\r\nq\0\0", 7), {"", "", "q"}},
+                                           // A line break takes the byte after it along.
+                                           ReadCase{std::string("ab\ncd\0\0", 7), {"ab", "d"}},
+                                           ReadCase{std::string("\0ab\0", 4), {}},
+                                           // The last byte never counts, but the line before it is kept.
+                                           ReadCase{"abcdefgh", {"abcdefg"}}, ReadCase{"a", {}}));
 
 TEST(NoteBuffer, NothingFromAnEmptyBuffer) {
     Lines lines{"kept"};

@@ -509,8 +509,6 @@ TEST_F(DefinitionsTest, OpeningADocumentLoadsItsDefinitions) {
     EXPECT_EQ(halvo.Defs().ZnsSize, 2);
 }
 
-// ---- documents from the command line ----
-
 struct ParamsCase {
     std::string Options;
     bool Ok;

@@ -68,7 +68,7 @@ protected:
             link.SetBaudRate(br115200);
             // Each read waits this long for a whole 256 bytes; generous for a loaded machine.
             link.SetReadTotalTimeoutConstant(400);
-            ASSERT_EQ(link.Open(), TRsdHan::OpenOk);
+            ASSERT_EQ(link.Open(), TRsdHan::kOpenOk);
             s.TimeSilence = 20;
             s.SerialLink = &link;
         } else {

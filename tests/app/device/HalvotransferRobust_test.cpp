@@ -23,10 +23,10 @@ constexpr std::size_t kRequestLimit = 5000;
 
 class TRandom {
 public:
-    explicit TRandom(uint32_t seed) : gen_(seed) {}
+    explicit TRandom(uint32_t seed) : FGen(seed) {}
     // Below n, taken from the raw generator so that every library gives the same run.
-    uint32_t Below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(gen_() % n); }
-    uint8_t Byte() { return static_cast<uint8_t>(gen_()); }
+    uint32_t Below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(FGen() % n); }
+    uint8_t Byte() { return static_cast<uint8_t>(FGen()); }
     bool Percent(uint32_t p) { return Below(100) < p; }
     Bytes Noise(std::size_t n) {
         Bytes b(n);
@@ -35,7 +35,7 @@ public:
     }
 
 private:
-    std::mt19937 gen_;
+    std::mt19937 FGen;
 };
 
 enum class TMutation {
@@ -45,7 +45,7 @@ enum class TMutation {
     CountUp,          // byte count above the data, CRC recomputed
     CountDown,        // byte count below the data, CRC recomputed
     Function,         // another function, CRC recomputed
-    ExceptionBit,     // the function's bit 7 set, CRC recomputed
+    kExceptionBit,    // the function's bit 7 set, CRC recomputed
     Address,          // another device's address, CRC recomputed
     Body,             // one byte changed, CRC recomputed
     Truncated,        // cut short, CRC spoilt
@@ -70,7 +70,7 @@ Bytes Mutated(TRandom& r, TMutation m, Bytes a) {
         case TMutation::Function:
             body[1] = static_cast<uint8_t>((body[1] + 1 + r.Below(126)) & 0x7F);
             break;
-        case TMutation::ExceptionBit:
+        case TMutation::kExceptionBit:
             body[1] |= 0x80;
             break;
         case TMutation::Address:
@@ -125,8 +125,8 @@ const std::vector<TMap>& Maps() {
         {"EV_BUF_FIRST_REG=4010\nEV_BUF_LAST_REG=4003\n", 4002, 4009},
         {"EV_BUF_FIRST_REG=1\nEV_BUF_LAST_REG=100\n", 0, 99},
         // Registers past the protocol's last one: the reading throws part of the way.
-        {"ZNS_SIZE=200\nZNS1_ADRES=65400\nZNS2_ADRES=0\nEV_BUF_FIRST_REG=65410\nEV_BUF_LAST_REG=65535\n", 65409,
-         65535},
+        {"ZNS_SIZE=200\nZNS1_ADRES=65400\nZNS2_ADRES=0\nEV_BUF_FIRST_REG=65410\nEV_BUF_LAST_REG=65535\n",
+         65409, 65535},
     };
     return maps;
 }
@@ -136,7 +136,8 @@ enum class TRoad { Serial, Tcp };
 
 // A Modbus TCP answer frame for request q; the length field counts the unit and the PDU.
 Bytes TcpFrame(const Bytes& q, std::size_t lengthField, const Bytes& pdu) {
-    Bytes a{q[0], q[1], 0, 0, static_cast<uint8_t>(lengthField >> 8), static_cast<uint8_t>(lengthField), q[6]};
+    Bytes a{q[0], q[1], 0, 0, static_cast<uint8_t>(lengthField >> 8), static_cast<uint8_t>(lengthField),
+            q[6]};
     a.insert(a.end(), pdu.begin(), pdu.end());
     return a;
 }
@@ -145,7 +146,7 @@ Bytes TcpFrame(const Bytes& q, std::size_t lengthField, const Bytes& pdu) {
 bool TcpWriteAccepted(const Bytes& q, const Bytes& a) {
     if (a.size() < 7 || a[0] != q[0] || a[1] != q[1]) return false;
     const std::size_t length = a[4] << 8 | a[5];
-    return length >= 3 && length <= 300 && a.size() >= 6 + length && a[7] == FnWriteMultiple;
+    return length >= 3 && length <= 300 && a.size() >= 6 + length && a[7] == kFnWriteMultiple;
 }
 
 class RandomAnswersTest : public test::TTransferTest {
@@ -172,7 +173,8 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
     const int pages = map.eventsLastField - map.eventsFirstField + 1;
     device.Events = r.Noise(r.Below(static_cast<uint32_t>(250 * pages + 100)));
     const Bytes ident = r.Noise(14);
-    device.Identification = std::string(r.Percent(20) ? "V2" : "V3") + std::string(ident.begin(), ident.end());
+    device.Identification =
+        std::string(r.Percent(20) ? "V2" : "V3") + std::string(ident.begin(), ident.end());
     const uint32_t rate = std::vector<uint32_t>{2, 10, 30, 100}[r.Below(4)];
     // Now and then the user cancels as well.
     const int cancelAt = r.Percent(15) ? static_cast<int>(1 + r.Below(40)) : 0;
@@ -183,11 +185,12 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
             runaway = true;
             return Bytes{};
         }
-        const auto m = r.Percent(rate) ? static_cast<TMutation>(1 + r.Below(kMutations - 1)) : TMutation::Keep;
+        const auto m =
+            r.Percent(rate) ? static_cast<TMutation>(1 + r.Below(kMutations - 1)) : TMutation::Keep;
         answer = Mutated(r, m, std::move(answer));
-        if (road == TRoad::Serial && request[1] == FnWriteMultiple &&
+        if (road == TRoad::Serial && request[1] == kFnWriteMultiple &&
             !(answer.size() >= 4 && CheckCRC16(answer.data(), answer.size()) && answer[0] == device.Address &&
-              answer[1] == FnWriteMultiple))
+              answer[1] == kFnWriteMultiple))
             writesAccepted = false;
         return answer;
     };
@@ -224,7 +227,8 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
                         break;
                 }
             }
-            if (q.size() > 7 && q[7] == FnWriteMultiple && !TcpWriteAccepted(q, frame)) writesAccepted = false;
+            if (q.size() > 7 && q[7] == kFnWriteMultiple && !TcpWriteAccepted(q, frame))
+                writesAccepted = false;
             return frame;
         });
         settings.Settings = TLinkSettings{
@@ -285,15 +289,18 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
         writable = {{THalvo::kTypeMarkerOffset, THalvo::kTypeEndOffset + 1},
                     {THalvo::kIdentificationOffset, THalvo::kIdentificationOffset + THalvo::kTextAreaSize}};
         if (o.ReadParset1)
-            writable.insert(writable.end(), {{THalvo::kParset1ReadDateOffset, THalvo::kParset1ReadDateOffset + 8},
-                                             {THalvo::kParset1LengthOffset, THalvo::kParset1Offset + 512}});
-        if (o.ReadParset2)
-            writable.insert(writable.end(), {{THalvo::kParset2ReadDateOffset, THalvo::kParset2ReadDateOffset + 8},
-                                             {THalvo::kParset2LengthOffset, THalvo::kParset2Offset + 512}});
-        if (o.ReadEvents)
             writable.insert(writable.end(),
-                            {{THalvo::kEventsReadDateOffset, THalvo::kEventsReadDateOffset + 8},
-                             {THalvo::kEventsLengthOffset, THalvo::kEventsOffset + THalvo::kEventsReadLimit}});
+                            {{THalvo::kParset1ReadDateOffset, THalvo::kParset1ReadDateOffset + 8},
+                             {THalvo::kParset1LengthOffset, THalvo::kParset1Offset + 512}});
+        if (o.ReadParset2)
+            writable.insert(writable.end(),
+                            {{THalvo::kParset2ReadDateOffset, THalvo::kParset2ReadDateOffset + 8},
+                             {THalvo::kParset2LengthOffset, THalvo::kParset2Offset + 512}});
+        if (o.ReadEvents)
+            writable.insert(
+                writable.end(),
+                {{THalvo::kEventsReadDateOffset, THalvo::kEventsReadDateOffset + 8},
+                 {THalvo::kEventsLengthOffset, THalvo::kEventsOffset + THalvo::kEventsReadLimit}});
         run([&] { image.ReadFromHALVO(); });
     }
     const Bytes after = Image(image);
@@ -330,8 +337,8 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
             }
         for (const Bytes& q : device.Requests) {
             ASSERT_GE(q.size(), 9u);
-            EXPECT_EQ(q[1], FnWriteMultiple);
-            EXPECT_LE(q[4] << 8 | q[5], MaxFrameRegisters);
+            EXPECT_EQ(q[1], kFnWriteMultiple);
+            EXPECT_LE(q[4] << 8 | q[5], kMaxFrameRegisters);
         }
         if (length > 0 && log.Lines.back().ends_with(": OK")) {
             EXPECT_TRUE(writesAccepted) << "a write reported as accepted that the device refused";

@@ -21,8 +21,8 @@ namespace {
 using test::Area;
 using test::Bytes;
 using test::Pattern;
-using test::Today;
 using test::TFault;
+using test::Today;
 using testing::ElementsAre;
 using testing::ElementsAreArray;
 using Lines = std::vector<std::string>;
@@ -32,8 +32,6 @@ constexpr int kParset1Field = 2176;
 constexpr int kParset2Field = 2432;
 
 using TransferTest = test::TTransferTest;
-
-// ---- message log ----
 
 struct LogCase {
     int before;
@@ -83,8 +81,6 @@ TEST_F(TransferTest, HexDumpWritesSixteenBytesALineWithinOneUpdate) {
     EXPECT_THAT(log.Lines, ElementsAre("AB CD EF "));
 }
 
-// ---- one transaction ----
-
 struct AnswerCase {
     TFault fault;
     Lines lines;
@@ -117,7 +113,7 @@ TEST_F(TransferTest, EachFaultyAnswerFailsWithItsLine) {
         EXPECT_EQ(halvo.ErrorFlag(), c.failure != Failure::None) << static_cast<int>(c.fault);
         EXPECT_EQ(halvo.LastFailure(), c.failure) << static_cast<int>(c.fault);
         EXPECT_FALSE(halvo.CancelFlag());
-        EXPECT_LE(halvo.Answer().size(), MaxAnswerBytes);
+        EXPECT_LE(halvo.Answer().size(), kMaxAnswerBytes);
     }
 }
 
@@ -176,8 +172,6 @@ TEST_F(TransferTest, TracingShowsBothFramesInHexadecimal) {
     EXPECT_EQ(log.Lines[6], "Identification of device:VESK-3");
 }
 
-// ---- identification ----
-
 struct IdentCase {
     std::string ident;
     TFault fault;
@@ -220,8 +214,6 @@ TEST_F(TransferTest, AnIdentificationOfAnotherFunctionIsAFailure) {
     EXPECT_EQ(halvo.LastFailure(), Failure::UnexpectedFunction);
     EXPECT_EQ(halvo.GetUnitVersion(), "");
 }
-
-// ---- parameter sets ----
 
 TEST_F(TransferTest, TheDefaultMapReadsParset1InOneFrame) {
     device.PutWords(kParset1Field, Pattern(238, 1));
@@ -293,7 +285,7 @@ TEST_F(TransferTest, TheSetSizeIsTakenWithinTheParsetArea) {
         device.Requests.clear();
         device.PutWords(kParset1Field, Pattern(512, 3));
         image.ReadParset(1);
-        EXPECT_EQ(device.Counts(FnReadHolding), c.frames) << c.size;
+        EXPECT_EQ(device.Counts(kFnReadHolding), c.frames) << c.size;
         EXPECT_EQ(image.GetParset1Length(), c.length) << c.size;
         const Bytes sent = Pattern(512, 3);
         EXPECT_EQ(Area(image.Parset1Data(), c.length), Bytes(sent.begin(), sent.begin() + c.length));
@@ -317,8 +309,6 @@ TEST_F(TransferTest, AnAnswerNeverWritesPastItsDestination) {
         EXPECT_FALSE(halvo.ErrorFlag());
     }
 }
-
-// ---- events register ----
 
 struct EventsEndCase {
     int faultAt;
@@ -351,7 +341,7 @@ TEST_F(TransferTest, TheEventsReadingKeepsWhatArrivedAndEndsNormallyOnlyOnAnExce
         device.Faults = {{c.faultAt, c.fault}};
         image.ReadEvents();
         const std::string row = std::to_string(c.faultAt) + "/" + std::to_string(static_cast<int>(c.fault));
-        EXPECT_EQ(device.Counts(FnReadHolding), std::vector<int>(static_cast<std::size_t>(c.faultAt), 125))
+        EXPECT_EQ(device.Counts(kFnReadHolding), std::vector<int>(static_cast<std::size_t>(c.faultAt), 125))
             << row;
         EXPECT_EQ(image.GetEventsLength(), c.stored) << row;
         EXPECT_EQ(Area(image.EventsBuffer(), c.stored),
@@ -437,7 +427,7 @@ TEST_F(TransferTest, ShowAllEventsStopsAtTheBuffersEndOtherwiseTheReadingGoesOn)
         o.ShowAllEvents = static_cast<uint8_t>(showAll);
         halvo.SetReadOptions(o);
         halvo.ReadEvents();
-        EXPECT_EQ(device.Counts(FnReadHolding).size(), static_cast<std::size_t>(pages)) << showAll;
+        EXPECT_EQ(device.Counts(kFnReadHolding).size(), static_cast<std::size_t>(pages)) << showAll;
         EXPECT_EQ(halvo.GetEventsLength(), 250 * pages);
         EXPECT_FALSE(halvo.ErrorFlag());
     }
@@ -449,15 +439,13 @@ TEST_F(TransferTest, ALongRegisterMapStopsPastTheReadingLimitWithoutOverflow) {
     device.EventsLastField = 99;
     device.Events = Pattern(25000, 7);
     halvo.ReadEvents();
-    EXPECT_EQ(device.Counts(FnReadHolding).size(), 41u);  // 41 pages, 10,250 bytes
+    EXPECT_EQ(device.Counts(kFnReadHolding).size(), 41u);  // 41 pages, 10,250 bytes
     EXPECT_EQ(halvo.GetEventsLength(), THalvo::kEventsReadLimit);
     EXPECT_EQ(Area(halvo.EventsBuffer(), THalvo::kEventsReadLimit),
               Bytes(device.Events.begin(), device.Events.begin() + THalvo::kEventsReadLimit));
     // The log names what the image keeps, not what arrived.
     EXPECT_EQ(log.Lines.back(), "Event register reading: 10240 bytes");
 }
-
-// ---- writing ----
 
 struct WriteCase {
     std::string step;
@@ -485,7 +473,7 @@ TEST_F(TransferTest, AParsetGoesOutInFramesOfTheSendStep) {
         device.Registers.assign(0x10000, 0);
         image.WriteParset(1, 1);
         const std::string row = c.step + "/" + std::to_string(c.registers);
-        EXPECT_EQ(device.Counts(FnWriteMultiple), c.frames) << row;
+        EXPECT_EQ(device.Counts(kFnWriteMultiple), c.frames) << row;
         int field = kParset1Field;
         for (const Bytes& r : device.Requests) {
             const int n = r[4] << 8 | r[5];
@@ -572,8 +560,6 @@ TEST_F(TransferTest, ACancelBetweenFramesIsNotLost) {
     EXPECT_THAT(log.Lines, ElementsAre("Save of parset1: Settings rejected by device"));
 }
 
-// ---- the whole reading ----
-
 class ReadingTest : public TransferTest {
 protected:
     ReadingTest() {
@@ -586,7 +572,7 @@ protected:
 
 TEST_F(ReadingTest, ReadsEverythingInOrderAndRaisesTheEvents) {
     halvo.ReadFromHALVO();
-    EXPECT_EQ(device.Counts(FnReadHolding), (std::vector<int>{8, 119, 119, 125, 125, 125}));
+    EXPECT_EQ(device.Counts(kFnReadHolding), (std::vector<int>{8, 119, 119, 125, 125, 125}));
     EXPECT_EQ(Area(halvo.Parset1Data(), 238), Pattern(238, 1));
     EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
     EXPECT_EQ(Area(halvo.EventsBuffer(), 500), Pattern(500, 3));
@@ -606,7 +592,7 @@ TEST_F(ReadingTest, TheOptionsChooseWhatIsRead) {
         o.ReadEvents = 0;
     });
     halvo.ReadFromHALVO();
-    EXPECT_EQ(device.Counts(FnReadHolding), (std::vector<int>{8, 119}));
+    EXPECT_EQ(device.Counts(kFnReadHolding), (std::vector<int>{8, 119}));
     EXPECT_THAT(events, ElementsAre("Begin", "Zestaw2", "All"));
 }
 
@@ -627,7 +613,7 @@ struct CancelCase {
 
 TEST_F(ReadingTest, CancelAtAnyWaitStopsTheReadingAndIsLogged) {
     const std::vector<CancelCase> cases{
-        {2, 2, 0, 0},     {3, 2, 0, 0},     {5, 3, 238, 0},   {7, 4, 238, 250},
+        {2, 2, 0, 0},     {3, 2, 0, 0},     {5, 3, 238, 0},    {7, 4, 238, 250},
         {8, 4, 238, 250}, {9, 5, 238, 250}, {10, 5, 238, 500}, {11, 5, 238, 500},
     };
     for (const CancelCase& c : cases) {
@@ -711,7 +697,7 @@ TEST_F(ReadingTest, OneTransferAtATimeInTheWholeProcess) {
 // Every public transfer operation, as a second click would call it from the event
 // loop that runs during a wait.
 void CallEveryOperation(THalvo& image) {
-    const Bytes request{0, FnReadHolding, 0, 0, 0, 1, 0, 0};
+    const Bytes request{0, kFnReadHolding, 0, 0, 0, 1, 0, 0};
     std::array<uint8_t, 16> words{};
     image.Transact(request);
     image.Identify();

@@ -1,13 +1,13 @@
 #include "app/device/Interp.h"
 
-#include "platform/Exception.h"
-#include "platform/Prompts.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
+
+#include "platform/Exception.h"
+#include "platform/Prompts.h"
 
 namespace app {
 namespace {
@@ -65,7 +65,7 @@ TEST_F(ParameterSet, WordsAsText) {
     const std::vector<TextCase> cases = {
         {Setting(skReal, 0.1, 1), 0x0105, "26,1"},
         {Setting(skReal, 0.01, 0), 1234, "12"},
-        {Setting(skReal, 0.5, 3), 5, "2,5"},  // never padded
+        {Setting(skReal, 0.5, 3), 5, "2,5"},       // never padded
         {Setting(skReal, 0.01, 1), 1299, "12,9"},  // cut, not rounded to 13,0
         {Setting(skReal, 0.001, 2), 1999, "1,99"},
         {Setting(skReal, 0.1, 2), 3, "0,3"},  // 15 digits: no 0,30000000000000004
@@ -102,7 +102,8 @@ TEST_F(ParameterSet, AnUnreadSetShowsAndTakesNothing) {
     for (uint8_t kind : {skInt, skReal, skYesNo, skVoltage, skHex}) {
         const auto d = Setting(kind, 0.1, 1);
         EXPECT_EQ(Text(d, 0x0105), "?") << int{kind};
-        for (const char* text : {"26,1", "Y", "x", "231V", "FFFF", "bad"}) EXPECT_EQ(Typed(d, text, 0x0105), 0x0105);
+        for (const char* text : {"26,1", "Y", "x", "231V", "FFFF", "bad"})
+            EXPECT_EQ(Typed(d, text, 0x0105), 0x0105);
     }
     EXPECT_TRUE(prompts.Log.empty());
 }
@@ -159,8 +160,8 @@ TEST_F(ParameterSet, TextAsWords) {
         {Setting(skReal, 0.1), "", 0x0102, 0x0102},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Typed(c.setting, c.text, c.before), c.after) << "kind " << int{c.setting.Kind} << " '" << c.text
-                                                               << "'";
+        EXPECT_EQ(Typed(c.setting, c.text, c.before), c.after)
+            << "kind " << int{c.setting.Kind} << " '" << c.text << "'";
     EXPECT_TRUE(prompts.Log.empty());
 }
 
@@ -183,7 +184,10 @@ TEST_F(ParameterSet, UnusableTextRaisesAndLeavesTheWord) {
         {Setting(skVoltage), "1,5.0k", true, "'1,5.0' is not a valid floating point value"},
         {Setting(skHex), "1a2b", false, "b is not a hex value"},
         {Setting(skHex), " 1", false, "  is not a hex value"},
-        {Setting(skHex), "\xC4\x85" "123", false, "\xC4\x85 is not a hex value"},
+        {Setting(skHex),
+         "\xC4\x85"
+         "123",
+         false, "\xC4\x85 is not a hex value"},
     };
     for (const auto& c : cases) {
         SetWord(0x5A5A);
@@ -207,7 +211,8 @@ TEST_F(ParameterSet, OtherLettersForYesNoAreRejectedWithAMessage) {
 }
 
 TEST_F(ParameterSet, ShownTextsReadBackAsTheSameWord) {
-    const std::vector<TSettingDescriptor> settings = {Setting(skReal, 0.1, 1), Setting(skReal, 1, 0), Setting(skHex)};
+    const std::vector<TSettingDescriptor> settings = {Setting(skReal, 0.1, 1), Setting(skReal, 1, 0),
+                                                      Setting(skHex)};
     for (const auto& d : settings)
         for (uint32_t w = 0; w <= 0xFFFF; ++w) {
             const std::string text = Text(d, static_cast<uint16_t>(w));
@@ -242,11 +247,11 @@ TEST(NormaliseVoltage, StepsAndBorders) {
         int status;
     };
     const std::vector<Case> cases = {
-        {99, 99, 7, -1},     {100, 100, 0, 0},   {199, 199, 0, 0},    {200, 200, 0, 0},
-        {201, 202, 0, 0},    {497, 498, 0, 0},   {498, 498, 0, 0},    {499, 500, 0, 0},
-        {501, 505, 0, 0},    {995, 995, 0, 0},   {996, 1000, 0, 0},   {997, 1000, 0, 0},
-        {998, 1000, 0, 0},   {999, 1000, 0, 0},  {1000, 100, 1, 0},   {1999, 199, 1, 0},
-        {2019, 202, 1, 0},   {9999, 1000, 1, 0}, {10000, 100, 2, 0},  {99500, 995, 2, 0},
+        {99, 99, 7, -1},       {100, 100, 0, 0},      {199, 199, 0, 0},   {200, 200, 0, 0},
+        {201, 202, 0, 0},      {497, 498, 0, 0},      {498, 498, 0, 0},   {499, 500, 0, 0},
+        {501, 505, 0, 0},      {995, 995, 0, 0},      {996, 1000, 0, 0},  {997, 1000, 0, 0},
+        {998, 1000, 0, 0},     {999, 1000, 0, 0},     {1000, 100, 1, 0},  {1999, 199, 1, 0},
+        {2019, 202, 1, 0},     {9999, 1000, 1, 0},    {10000, 100, 2, 0}, {99500, 995, 2, 0},
         {99501, 99501, 7, -1}, {99600, 99600, 7, -1}, {-5, -5, 7, -1},
     };
     for (const auto& c : cases) {
@@ -267,10 +272,10 @@ TEST(VoltageBand, IndexAndText) {
         std::string text;
     };
     const std::vector<Case> cases = {
-        {0x0F, 0x00, 8, "VR>Vr"},      {0x01, 0x03, 6, "Vl<VR<0.9Vr"}, {0x08, 0x00, 4, "VR<Vlt"},
-        {0x00, 0x00, 4, "VR<Vlt"},     {0x00, 0x01, 5, "Vlt<VR<Vl"},   {0x0B, 0x00, 7, "0.9Vr<VR<Vr"},
+        {0x0F, 0x00, 8, "VR>Vr"},       {0x01, 0x03, 6, "Vl<VR<0.9Vr"}, {0x08, 0x00, 4, "VR<Vlt"},
+        {0x00, 0x00, 4, "VR<Vlt"},      {0x00, 0x01, 5, "Vlt<VR<Vl"},   {0x0B, 0x00, 7, "0.9Vr<VR<Vr"},
         {0x07, 0x00, 6, "Vl<VR<0.9Vr"},  // bit 2 is above Vr: counted after bit 3
-        {0xF1, 0x40, 5, "Vlt<VR<Vl"},  // the high bits are no part of the state
+        {0xF1, 0x40, 5, "Vlt<VR<Vl"},    // the high bits are no part of the state
     };
     for (const auto& c : cases) {
         EXPECT_EQ(VoltageBandIndex(c.a, c.b), c.index) << int{c.a} << "," << int{c.b};

@@ -67,7 +67,7 @@ enum class TFault {
 
 class TScriptedDevice : public ISerialLink {
 public:
-    static constexpr uint16_t kIdentField = IdentRegister;
+    static constexpr uint16_t kIdentField = kIdentRegister;
 
     uint8_t Address = 31;
     std::vector<uint16_t> Registers = std::vector<uint16_t>(0x10000);
@@ -110,17 +110,17 @@ public:
         const std::size_t taken = std::min(count, WriteLimit);
         Requests.emplace_back(data, data + taken);
         const auto fault = Faults.find(static_cast<int>(Requests.size()));
-        pending_ = Answer(Requests.back(), fault == Faults.end() ? TFault::None : fault->second);
-        if (Mutate) pending_ = Mutate(Requests.back(), std::move(pending_));
+        FPending = Answer(Requests.back(), fault == Faults.end() ? TFault::None : fault->second);
+        if (Mutate) FPending = Mutate(Requests.back(), std::move(FPending));
         return taken;
     }
     // A read collects what arrived unasked first, as a real line does.
     std::size_t ReadBuffer(uint8_t* data, std::size_t count) override {
-        pending_.insert(pending_.begin(), Stale.begin(), Stale.end());
+        FPending.insert(FPending.begin(), Stale.begin(), Stale.end());
         Stale.clear();
-        const std::size_t n = std::min(count, pending_.size());
-        std::copy_n(pending_.begin(), n, data);
-        pending_.clear();
+        const std::size_t n = std::min(count, FPending.size());
+        std::copy_n(FPending.begin(), n, data);
+        FPending.clear();
         return n;
     }
     void DiscardInput() override { Stale.clear(); }
@@ -148,7 +148,7 @@ private:
         if (q.size() < 8 || !CheckCRC16(q.data(), q.size()) || q[0] != Address) return {};
         const int field = q[2] << 8 | q[3];
         const int count = q[4] << 8 | q[5];
-        if (q[1] == FnReadHolding) {
+        if (q[1] == kFnReadHolding) {
             if (count < 1 || count > 125) return ExceptionAnswer(q[1], 3);
             Bytes data;
             if (field == kIdentField) {
@@ -165,18 +165,18 @@ private:
                 if (field + count > 0x10000) return ExceptionAnswer(q[1], 2);
                 data = Words(field, count);
             }
-            Bytes a{Address, FnReadHolding, static_cast<uint8_t>(data.size())};
+            Bytes a{Address, kFnReadHolding, static_cast<uint8_t>(data.size())};
             a.insert(a.end(), data.begin(), data.end());
             return WithCrc(a);
         }
-        if (q[1] == FnWriteMultiple) {
+        if (q[1] == kFnWriteMultiple) {
             if (count < 1 || count > 125 || q.size() != 2 * static_cast<std::size_t>(count) + 9 ||
                 q[6] != 2 * count)
                 return ExceptionAnswer(q[1], 3);
             for (int i = 0; i < count; ++i)
                 Registers[static_cast<std::size_t>(field + i)] =
                     static_cast<uint16_t>(q[7 + 2 * i] << 8 | q[8 + 2 * i]);
-            return WithCrc({Address, FnWriteMultiple, q[2], q[3], q[4], q[5]});
+            return WithCrc({Address, kFnWriteMultiple, q[2], q[3], q[4], q[5]});
         }
         return ExceptionAnswer(q[1], 1);
     }
@@ -216,7 +216,7 @@ private:
                 return WithCrc(b);
             }
             case TFault::ByteCountTooBig: {
-                Bytes b{Address, FnReadHolding, 250};
+                Bytes b{Address, kFnReadHolding, 250};
                 b.resize(253, 0xAB);
                 return WithCrc(b);
             }
@@ -231,7 +231,7 @@ private:
         return a;
     }
 
-    Bytes pending_;
+    Bytes FPending;
 };
 
 class TFixedLinkSettings : public ILinkSettingsProvider {
@@ -325,18 +325,18 @@ class TRawTcpPeer {
 public:
     using TAnswerer = std::function<Bytes(const Bytes& request)>;
 
-    explicit TRawTcpPeer(TAnswerer answerer) : answerer_(std::move(answerer)) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    explicit TRawTcpPeer(TAnswerer answerer) : FAnswerer(std::move(answerer)) {
+        FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t len = sizeof addr;
-        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(listener_, 4) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        if (FListener < 0 || ::bind(FListener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(FListener, 4) != 0 ||
+            ::getsockname(FListener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
             throw std::runtime_error("listener");
-        port_ = ntohs(addr.sin_port);
-        thread_ = std::thread([this] { Serve(); });
+        FPort = ntohs(addr.sin_port);
+        FThread = std::thread([this] { Serve(); });
     }
     // Answers with a PDU of pduLength bytes: function 3, byte count 16, then "333...".
     explicit TRawTcpPeer(std::size_t pduLength)
@@ -354,18 +354,18 @@ public:
               return answer;
           }) {}
     ~TRawTcpPeer() {
-        stop_ = true;
-        thread_.join();
-        ::close(listener_);
+        FStop = true;
+        FThread.join();
+        ::close(FListener);
     }
     TRawTcpPeer(const TRawTcpPeer&) = delete;
     TRawTcpPeer& operator=(const TRawTcpPeer&) = delete;
 
-    uint16_t Port() const { return port_; }
+    uint16_t Port() const { return FPort; }
     // The last request, whole.
     Bytes Request() const {
-        std::lock_guard<std::mutex> lock(requestMutex_);
-        return request_;
+        std::lock_guard<std::mutex> lock(FRequestMutex);
+        return FRequest;
     }
 
 private:
@@ -381,11 +381,11 @@ private:
         return true;
     }
     void Serve() {
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
+        while (!FStop) {
+            pollfd p{FListener, POLLIN, 0};
             // Short, so that the destructor is not kept waiting.
             if (::poll(&p, 1, 5) <= 0) continue;
-            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            const int fd = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd < 0) continue;
             Bytes q(7);
             if (ReadFully(fd, q.data(), 7)) {
@@ -393,10 +393,10 @@ private:
                 q.resize(7 + rest);
                 if (ReadFully(fd, q.data() + 7, rest)) {
                     {
-                        std::lock_guard<std::mutex> lock(requestMutex_);
-                        request_ = q;
+                        std::lock_guard<std::mutex> lock(FRequestMutex);
+                        FRequest = q;
                     }
-                    const Bytes answer = answerer_(q);
+                    const Bytes answer = FAnswerer(q);
                     if (!answer.empty()) ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
                 }
             }
@@ -404,13 +404,13 @@ private:
         }
     }
 
-    TAnswerer answerer_;
-    int listener_ = -1;
-    uint16_t port_ = 0;
-    std::atomic<bool> stop_{false};
-    mutable std::mutex requestMutex_;
-    Bytes request_;  // written by the server thread, read by the test's
-    std::thread thread_;
+    TAnswerer FAnswerer;
+    int FListener = -1;
+    uint16_t FPort = 0;
+    std::atomic<bool> FStop{false};
+    mutable std::mutex FRequestMutex;
+    Bytes FRequest;  // written by the server thread, read by the test's
+    std::thread FThread;
 };
 
 }  // namespace app::test

@@ -46,7 +46,9 @@ struct WalkCase {
     int FirstUndefined;
 };
 
-void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const WalkCase& c, std::ostream* os) {
+    *os << c.Name;
+}
 
 constexpr std::size_t kAll = SIZE_MAX;
 using E = TEventWalkEnd;
@@ -66,45 +68,70 @@ const WalkCase kWalkCases[] = {
     {"Empty", 1, {}, kAll, {}, E::EndOfData, 0, -1},
     {"EndMarkFirst", 1, {0xF0, 127, 0x00, 0x00, 0x01}, kAll, {}, E::EndMark, 0, -1},
     {"EndMarkAfterRecords", 2, {0x00, 0x00, 0x05, 0xF0, 127, 0x02}, kAll, {0}, E::EndMark, 3, -1},
-    {"JumpOfThreeSkipsFive", 1, {0xF0, 3, 0xAA, 0xBB, 0xCC, 0x04, 0x00, 0x01}, kAll, {5},
-     E::EndOfData, 8, -1},
+    {"JumpOfThreeSkipsFive",
+     1,
+     {0xF0, 3, 0xAA, 0xBB, 0xCC, 0x04, 0x00, 0x01},
+     kAll,
+     {5},
+     E::EndOfData,
+     8,
+     -1},
     {"JumpOfZero", 1, {0xF0, 0, 0x05, 0x00, 0x01}, kAll, {2}, E::EndOfData, 5, -1},
     {"JumpPastTheEnd", 1, {0x00, 0x00, 0x01, 0xF0, 200, 0x00}, kAll, {0}, E::EndOfData, 6, -1},
     // The skipped bytes need not be records, undefined codes included.
     {"JumpOverUndefined", 2, {0xF0, 1, 0x02, 0x00, 0x00, 0x01}, kAll, {3}, E::EndOfData, 6, -1},
     {"JumpLengthByteMissing", 1, {0x00, 0x00, 0x01, 0xF0}, kAll, {0}, E::JumpBeyondData, 3, -1},
     // The length byte is in the buffer but not in the data.
-    {"JumpLengthByteOutsideData", 1, {0x00, 0x00, 0x01, 0xF0, 127}, 4, {0}, E::JumpBeyondData, 3,
-     -1},
+    {"JumpLengthByteOutsideData", 1, {0x00, 0x00, 0x01, 0xF0, 127}, 4, {0}, E::JumpBeyondData, 3, -1},
     {"UndefinedFirst", 1, {0x02, 0x00, 0x01}, kAll, {}, E::UndefinedCode, 0, 0x02},
-    {"UndefinedAfterRecord", 1, {0x04, 0x00, 0x01, 0xFE, 0x00, 0x00, 0x00}, kAll, {0},
-     E::UndefinedCode, 3, 0xFE},
+    {"UndefinedAfterRecord",
+     1,
+     {0x04, 0x00, 0x01, 0xFE, 0x00, 0x00, 0x00},
+     kAll,
+     {0},
+     E::UndefinedCode,
+     3,
+     0xFE},
     {"UndefinedAfterJump", 2, {0xF0, 0, 0xFF, 0x00, 0x00}, kAll, {}, E::UndefinedCode, 2, 0xFF},
     {"AnyCodeUndefinedWithoutType", 0, {0x00, 0x00, 0x01}, kAll, {}, E::UndefinedCode, 0, 0x00},
     // A switchgear record of 16 bytes starting 10 bytes before the end.
-    {"TruncatedLastRecord", 1,
-     {0x00, 0x00, 0x01, 0xFB, 0x00, 0x02, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11}, kAll, {0},
-     E::Truncated, 3, -1},
-    {"TruncatedByStoredLength", 2, {0x00, 0x00, 0x01, 0x04, 0x00, 0x01}, 5, {0}, E::Truncated, 3,
+    {"TruncatedLastRecord",
+     1,
+     {0x00, 0x00, 0x01, 0xFB, 0x00, 0x02, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11},
+     kAll,
+     {0},
+     E::Truncated,
+     3,
      -1},
+    {"TruncatedByStoredLength", 2, {0x00, 0x00, 0x01, 0x04, 0x00, 0x01}, 5, {0}, E::Truncated, 3, -1},
     {"StoredLengthBeyondBuffer", 2, {0x00, 0x00, 0x01}, 1000, {0}, E::EndOfData, 3, -1},
-    {"RecordsOfEveryLength", 1,
+    {"RecordsOfEveryLength",
+     1,
      {
-         0xFB, 0x00, 0x10, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,  // switchgear, 16
-         0xF7, 0x00, 0x00, 3, 4, 5, 6, 7, 8, 9,                          // blocking, 10
-         0xF6, 0x00, 0x00, 3, 4, 5, 6, 7, 8,                             // voltages, 9
-         0xF5, 0x00, 0x00, 0x01, 0x05,                                   // restart, 5
-         0xF3, 22, 10, 14, 3, 6,                                         // clock time, 6
+         0xFB, 0x00, 0x10, 3,    4,    5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,  // switchgear, 16
+         0xF7, 0x00, 0x00, 3,    4,    5, 6, 7, 8, 9,                          // blocking, 10
+         0xF6, 0x00, 0x00, 3,    4,    5, 6, 7, 8,                             // voltages, 9
+         0xF5, 0x00, 0x00, 0x01, 0x05,                                         // restart, 5
+         0xF3, 22,   10,   14,   3,    6,                                      // clock time, 6
      },
-     kAll, {0, 16, 26, 35, 40}, E::EndOfData, 46, -1},
-    {"NewerTypeRecords", 2,
+     kAll,
+     {0, 16, 26, 35, 40},
+     E::EndOfData,
+     46,
+     -1},
+    {"NewerTypeRecords",
+     2,
      {
-         0xFC, 0x00, 0x01, 0x85,                          // serial port command, 4
-         0xFD, 0x00, 0x01, 3, 0, 0, 12, 1, 1, 7,          // clock-time change, 10
-         0xFE, 0x00, 0x01, 0x00,                          // keyboard command, 4
-         0xD0, 0x00, 0x01,                                // LOG logic, 3
+         0xFC, 0x00, 0x01, 0x85,                     // serial port command, 4
+         0xFD, 0x00, 0x01, 3,    0, 0, 12, 1, 1, 7,  // clock-time change, 10
+         0xFE, 0x00, 0x01, 0x00,                     // keyboard command, 4
+         0xD0, 0x00, 0x01,                           // LOG logic, 3
      },
-     kAll, {0, 4, 14, 18}, E::EndOfData, 21, -1},
+     kAll,
+     {0, 4, 14, 18},
+     E::EndOfData,
+     21,
+     -1},
     // The older device has none of these codes.
     {"NewerCodeOnOlderType", 1, {0xFC, 0x00, 0x01, 0x85}, kAll, {}, E::UndefinedCode, 0, 0xFC},
 };
@@ -156,8 +183,8 @@ TEST(EventRecordFields, TicksAreBigEndianExceptOnClockTime) {
         {1, {0xF5, 0x01, 0x90, 0x00, 0x03}, 400},
         {1, {0xF3, 22, 10, 14, 3, 6}, 0},  // minute and hour are no tick count
         {2, {0xF3, 22, 10, 14, 3, 6}, 0},
-        {1, {0x02, 0x12, 0x34}, 0},        // undefined code
-        {1, {0x00, 0x12}, 0},              // too short
+        {1, {0x02, 0x12, 0x34}, 0},  // undefined code
+        {1, {0x00, 0x12}, 0},        // too short
         {1, {}, 0},
     };
     for (const Case& c : cases)
@@ -170,8 +197,8 @@ TEST(EventRecordFields, TwoDigitYears) {
         uint8_t Byte;
         int Year;
     };
-    for (const Case c : {Case{0, 2000}, Case{6, 2006}, Case{98, 2098}, Case{99, 1999},
-                         Case{100, 2100}, Case{255, 2255}})
+    for (const Case c :
+         {Case{0, 2000}, Case{6, 2006}, Case{98, 2098}, Case{99, 1999}, Case{100, 2100}, Case{255, 2255}})
         EXPECT_EQ(EventYear(c.Byte), c.Year) << int{c.Byte};
 }
 
@@ -209,8 +236,7 @@ TEST(EventRecordFields, ClockChange) {
 TEST(EventRecordFields, RestartReason) {
     const Bytes record{0xF5, 0x00, 0x10, 0x01, 0x05};
     ASSERT_EQ(RestartReasonCode(record), 0x0105);
-    EXPECT_EQ(std::string(RestartReasonText(*RestartReasonCode(record))),
-              "restart by unit inside error");
+    EXPECT_EQ(std::string(RestartReasonText(*RestartReasonCode(record))), "restart by unit inside error");
     EXPECT_FALSE(RestartReasonCode(Bytes{0xF5, 0x00, 0x10, 0x01}));
 }
 
@@ -227,8 +253,7 @@ TEST(EventRecordFields, VoltagePairsOfEachType) {
     };
     const Case cases[] = {
         {1, {{"VR", 3, 5, true}, {"Vbus", 4, 6, true}, {"VM", 8, 8, false}}},
-        {2, {{"VA", 8, 8, false}, {"VbusA", 4, 6, true}, {"VB", 7, 7, false},
-             {"VbusB", 3, 5, true}}},
+        {2, {{"VA", 8, 8, false}, {"VbusA", 4, 6, true}, {"VB", 7, 7, false}, {"VbusB", 3, 5, true}}},
         {0, {}},
     };
     for (const Case& c : cases) {

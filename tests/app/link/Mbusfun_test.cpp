@@ -255,7 +255,7 @@ TEST_F(LibmodbusFrames, ReadRequestsMatch) {
         EXPECT_EQ(BuildReadRequest(31, c.reg, c.count), sent) << c.reg;
     }
     uint16_t dest[8];
-    modbus_read_registers(ctx.get(), IdentRegister, IdentRegisterCount, dest);
+    modbus_read_registers(ctx.get(), kIdentRegister, kIdentRegisterCount, dest);
     EXPECT_EQ(BuildIdentRequest(31), pty.Read(8));
     EXPECT_TRUE(pty.Read(1, 50).empty());
 }

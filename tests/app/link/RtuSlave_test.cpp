@@ -53,7 +53,7 @@ protected:
     // A read for as many bytes as an answer may have; it ends with the answer's frame,
     // long before the time-out (a hang guard, not a measure of speed).
     Bytes ReadAnswer() {
-        Bytes answer(MaxAnswerBytes);
+        Bytes answer(kMaxAnswerBytes);
         const auto start = std::chrono::steady_clock::now();
         answer.resize(link.ReadBuffer(answer.data(), answer.size()));
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLongTimeOutMs / 2));
@@ -76,7 +76,7 @@ TEST_F(RtuSlaveTest, IdentificationAnswerIsCrcValid) {
     ASSERT_EQ(answer.size(), 3u + 16 + 2);
     EXPECT_TRUE(CheckCRC16(answer.data(), answer.size()));
     EXPECT_FALSE(CheckAnswer(31, answer.data(), answer.size(), true).Failed());
-    EXPECT_EQ(answer[1], FnReadHolding);
+    EXPECT_EQ(answer[1], kFnReadHolding);
     EXPECT_EQ(answer[2], 16);
     EXPECT_EQ(std::string(answer.begin() + 3, answer.begin() + 19), "V3-RTU SLAVE 1.0");
 }
@@ -92,7 +92,7 @@ TEST_F(RtuSlaveTest, WrittenRegistersReadBack) {
     const Bytes written = Transact(BuildWriteRequest(31, 101, words));
     ASSERT_EQ(written.size(), 8u);
     EXPECT_FALSE(CheckAnswer(31, written.data(), written.size(), true).Failed());
-    EXPECT_EQ(written[1], FnWriteMultiple);
+    EXPECT_EQ(written[1], kFnWriteMultiple);
 
     const Bytes read = Transact(BuildReadRequest(31, 101, 119));
     ASSERT_EQ(read.size(), 5u + 238);
@@ -102,7 +102,7 @@ TEST_F(RtuSlaveTest, WrittenRegistersReadBack) {
 }
 
 TEST_F(RtuSlaveTest, RegisterOutsideTheSlavesMapGivesAnExceptionAnswer) {
-    const Bytes answer = Transact(BuildReadRequest(31, IdentRegister + IdentRegisterCount + 1, 1));
+    const Bytes answer = Transact(BuildReadRequest(31, kIdentRegister + kIdentRegisterCount + 1, 1));
     ASSERT_EQ(answer.size(), 5u);
     const TAnswerCheck check = CheckAnswer(31, answer.data(), answer.size(), true);
     EXPECT_TRUE(check.Exception);
@@ -116,7 +116,7 @@ TEST_F(RtuSlaveTest, AnswersFollowingEachOtherAreReadOneFrameAtATime) {
     const Bytes words = {0x12, 0x34, 0x56, 0x78};
     Bytes requests;
     for (const Bytes& r : {BuildIdentRequest(31), BuildWriteRequest(31, 101, words),
-                           BuildReadRequest(31, IdentRegister + IdentRegisterCount + 1, 1)})
+                           BuildReadRequest(31, kIdentRegister + kIdentRegisterCount + 1, 1)})
         requests.insert(requests.end(), r.begin(), r.end());
     ASSERT_EQ(link.WriteBuffer(requests.data(), requests.size()), requests.size());
 
@@ -126,7 +126,7 @@ TEST_F(RtuSlaveTest, AnswersFollowingEachOtherAreReadOneFrameAtATime) {
     ASSERT_EQ(ident.size(), 21u);
     EXPECT_EQ(std::string(ident.begin() + 3, ident.begin() + 19), "V3-RTU SLAVE 1.0");
     ASSERT_EQ(written.size(), 8u);
-    EXPECT_EQ(written[1], FnWriteMultiple);
+    EXPECT_EQ(written[1], kFnWriteMultiple);
     ASSERT_EQ(refused.size(), 5u);
     EXPECT_EQ(refused[1], 0x83);
     for (const Bytes* answer : {&ident, &written, &refused})
