@@ -18,16 +18,6 @@ double ReadFloat(const platform::TProfileFile& file, const std::string& section,
     return platform::TryStrToFloat(text, v, platform::AppFormatSettings()) ? v : def;
 }
 
-// The first n characters of a UTF-8 text (the file's characters, not its bytes).
-std::string Utf8Left(const std::string& s, std::size_t n) {
-    std::size_t i = 0;
-    for (std::size_t chars = 0; i < s.size() && chars < n; ++chars) {
-        ++i;
-        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-    }
-    return s.substr(0, i);
-}
-
 uint8_t KindOfTypeWord(const std::string& word) {
     const std::string w = platform::UpperCase(word);
     if (w == "UN") return skVoltage;
@@ -111,8 +101,8 @@ bool THalvoDefs::LoadSetting(int n, int m) {
     SetSectionTitle(n, platform::IntToStr(n) + ". " + f.ReadString(section, "TITLE", ""));
 
     TSettingDescriptor d;
-    d.Name = Utf8Left(*name, 20);
-    d.Unit = Utf8Left(f.ReadString(section, x + "_DIM", ""), 4);
+    d.Name = std::string(platform::Utf8Prefix(*name, 20));
+    d.Unit = std::string(platform::Utf8Prefix(f.ReadString(section, x + "_DIM", ""), 4));
     d.Scale = ReadFloat(f, section, x + "_BASE", 1.0);
     d.DecimalPlaces = static_cast<uint8_t>(f.ReadInteger(section, x + "_DEC_PLACES", 0));
     d.Kind = KindOfTypeWord(f.ReadString(section, x + "_TYPE", ""));

@@ -7,24 +7,13 @@
 #include "app/events/EventRecords.h"
 #include "app/lister/ListingTexts.h"
 #include "platform/Exception.h"
+#include "platform/UpdateScope.h"
 
 namespace app {
 
 namespace {
 
 constexpr double kTenthsMsPerDay = 864000000.0;
-
-// Ends the rich edit's update however the listing ends.
-class TUpdateGuard {
-public:
-    explicit TUpdateGuard(IListingView& view) : FView(view) { FView.BeginUpdate(); }
-    ~TUpdateGuard() { FView.EndUpdate(); }
-    TUpdateGuard(const TUpdateGuard&) = delete;
-    TUpdateGuard& operator=(const TUpdateGuard&) = delete;
-
-private:
-    IListingView& FView;
-};
 
 }  // namespace
 
@@ -211,7 +200,7 @@ void TEvLister::SelectSequence(int number) {
 
 void TEvLister::ShowListing() {
     if (FSelectedSequence == 0 || FSelectedSequence > SequenceCount() || !FRichEdit) return;
-    TUpdateGuard update(*FRichEdit);
+    const platform::TUpdateScope update(*FRichEdit);
     FRichEdit->Clear();
     WriteListing(*FRichEdit);
     FRichEdit->CaretToStart();
@@ -219,7 +208,7 @@ void TEvLister::ShowListing() {
 
 void TEvLister::HexList() {
     if (!FHalvo || !FRichEdit) return;
-    TUpdateGuard update(*FRichEdit);
+    const platform::TUpdateScope update(*FRichEdit);
     const int saved = SequenceCount();
     const int row = saved + 1;
     DecodeBuffer(row);
