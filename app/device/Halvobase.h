@@ -12,6 +12,7 @@
 #include "app/device/HalvoDefs.h"
 #include "app/device/Halvotransfer.h"
 #include "app/device/MessageLog.h"
+#include "app/events/EventRecords.h"
 #include "app/events/EventTables.h"
 #include "platform/DateTime.h"
 
@@ -52,7 +53,7 @@ public:
     static constexpr std::size_t kNoteSize = 2048;
     static constexpr std::size_t kEventsLengthOffset = 4096;
     static constexpr std::size_t kEventsOffset = 4098;
-    static constexpr std::size_t kEventsCapacity = 15360;
+    static constexpr std::size_t kEventsCapacity = kEventsBufferSize;
     static constexpr std::size_t kParset1LengthOffset = 19458;
     static constexpr std::size_t kParset1Offset = 19460;
     static constexpr std::size_t kParset2LengthOffset = 19972;
