@@ -33,11 +33,6 @@ void PutWord(std::span<uint8_t> set, size_t offset, uint16_t word) {
     platform::PutBe16(set.data() + offset, word);
 }
 
-std::string Hex4(uint16_t word) {
-    constexpr char digits[] = "0123456789ABCDEF";
-    return {digits[word >> 12], digits[word >> 8 & 15], digits[word >> 4 & 15], digits[word & 15]};
-}
-
 // The general decimal form of 15 significant digits, without trailing zeros. Rounding to
 // 15 digits first keeps 3 * 0.1 from showing as 0,30000000000000004.
 std::string GeneralText(double value) {
@@ -121,11 +116,11 @@ std::string SettingToText(const TSettingDescriptor& setting, std::span<const uin
         case skYesNo:
             if (word == 0) return "N";
             if (word == 1) return "Y";
-            return "?: " + Hex4(word) + "h";
+            return "?: " + platform::HexText(word, 4) + "h";
         case skVoltage:
             return VoltageText(word);
         default:
-            return Hex4(word);
+            return platform::HexText(word, 4);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Strings.h"
+
 namespace app {
 
 // Restart reasons, indexed by reason code.
@@ -560,7 +562,7 @@ constexpr TEventTable kUndefined{};
 constexpr std::size_t Characters(std::string_view s) {
     std::size_t n = 0;
     for (char c : s)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+        if (!platform::IsUtf8Continuation(c)) ++n;
     return n;
 }
 

@@ -66,7 +66,8 @@ protected:
             ASSERT_EQ(sim->FirstLine(), "READY");
             link.SetCommPort(ptys->B());
             link.SetBaudRate(br115200);
-            // Each read waits this long for a whole 256 bytes; generous for a loaded machine.
+            // A read ends with its answer's frame; this only bounds an answer that never
+            // comes, generous for a loaded machine.
             link.SetReadTotalTimeoutConstant(400);
             ASSERT_EQ(link.Open(), TRsdHan::kOpenOk);
             s.TimeSilence = 20;

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "app/device/Halvobase.h"
 #include "app/device/TransferGuard.h"
+#include "platform/Bytes.h"
 #include "tests/app/device/ScriptedDevice.h"
 
 namespace app {
@@ -45,7 +45,7 @@ enum class TMutation {
     CountUp,          // byte count above the data, CRC recomputed
     CountDown,        // byte count below the data, CRC recomputed
     Function,         // another function, CRC recomputed
-    kExceptionBit,    // the function's bit 7 set, CRC recomputed
+    ExceptionBit,     // the function's bit 7 set, CRC recomputed
     Address,          // another device's address, CRC recomputed
     Body,             // one byte changed, CRC recomputed
     Truncated,        // cut short, CRC spoilt
@@ -70,7 +70,7 @@ Bytes Mutated(TRandom& r, TMutation m, Bytes a) {
         case TMutation::Function:
             body[1] = static_cast<uint8_t>((body[1] + 1 + r.Below(126)) & 0x7F);
             break;
-        case TMutation::kExceptionBit:
+        case TMutation::ExceptionBit:
             body[1] |= 0x80;
             break;
         case TMutation::Address:
@@ -94,12 +94,11 @@ Bytes Mutated(TRandom& r, TMutation m, Bytes a) {
 }
 
 // The image as raw bytes, to compare what an operation may not touch.
-Bytes Image(THalvo& h) {
-    const uint8_t* image = h.EventsBuffer() - THalvo::kEventsOffset;
-    return Bytes(image, image + THalvo::kImageSize);
+Bytes Image(const THalvo& h) {
+    return Bytes(h.Image().begin(), h.Image().end());
 }
 uint16_t Raw16(const Bytes& image, std::size_t offset) {
-    return static_cast<uint16_t>(image[offset] | image[offset + 1] << 8);
+    return platform::GetLe16(image.data() + offset);
 }
 
 struct TRange {
@@ -153,6 +152,15 @@ class RandomAnswersTest : public test::TTransferTest {
 protected:
     // One case: a fresh image and device drawn from the seed, one operation, the checks.
     void RunCase(uint32_t seed, TRoad road);
+    // The cases of seeds first..last, up to the first that fails.
+    void RunCases(uint32_t first, uint32_t last, TRoad road) {
+        for (uint32_t seed = first; seed <= last; ++seed) {
+            SCOPED_TRACE("seed " + std::to_string(seed));
+            log = {};
+            RunCase(seed, road);
+            if (HasFailure()) break;
+        }
+    }
 };
 
 void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
@@ -364,8 +372,7 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
                           TSet{set2, THalvo::kParset2LengthOffset, THalvo::kParset2Offset,
                                THalvo::kParset2ReadDateOffset, 222.0}}) {
         EXPECT_LE(s.raised, 1);
-        double date;
-        std::memcpy(&date, after.data() + s.dateOffset, sizeof date);
+        const double date = platform::GetLeDouble(after.data() + s.dateOffset);
         if (s.raised == 1) {
             EXPECT_EQ(Raw16(after, s.lengthOffset), setBytes);
             EXPECT_EQ(date, test::Today());
@@ -379,8 +386,7 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
     }
     // Events: either untouched, or a new length and nothing written behind it.
     EXPECT_LE(evReg, 1);
-    double evDate;
-    std::memcpy(&evDate, after.data() + THalvo::kEventsReadDateOffset, sizeof evDate);
+    const double evDate = platform::GetLeDouble(after.data() + THalvo::kEventsReadDateOffset);
     const uint16_t evLength = Raw16(after, THalvo::kEventsLengthOffset);
     if (evDate == 333.0) {
         EXPECT_TRUE(std::equal(after.begin() + THalvo::kEventsLengthOffset,
@@ -399,21 +405,11 @@ void RandomAnswersTest::RunCase(uint32_t seed, TRoad road) {
 }
 
 TEST_F(RandomAnswersTest, NoAnswerOfTheDeviceBreaksTheImageOrTheGuard) {
-    for (uint32_t seed = 1; seed <= 300; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        log = {};
-        RunCase(seed, TRoad::Serial);
-        if (HasFailure()) break;
-    }
+    RunCases(1, 300, TRoad::Serial);
 }
 
 TEST_F(RandomAnswersTest, NoAnswerOnTheTcpRoadBreaksTheImageOrTheGuard) {
-    for (uint32_t seed = 1001; seed <= 1040; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        log = {};
-        RunCase(seed, TRoad::Tcp);
-        if (HasFailure()) break;
-    }
+    RunCases(1001, 1040, TRoad::Tcp);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "app/link/SerialLink.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/UniqueFd.h"
 #include "platform/Waiter.h"
 #include "tests/app/device/DeviceFixtures.h"
 
@@ -325,15 +326,16 @@ class TRawTcpPeer {
 public:
     using TAnswerer = std::function<Bytes(const Bytes& request)>;
 
-    explicit TRawTcpPeer(TAnswerer answerer) : FAnswerer(std::move(answerer)) {
-        FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    explicit TRawTcpPeer(TAnswerer answerer)
+        : FAnswerer(std::move(answerer)), FListener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t len = sizeof addr;
-        if (FListener < 0 || ::bind(FListener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(FListener, 4) != 0 ||
-            ::getsockname(FListener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        const int listener = FListener.Get();
+        if (!FListener || ::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+            ::listen(listener, 4) != 0 ||
+            ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
             throw std::runtime_error("listener");
         FPort = ntohs(addr.sin_port);
         FThread = std::thread([this] { Serve(); });
@@ -356,7 +358,6 @@ public:
     ~TRawTcpPeer() {
         FStop = true;
         FThread.join();
-        ::close(FListener);
     }
     TRawTcpPeer(const TRawTcpPeer&) = delete;
     TRawTcpPeer& operator=(const TRawTcpPeer&) = delete;
@@ -382,30 +383,30 @@ private:
     }
     void Serve() {
         while (!FStop) {
-            pollfd p{FListener, POLLIN, 0};
+            pollfd p{FListener.Get(), POLLIN, 0};
             // Short, so that the destructor is not kept waiting.
             if (::poll(&p, 1, 5) <= 0) continue;
-            const int fd = ::accept4(FListener, nullptr, nullptr, SOCK_CLOEXEC);
+            const platform::TUniqueFd connection(::accept4(FListener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+            const int fd = connection.Get();
             if (fd < 0) continue;
-            Bytes q(7);
-            if (ReadFully(fd, q.data(), 7)) {
-                const std::size_t rest = static_cast<std::size_t>(q[4] << 8 | q[5]) - 1;
-                q.resize(7 + rest);
-                if (ReadFully(fd, q.data() + 7, rest)) {
-                    {
-                        std::lock_guard<std::mutex> lock(FRequestMutex);
-                        FRequest = q;
-                    }
-                    const Bytes answer = FAnswerer(q);
-                    if (!answer.empty()) ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
-                }
+            // The header up to its length field, then the unit identifier and PDU it counts;
+            // a request without a unit identifier gets no answer.
+            Bytes q(6);
+            if (!ReadFully(fd, q.data(), q.size())) continue;
+            const std::size_t counted = q[4] << 8 | q[5];
+            q.resize(6 + counted);
+            if (counted == 0 || !ReadFully(fd, q.data() + 6, counted)) continue;
+            {
+                std::lock_guard<std::mutex> lock(FRequestMutex);
+                FRequest = q;
             }
-            ::close(fd);
+            const Bytes answer = FAnswerer(q);
+            if (!answer.empty()) ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
         }
     }
 
     TAnswerer FAnswerer;
-    int FListener = -1;
+    platform::TUniqueFd FListener;
     uint16_t FPort = 0;
     std::atomic<bool> FStop{false};
     mutable std::mutex FRequestMutex;

@@ -47,6 +47,19 @@ protected:
         into.resize(n);
         return n;
     }
+    // The same read while the device sends the pieces, 40 ms apart.
+    size_t ReadWhileArriving(std::vector<uint8_t>& into, size_t count,
+                             const std::vector<std::vector<uint8_t>>& pieces) {
+        std::thread device([&] {
+            for (const auto& p : pieces) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(40));
+                pty.Write(p);
+            }
+        });
+        const size_t n = Read(into, count);
+        device.join();
+        return n;
+    }
 
     TPtyPair pty;
     TRsdHan link;
@@ -237,16 +250,9 @@ TEST_F(RsdHanTest, AnswerInPiecesIsCollected) {
     std::vector<uint8_t> whole;
     for (const auto& p : pieces) whole.insert(whole.end(), p.begin(), p.end());
 
-    std::thread device([&] {
-        for (const auto& p : pieces) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            pty.Write(p);
-        }
-    });
     std::vector<uint8_t> got;
     const auto start = Clock::now();
-    Read(got, whole.size());
-    device.join();
+    ReadWhileArriving(got, whole.size(), pieces);
     EXPECT_EQ(got, whole);
     // Complete before the time-out: the read ends once it has all it asked for.
     EXPECT_LT(MsSince(start), 4000);
@@ -354,16 +360,9 @@ TEST_F(RsdHanTest, AnswerWhoseHeaderComesInPiecesEndsWithItsFrame) {
     std::vector<std::vector<uint8_t>> sent = pieces;
     sent.push_back({whole.end() - 2, whole.end()});
 
-    std::thread device([&] {
-        for (const auto& p : sent) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            pty.Write(p);
-        }
-    });
     std::vector<uint8_t> got;
     const auto start = Clock::now();
-    Read(got, 256);
-    device.join();
+    ReadWhileArriving(got, 256, sent);
     EXPECT_EQ(got, whole);
     EXPECT_LT(MsSince(start), 5000);  // a hang guard: the time-out is twice as long
 }
