@@ -5,13 +5,13 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "chart/qt/GraphWidget.h"
+#include "platform/FormatSettings.h"
 
 namespace {
 
@@ -25,9 +25,7 @@ std::vector<double>& Times() {
 }
 
 std::string Fixed(double v, int decimals) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    return std::string(buf, r.ptr);
+    return platform::FormatFixed(v, decimals, platform::DotFormatSettings());
 }
 
 chart::TGraphSample Sample(double x, bool on) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/Exception.h"
+#include "platform/Strings.h"
 
 namespace chart {
 
@@ -14,10 +15,6 @@ bool IsBitNumber(int n) {
 
 [[noreturn]] void NotHex(std::string_view character) {
     throw platform::Exception(std::string(character) + " is not a hex value");
-}
-
-bool IsUtf8Continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 }  // namespace
@@ -54,7 +51,7 @@ int32_t HexToInt(std::string_view text) {
     for (size_t end = text.size(); end > 0;) {
         // Step back over a whole UTF-8 character, so the message names it and not a piece.
         size_t start = end - 1;
-        while (start > 0 && IsUtf8Continuation(text[start])) --start;
+        while (start > 0 && platform::IsUtf8Continuation(text[start])) --start;
         if (end - start > 1) NotHex(text.substr(start, end - start));
         sum += static_cast<uint32_t>(HexDigitValue(text[start])) * weight;
         weight *= 16;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -415,9 +414,7 @@ bool TGraph::AxisDrawable(const TDrawContext& dc) const {
 }
 
 long double TGraph::AxisPixels(const TDrawContext& dc, long double v) const {
-    // MMToPixels(ppiX, ValueToLength(v - from, per division, division as drawn)), spelt
-    // out: it runs for every sample drawn.
-    return dc.DivisionMM * ((v - dc.XFrom) / ValuePerDivision) * dc.PpiX / 25.4L;
+    return MMToPixels(dc.PpiX, ValueToLength(v - dc.XFrom, ValuePerDivision, dc.DivisionMM));
 }
 
 void TGraph::PlotLine(TDrawContext& dc, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {

@@ -1,7 +1,6 @@
 #include "chart/Ogmarr32.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <utility>
 

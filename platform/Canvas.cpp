@@ -20,6 +20,15 @@ TRecordingCanvas::TCall TRecordingCanvas::Record(TKind kind) const {
     return call;
 }
 
+void TRecordingCanvas::RecordRect(TKind kind, const TRect& rect) {
+    TCall call = Record(kind);
+    call.X1 = rect.Left;
+    call.Y1 = rect.Top;
+    call.X2 = rect.Right;
+    call.Y2 = rect.Bottom;
+    Calls.push_back(std::move(call));
+}
+
 void TRecordingCanvas::Line(int x1, int y1, int x2, int y2) {
     TCall call = Record(TKind::Line);
     call.X1 = x1;
@@ -39,21 +48,11 @@ void TRecordingCanvas::HorizontalLines(int x1, int x2, int top, int count) {
 }
 
 void TRecordingCanvas::FillRect(const TRect& rect) {
-    TCall call = Record(TKind::FillRect);
-    call.X1 = rect.Left;
-    call.Y1 = rect.Top;
-    call.X2 = rect.Right;
-    call.Y2 = rect.Bottom;
-    Calls.push_back(std::move(call));
+    RecordRect(TKind::FillRect, rect);
 }
 
 void TRecordingCanvas::Rectangle(const TRect& rect) {
-    TCall call = Record(TKind::Rectangle);
-    call.X1 = rect.Left;
-    call.Y1 = rect.Top;
-    call.X2 = rect.Right;
-    call.Y2 = rect.Bottom;
-    Calls.push_back(std::move(call));
+    RecordRect(TKind::Rectangle, rect);
 }
 
 void TRecordingCanvas::TextOut(int x, int y, const std::string& text) {

@@ -129,6 +129,7 @@ public:
 
 private:
     TCall Record(TKind kind) const;
+    void RecordRect(TKind kind, const TRect& rect);
 };
 
 // Characters of a UTF-8 text, counted as platform/Strings.h cuts them.

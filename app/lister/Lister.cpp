@@ -72,6 +72,12 @@ void TEvLister::DecodeBuffer(int row) {
     FFirstUndefinedCode = walker.FirstUndefinedCode();
 }
 
+int TEvLister::LastClockTimeColumn(int row) {
+    int column = FSequenceMatrix.GetCellCount(row);
+    while (column >= 1 && FSequenceMatrix.GetCellByte(row, column) != kEvCodeClockTime) --column;
+    return column;
+}
+
 void TEvLister::Restamp(int row, int column, platform::TDateTime stamp) {
     TStampedEvent cell;
     if (!cell.AssignCell(FSequenceMatrix.GetCellData(row, column))) return;
@@ -127,8 +133,7 @@ void TEvLister::BuildSequences() {
         return;
     }
     DecodeBuffer(1);
-    int start = FSequenceMatrix.GetCellCount(1);
-    while (start >= 1 && FSequenceMatrix.GetCellByte(1, start) != kEvCodeClockTime) --start;
+    const int start = LastClockTimeColumn(1);
     if (start < 1) {
         FSequenceMatrix.SetUsedRowCount(0);
         return;
@@ -212,8 +217,7 @@ void TEvLister::HexList() {
     const int saved = SequenceCount();
     const int row = saved + 1;
     DecodeBuffer(row);
-    int start = FSequenceMatrix.GetCellCount(row);
-    while (start >= 1 && FSequenceMatrix.GetCellByte(row, start) != kEvCodeClockTime) --start;
+    const int start = LastClockTimeColumn(row);
     FRichEdit->Clear();
     for (int column = start; column >= 1; --column)
         FRichEdit->AddLine(HexLine(FSequenceMatrix.GetCellData(row, column)), TListingStyle::Plain);

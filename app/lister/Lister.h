@@ -74,6 +74,8 @@ private:
     struct TSequenceBuild;
     void CloseRow(TSequenceBuild& build);
     void EnsureRow(int row);
+    // The column of the row's last clock-time record; 0 when it has none.
+    int LastClockTimeColumn(int row);
     void Restamp(int row, int column, platform::TDateTime stamp);
     // Every row from the sequences' end on dropped, the raw row 1 with them.
     void FinishSequences(int lastRow);

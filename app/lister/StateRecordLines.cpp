@@ -7,6 +7,7 @@
 #include "app/device/Interp.h"
 #include "app/events/EventRecords.h"
 #include "app/lister/ListingTexts.h"
+#include "chart/Bitbit.h"
 
 namespace app {
 
@@ -168,7 +169,7 @@ constexpr TBlockingFlag kType2Blocking[] = {
 };
 
 bool Bit(std::span<const uint8_t> record, uint8_t byte, int bit) {
-    return byte < record.size() && (record[byte] >> bit & 1) != 0;
+    return byte < record.size() && chart::BitIsSet(bit, record[byte]);
 }
 
 bool Shown(TShownWhen when, const TListingConditions& c) {

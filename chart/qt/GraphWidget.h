@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScrollBar>
-#include <memory>
 #include <optional>
 
 #include "chart/Graph.h"

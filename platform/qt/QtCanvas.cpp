@@ -87,9 +87,13 @@ void TQtCanvas::UseMode(QPainter::CompositionMode mode) {
     FModeKnown = true;
 }
 
-void TQtCanvas::UsePen() {
+void TQtCanvas::UsePenMode() {
     UseMode(Pen.Mode == TPenMode::MergePenNot ? QPainter::RasterOp_NotSourceOrDestination
                                               : QPainter::CompositionMode_SourceOver);
+}
+
+void TQtCanvas::UsePen() {
+    UsePenMode();
     if (FPenKnown && FPenOf == Pen) return;
     QPen pen(ToQColor(Pen.Color));
     pen.setStyle(ToQtPenStyle(Pen.Style));
@@ -188,8 +192,7 @@ void TQtCanvas::HorizontalLines(int x1, int x2, int top, int count) {
     FlushUnder(area);
     if (ToQtPenStyle(Pen.Style) == Qt::SolidLine) {
         // One block instead of count lines.
-        UseMode(Pen.Mode == TPenMode::MergePenNot ? QPainter::RasterOp_NotSourceOrDestination
-                                                  : QPainter::CompositionMode_SourceOver);
+        UsePenMode();
         if (!FFillKnown || FFillOf != Pen.Color) {
             FFill = ToQColor(Pen.Color);
             FFillOf = Pen.Color;

@@ -46,6 +46,8 @@ private:
     // The pen and its raster operation for lines and rectangles; a plain copy for fills
     // and text.
     void UsePen();
+    // The pen's raster operation alone, for fills in the pen's colour.
+    void UsePenMode();
     void UseCopy();
     void UseMode(QPainter::CompositionMode mode);
     const QFont& CurrentFont();

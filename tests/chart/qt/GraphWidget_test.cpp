@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "tests/chart/HeadlessHost.h"
 #include "tests/chart/qt/QtTestApp.h"
 
 namespace chart {
@@ -21,14 +22,7 @@ QApplication& App() {
     return chart::test::TestApp();
 }
 
-TGraphSample Styled(double x, platform::TColor color, uint8_t pen, uint8_t thickness) {
-    TGraphSample s;
-    s.X = x;
-    s.Color = color;
-    s.PenStyle = pen;
-    s.Thickness = thickness;
-    return s;
-}
+using test::Styled;
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kBlack = 0xFF000000;
