@@ -1,17 +1,15 @@
 // Loading settings definitions: a large ".set" file and a damaged one (a section of
 // nothing but comment lines) must load well within what a document open may take.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "app/device/HalvoDefs.h"
-#include "platform/Files.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -19,26 +17,6 @@ constexpr double kLimitMs = 50.0;
 constexpr int kSettings = 2000;
 constexpr int kSettingsPerSection = 200;
 constexpr std::size_t kCommentBytes = 1024 * 1024;
-
-// A scratch directory for the generated files, removed at exit.
-class TScratch {
-public:
-    TScratch() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "halvo-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) FDir = pattern;
-    }
-    ~TScratch() {
-        std::error_code ec;
-        if (!FDir.empty()) std::filesystem::remove_all(FDir, ec);
-    }
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string path = platform::JoinPath(FDir, name);
-        return platform::WriteFileAtomic(path, bytes) ? path : std::string();
-    }
-
-private:
-    std::string FDir;
-};
 
 // Milliseconds per load in each benchmark's last run, printed after all have run.
 std::map<std::string, double>& Figures() {
@@ -52,8 +30,9 @@ std::string Fixed(double v, int decimals) {
     return std::string(buf, r.ptr);
 }
 
-const TScratch& Scratch() {
-    static TScratch scratch;
+// A scratch directory for the generated files, removed at exit.
+const platform_test::TTempDir& Scratch() {
+    static const platform_test::TTempDir scratch;
     return scratch;
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dcomp/DcompInit.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 namespace dcomp_test {
 

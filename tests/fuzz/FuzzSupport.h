@@ -1,13 +1,14 @@
 #pragma once
 // What the fuzz targets share: a check that stops the run, a scratch directory of the
 // process for the readers that take a file name, and UTF-8 validation.
-#include <stdlib.h>
-
 #include <cstdio>
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
+
+#include "tests/support/TempDir.h"
 
 // Stops the run; libFuzzer keeps the input that broke the check as a crash.
 #define FUZZ_CHECK(condition) \
@@ -21,41 +22,7 @@ namespace fuzz {
 }
 
 // A directory of this process under $TMPDIR, removed when the process ends normally.
-class TScratchDir {
-public:
-    TScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "halvo-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::abort();
-        }
-        FPath = pattern;
-    }
-    ~TScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TScratchDir(const TScratchDir&) = delete;
-    TScratchDir& operator=(const TScratchDir&) = delete;
-
-    const std::string& Path() const { return FPath; }
-    std::string File(std::string_view name) const { return FPath + "/" + std::string(name); }
-    // The file's whole content; aborts when it cannot be written, as nothing could be tested.
-    std::string Write(std::string_view name, std::string_view bytes) const {
-        const std::string path = File(name);
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::fprintf(stderr, "cannot write %s\n", path.c_str());
-            std::abort();
-        }
-        return path;
-    }
-
-private:
-    std::string FPath;
-};
+using TScratchDir = platform_test::TTempDir;
 
 inline const TScratchDir& Scratch() {
     static const TScratchDir dir;

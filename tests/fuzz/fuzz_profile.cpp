@@ -98,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     // The key reads back as from a file that holds nothing else.
-    const std::string fresh = dir.Write("fresh.ini", file.starts_with(kUtf8Mark) ? kUtf8Mark : "");
+    const std::string fresh =
+        dir.Write("fresh.ini", std::string(file.starts_with(kUtf8Mark) ? kUtf8Mark : ""));
     FUZZ_CHECK(platform::WritePrivateProfileString(section, key, value, fresh));
     FUZZ_CHECK(platform::GetPrivateProfileString(section, key, kMissing, path) ==
                platform::GetPrivateProfileString(section, key, kMissing, fresh));

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 using namespace platform;
 

@@ -11,7 +11,7 @@
 
 #include "platform/Cp1250.h"
 #include "platform/Strings.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 using namespace platform;
 

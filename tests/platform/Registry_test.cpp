@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
