@@ -7,7 +7,7 @@
 
 #include "dcomp/DcompInit.h"
 #include "dcomp/uFileAccess.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 using namespace dcomp;
 
