@@ -138,6 +138,17 @@ bool ValidTime(int64_t hour, int64_t minute, int64_t second, int64_t usec) {
            usec >= 0 && usec < kUsPerSecond;
 }
 
+int64_t UsOfDay(int64_t hour, int64_t minute, int64_t second, int64_t usec) {
+    return ((hour * 60 + minute) * 60 + second) * kUsPerSecond + usec;
+}
+
+// platform::Exception "invalid cmtr time" for fields out of range.
+int64_t PartsUsOfDay(const TCmtrDateTimeParts& parts) {
+    if (!ValidTime(parts.Hour, parts.Minute, parts.Second, parts.USec))
+        throw platform::Exception("invalid cmtr time");
+    return UsOfDay(parts.Hour, parts.Minute, parts.Second, parts.USec);
+}
+
 // The microseconds of the fraction's first six digits, and whether the digits after
 // them round that up (halves to even).
 bool ReadFraction(std::string_view digits, int64_t& usec, bool& roundUp) {
@@ -281,7 +292,7 @@ bool ParseTime(std::string_view text, int64_t& usOfDay, std::string& reason) {
         reason = notValid;
         return false;
     }
-    usOfDay = ((hour * 60 + minute) * 60 + second) * kUsPerSecond + usec + (roundUp ? 1 : 0);
+    usOfDay = UsOfDay(hour, minute, second, usec) + (roundUp ? 1 : 0);
     return true;
 }
 
@@ -351,17 +362,12 @@ platform::TDateTime CmtrPartsToDate(const TCmtrDateTimeParts& parts) {
 }
 
 platform::TDateTime CmtrPartsToTime(const TCmtrDateTimeParts& parts) {
-    if (!ValidTime(parts.Hour, parts.Minute, parts.Second, parts.USec))
-        throw platform::Exception("invalid cmtr time");
-    const int64_t usOfDay =
-        ((parts.Hour * 60 + parts.Minute) * 60 + parts.Second) * kUsPerSecond + parts.USec;
-    return static_cast<double>(usOfDay) / static_cast<double>(kUsPerDay);
+    return static_cast<double>(PartsUsOfDay(parts)) / static_cast<double>(kUsPerDay);
 }
 
 platform::TDateTime CmtrPartsToDateTime(const TCmtrDateTimeParts& parts) {
     const auto day = static_cast<int64_t>(CmtrPartsToDate(parts));
-    CmtrPartsToTime(parts);
-    return Compose(day, ((parts.Hour * 60 + parts.Minute) * 60 + parts.Second) * kUsPerSecond + parts.USec);
+    return Compose(day, PartsUsOfDay(parts));
 }
 
 const platform::TFormatSettings& CmtrFormatSettings() {

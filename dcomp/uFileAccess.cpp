@@ -32,17 +32,17 @@ TBaseFile::~TBaseFile() {
 }
 
 void TBaseFile::SetSize(int64_t newSize) {
-    if (::lseek(FHandle, static_cast<off_t>(newSize), SEEK_SET) < 0) {
+    if (::lseek(FHandle.Get(), static_cast<off_t>(newSize), SEEK_SET) < 0) {
         ReportError(LastSysErrorText(), 0, 0);
         return;
     }
-    if (::ftruncate(FHandle, static_cast<off_t>(newSize)) != 0) {
+    if (::ftruncate(FHandle.Get(), static_cast<off_t>(newSize)) != 0) {
         ReportError(LastSysErrorText(), 0, 0);
     } else {
         FSize = newSize;
     }
     if (FPosition < FSize) {
-        if (::lseek(FHandle, static_cast<off_t>(FPosition), SEEK_SET) < 0)
+        if (::lseek(FHandle.Get(), static_cast<off_t>(FPosition), SEEK_SET) < 0)
             ReportError(LastSysErrorText(), 0, 0);
     } else {
         FPosition = FSize;
@@ -58,11 +58,8 @@ void TBaseFile::SetErrorCallback(TFileErrorCallback callback) {
 }
 
 void TBaseFile::CloseFileHandle() {
-    if (FHandle != -1) {
-        // The descriptor is gone after close() whatever it says, so it is never retried.
-        if (::close(FHandle) != 0) ReportError(LastSysErrorText(), 0, 0);
-    }
-    FHandle = -1;
+    // The descriptor is gone after close() whatever it says, so it is never retried.
+    if (!FHandle.Close()) ReportError(LastSysErrorText(), 0, 0);
 }
 
 void TBaseFile::ReportError(const std::string& message, int32_t code, int32_t extra) {

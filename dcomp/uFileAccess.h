@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/UniqueFd.h"
+
 namespace dcomp {
 
 // Called with the text, a code and an extra value; a function that reads only the text
@@ -39,19 +41,20 @@ public:
     // Size becomes 0, then the descriptor is closed. A second Close only does the first.
     void Close();
 
-    int Handle() const { return FHandle; }
+    int Handle() const { return FHandle.Get(); }
     const std::string& FileName() const { return FFileName; }
     int64_t Size() const { return FSize; }
     int64_t Position() const { return FPosition; }
 
 protected:
     explicit TBaseFile(std::string fileName);
-    // The derived class's own descriptor (the file takes it over) or -1.
-    void SetHandle(int handle) { FHandle = handle; }
+    // The derived class's own descriptor (the file takes it over; one it held before is
+    // closed) or -1.
+    void SetHandle(int handle) { FHandle.Reset(handle); }
     void SetPosition(int64_t position) { FPosition = position; }
 
 private:
-    int FHandle = -1;
+    platform::TUniqueFd FHandle;
     std::string FFileName;
     int64_t FSize = 0;
     int64_t FPosition = 0;

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "dcomp/VersionListUnit.h"
+#include "platform/Strings.h"
 
 namespace dcomp {
 
@@ -13,12 +14,6 @@ namespace {
 const char* const kHeader = "$Header: /Halvo/dcomp/uWin32Tools.cpp 1.7 2010/02/19 13:40:02 rbaran Exp $";
 
 int gWinVersion = 0;
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
 
 }  // namespace
 
@@ -38,7 +33,7 @@ int WindowsVersionClass(TWinPlatform platform, int major, int minor, std::string
             case 0:
                 return 1;
             case 10:
-                return TrimBlanks(servicePack) == "A" ? 3 : 2;
+                return platform::Trim(servicePack) == "A" ? 3 : 2;
             case 90:
                 return 4;
             default:

@@ -1,5 +1,6 @@
 #include "platform/FormatSettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -46,6 +47,54 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
+// A finite value in general format: the digits of its scientific form, `precision`
+// significant ones (0: the shortest that read back; rounding happens here, on the exact
+// binary value), trailing zeros dropped; plain notation while the decimal exponent lies
+// in [plainFrom, plainTo), else one digit, the rest, "E" and the exponent padded to
+// expDigits.
+std::string GeneralFormat(double value, int precision, int plainFrom, int plainTo, int expDigits,
+                          char separator) {
+    std::string out;
+    if (NonFiniteText(value, out)) return out;
+    if (value == 0) return "0";
+    char buf[64];
+    const auto res =
+        precision > 0
+            ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision - 1)
+            : std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
+    const size_t ePos = sci.find('e');
+    int exponent = 0;
+    std::from_chars(sci.data() + ePos + (sci[ePos + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
+    std::string digits;
+    for (char c : sci.substr(0, ePos))
+        if (IsDigit(c)) digits += c;
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    if (sci[0] == '-') out = "-";
+    if (exponent >= plainFrom && exponent < plainTo) {
+        if (exponent < 0) {
+            out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
+        } else {
+            const size_t intDigits = static_cast<size_t>(exponent) + 1;
+            if (digits.size() <= intDigits) {
+                out += digits + std::string(intDigits - digits.size(), '0');
+            } else {
+                out += digits.substr(0, intDigits) + "." + digits.substr(intDigits);
+            }
+        }
+    } else {
+        out += digits.substr(0, 1);
+        if (digits.size() > 1) out += "." + digits.substr(1);
+        std::string expText = std::to_string(exponent < 0 ? -exponent : exponent);
+        if (static_cast<int>(expText.size()) < expDigits)
+            expText.insert(0, static_cast<size_t>(expDigits) - expText.size(), '0');
+        out += "E" + std::string(exponent < 0 ? "-" : "") + expText;
+    }
+    SwapSeparator(out, separator);
+    return out;
+}
+
 }  // namespace
 
 std::string FormatFixed(double value, int decimals, const TFormatSettings& fs) {
@@ -61,41 +110,13 @@ std::string FormatFixed(double value, int decimals, const TFormatSettings& fs) {
 }
 
 std::string FloatToStr(double value, const TFormatSettings& fs) {
-    std::string out;
-    if (NonFiniteText(value, out)) return out;
-    if (value == 0) return "0";
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
-    std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
-    const size_t ePos = sci.find('e');
-    int exponent = 0;
-    std::from_chars(sci.data() + ePos + (sci[ePos + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
-    std::string mantissa(sci.substr(0, ePos));
-    const bool negative = mantissa[0] == '-';
-    std::string digits;
-    for (char c : mantissa)
-        if (IsDigit(c)) digits += c;
+    return GeneralFormat(value, 0, -4, 15, 0, fs.DecimalSeparator);
+}
 
-    if (exponent >= -4 && exponent < 15) {
-        std::string text;
-        if (exponent < 0) {
-            text = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
-        } else {
-            const size_t intDigits = static_cast<size_t>(exponent) + 1;
-            if (digits.size() <= intDigits) {
-                text = digits + std::string(intDigits - digits.size(), '0');
-            } else {
-                text = digits.substr(0, intDigits) + "." + digits.substr(intDigits);
-            }
-        }
-        out = (negative ? "-" : "") + text;
-    } else {
-        out = (negative ? "-" : "") + digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(exponent);
-    }
-    SwapSeparator(out, fs.DecimalSeparator);
-    return out;
+std::string FloatToStrGeneral(double value, int precision, int minExponentDigits, const TFormatSettings& fs) {
+    precision = std::clamp(precision, 1, 15);
+    return GeneralFormat(value, precision, -5, precision, std::clamp(minExponentDigits, 0, 4),
+                         fs.DecimalSeparator);
 }
 
 bool TryStrToFloat(std::string_view text, double& value, const TFormatSettings& fs) {
@@ -184,53 +205,6 @@ bool TryRoundToInt64(double value, int64_t& result) {
     if (r < -9223372036854775808.0 || r >= 9223372036854775808.0) return false;
     result = static_cast<int64_t>(r);
     return true;
-}
-
-}  // namespace platform
-
-namespace platform {
-
-std::string FloatToStrGeneral(double value, int precision, int minExponentDigits, const TFormatSettings& fs) {
-    std::string out;
-    if (NonFiniteText(value, out)) return out;
-    if (value == 0) return "0";
-    precision = precision < 1 ? 1 : (precision > 15 ? 15 : precision);
-    minExponentDigits = minExponentDigits < 0 ? 0 : (minExponentDigits > 4 ? 4 : minExponentDigits);
-    // Rounding to the digits asked for happens here, on the exact binary value.
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, precision - 1);
-    std::string_view sci(buf, static_cast<size_t>(res.ptr - buf));
-    const size_t ePos = sci.find('e');
-    int exponent = 0;
-    std::from_chars(sci.data() + ePos + (sci[ePos + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
-    const bool negative = sci[0] == '-';
-    std::string digits;
-    for (char c : sci.substr(0, ePos))
-        if (IsDigit(c)) digits += c;
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-
-    if (exponent >= -5 && exponent < precision) {
-        if (exponent < 0) {
-            out = "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
-        } else {
-            const size_t intDigits = static_cast<size_t>(exponent) + 1;
-            if (digits.size() <= intDigits) {
-                out = digits + std::string(intDigits - digits.size(), '0');
-            } else {
-                out = digits.substr(0, intDigits) + "." + digits.substr(intDigits);
-            }
-        }
-    } else {
-        out = digits.substr(0, 1);
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        std::string expDigits = std::to_string(exponent < 0 ? -exponent : exponent);
-        if (static_cast<int>(expDigits.size()) < minExponentDigits)
-            expDigits.insert(0, static_cast<size_t>(minExponentDigits) - expDigits.size(), '0');
-        out += "E" + std::string(exponent < 0 ? "-" : "") + expDigits;
-    }
-    if (negative) out.insert(0, "-");
-    SwapSeparator(out, fs.DecimalSeparator);
-    return out;
 }
 
 }  // namespace platform

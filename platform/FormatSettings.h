@@ -36,6 +36,10 @@ std::string FormatFixed(double value, int decimals, const TFormatSettings& fs);
 // Shortest text that reads back as the same double, in general (not scientific) notation
 // where it has at most 15 significant digits, exponent notation "1,5E20" otherwise.
 std::string FloatToStr(double value, const TFormatSettings& fs);
+// General format: `precision` significant digits (1..15), plain notation when the decimal
+// exponent lies in -5 .. precision-1, else one digit, the rest, "E" and the exponent padded
+// to `minExponentDigits` (0..4). Trailing zeros and a bare separator are dropped.
+std::string FloatToStrGeneral(double value, int precision, int minExponentDigits, const TFormatSettings& fs);
 // Decimal text with the given separator, optional sign, optional exponent; leading and
 // trailing blanks allowed. False on anything else (the other separator included).
 bool TryStrToFloat(std::string_view text, double& value, const TFormatSettings& fs);
@@ -49,14 +53,5 @@ int64_t StrToIntDef(std::string_view text, int64_t def);
 double RoundHalfEven(double value);
 // Halves to even, then to an integer; false when not finite or outside int64.
 bool TryRoundToInt64(double value, int64_t& result);
-
-}  // namespace platform
-
-namespace platform {
-
-// General format: `precision` significant digits (1..15), plain notation when the decimal
-// exponent lies in -5 .. precision-1, else one digit, the rest, "E" and the exponent padded
-// to `minExponentDigits` (0..4). Trailing zeros and a bare separator are dropped.
-std::string FloatToStrGeneral(double value, int precision, int minExponentDigits, const TFormatSettings& fs);
 
 }  // namespace platform

@@ -58,6 +58,58 @@ bool IsKept(std::u32string_view kept, char32_t c) {
     return kept.find(c) != std::u32string_view::npos;
 }
 
+// The one state machine of both filters: without markAll only the sections of `code` and
+// those for all languages are copied; with it every section is, each mark turned into its
+// control character.
+std::string FilterSections(bool markAll, std::string_view code, std::u32string_view kept,
+                           std::string_view text) {
+    const std::u32string letters = Chars(code);
+    std::string out;
+    out.reserve(text.size() + 1);
+    int pending = 0;  // "&" and letters read of a section mark
+    bool keep = true;
+    char32_t first = 0;
+    bool marked = false;
+    for (size_t pos = 0; pos < text.size();) {
+        const TChar c = NextChar(text, pos);
+        const std::string_view bytes = text.substr(pos, c.Length);
+        pos += c.Length;
+        if (IsKept(kept, c.Value)) {
+            out += bytes;
+            keep = true;
+            pending = 0;
+        } else if (c.Value == U'&') {
+            if (pending == 1) {
+                out += '&';
+                pending = 0;
+            } else {
+                ++pending;
+            }
+        } else if (pending == 0) {
+            if (keep || markAll) out += bytes;
+        } else if (pending == 1) {
+            if (c.Value == U'!') {
+                keep = true;
+                if (markAll) out += '\x07';
+                pending = 0;
+            } else {
+                first = c.Value;
+                keep = !letters.empty() && c.Value == letters[0];
+                pending = 2;
+            }
+        } else if (pending == 2) {
+            if (markAll && c.Value == U'_') {
+                if (first == U'E' || first == U'P') marked = true;
+                out += first == U'E' ? '\x02' : first == U'P' ? '\x01' : '\x07';
+            }
+            keep = keep && letters.size() >= 2 && c.Value == letters[1];
+            pending = 0;
+        }
+    }
+    if (marked) out += '\x07';
+    return out;
+}
+
 }  // namespace
 
 uint16_t NameHash(std::string_view text) {
@@ -154,84 +206,11 @@ std::string TXObject::FilterLanguage(std::string_view code, std::u32string_view 
 }
 
 std::string TXObject::SelectLanguage(std::string_view code, std::u32string_view kept, std::string_view text) {
-    const std::u32string letters = Chars(code);
-    std::string out;
-    out.reserve(text.size());
-    int pending = 0;  // "&" and letters read of a section mark
-    bool keep = true;
-    for (size_t pos = 0; pos < text.size();) {
-        const TChar c = NextChar(text, pos);
-        const std::string_view bytes = text.substr(pos, c.Length);
-        pos += c.Length;
-        if (IsKept(kept, c.Value)) {
-            out += bytes;
-            keep = true;
-            pending = 0;
-        } else if (c.Value == U'&') {
-            if (pending == 1) {
-                out += '&';
-                pending = 0;
-            } else {
-                ++pending;
-            }
-        } else if (pending == 0) {
-            if (keep) out += bytes;
-        } else if (pending == 1) {
-            if (c.Value == U'!') {
-                keep = true;
-                pending = 0;
-            } else {
-                keep = !letters.empty() && c.Value == letters[0];
-                pending = 2;
-            }
-        } else if (pending == 2) {
-            keep = keep && letters.size() >= 2 && c.Value == letters[1];
-            pending = 0;
-        }
-    }
-    return out;
+    return FilterSections(false, code, kept, text);
 }
 
 std::string TXObject::MarkAllLanguages(std::u32string_view kept, std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 1);
-    int pending = 0;
-    char32_t first = 0;
-    bool marked = false;
-    for (size_t pos = 0; pos < text.size();) {
-        const TChar c = NextChar(text, pos);
-        const std::string_view bytes = text.substr(pos, c.Length);
-        pos += c.Length;
-        if (IsKept(kept, c.Value)) {
-            out += bytes;
-            pending = 0;
-        } else if (c.Value == U'&') {
-            if (pending == 1) {
-                out += '&';
-                pending = 0;
-            } else {
-                ++pending;
-            }
-        } else if (pending == 0) {
-            out += bytes;
-        } else if (pending == 1) {
-            if (c.Value == U'!') {
-                out += '\x07';
-                pending = 0;
-            } else {
-                first = c.Value;
-                pending = 2;
-            }
-        } else if (pending == 2) {
-            if (c.Value == U'_') {
-                if (first == U'E' || first == U'P') marked = true;
-                out += first == U'E' ? '\x02' : first == U'P' ? '\x01' : '\x07';
-            }
-            pending = 0;
-        }
-    }
-    if (marked) out += '\x07';
-    return out;
+    return FilterSections(true, {}, kept, text);
 }
 
 void InitObjectXUnit() {

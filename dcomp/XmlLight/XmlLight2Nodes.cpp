@@ -563,20 +563,7 @@ void TLhXMLNode::WriteNode(std::string& stream) {
 }
 
 void TLhXMLNode::WriteToStream(std::string& stream) {
-    WriteText(stream, "\xEF\xBB\xBF");
-    WriteText(stream, "<?xml ");
-    WriteText(stream, "version");
-    WriteText(stream, "=\"");
-    WriteText(stream, "1.0");
-    WriteText(stream, "\" ");
-    WriteText(stream, "encoding");
-    WriteText(stream, "=\"");
-    WriteText(stream, "UTF-8");
-    WriteText(stream, "\" ");
-    WriteText(stream, "standalone");
-    WriteText(stream, "=\"");
-    WriteText(stream, "yes");
-    WriteText(stream, "\"?>");
+    WriteText(stream, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
     WriteLineBreak(stream);
     WriteNode(stream);
 }
@@ -717,14 +704,7 @@ std::unique_ptr<TLhXMLNode> TRegNodeList::CreateNode(TLhXMLNode* owner, const st
 }
 
 void TRegNodeList::Register(const TRegClassItem& nodeClass, int mode) {
-    auto existing = FItems.end();
-    for (auto it = FItems.begin(); it != FItems.end(); ++it) {
-        if (it->TagIdent == nodeClass.TagIdent) {
-            existing = it;
-            break;
-        }
-    }
-    if (existing != FItems.end()) {
+    if (const TRegClassItem* existing = FindExact(nodeClass.TagIdent)) {
         switch (mode) {
             case 0:
                 // Two classes under one tag is a build mistake: the program stops.
@@ -733,7 +713,7 @@ void TRegNodeList::Register(const TRegClassItem& nodeClass, int mode) {
                 std::fflush(nullptr);
                 std::_Exit(13);
             case 1:
-                FItems.erase(existing);
+                FItems.erase(FItems.begin() + (existing - FItems.data()));
                 break;
             case 2:
                 return;

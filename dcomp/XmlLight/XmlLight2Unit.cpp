@@ -11,6 +11,7 @@
 #include "dcomp/VersionListUnit.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
+#include "platform/Strings.h"
 
 namespace dcomp {
 
@@ -20,14 +21,6 @@ const char* const kHeader =
     "$Header: /Halvo/dcomp/XmlLight/XmlLight2Unit.cpp 1.38 2011/05/09 14:02:17 rbaran Exp $";
 
 std::unique_ptr<TRegNodeList> gRegistry;
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsDigit(int c) {
     return c >= '0' && c <= '9';
@@ -107,18 +100,14 @@ bool MatchEntity(TAt at, size_t available, size_t& length, char& byte) {
 }  // namespace
 
 std::string UpperFold(std::string_view text) {
-    std::string out(text);
-    for (size_t i = 0; i < out.size(); ++i) {
+    std::string out = platform::UpperCase(text);
+    for (size_t i = 0; i + 1 < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if (c < 0x80) {
-            out[i] = AsciiUpper(out[i]);
-        } else if (i + 1 < out.size()) {
-            const auto next = static_cast<unsigned char>(out[i + 1]);
-            for (const TPolishFold& f : kPolishFolds) {
-                if (c == f.Lead && next == f.Lower) {
-                    out[i + 1] = static_cast<char>(f.Upper);
-                    break;
-                }
+        const auto next = static_cast<unsigned char>(out[i + 1]);
+        for (const TPolishFold& f : kPolishFolds) {
+            if (c == f.Lead && next == f.Lower) {
+                out[i + 1] = static_cast<char>(f.Upper);
+                break;
             }
         }
     }
@@ -154,8 +143,7 @@ bool XmlTextToBool(std::string_view text, bool& value, int& pairIndex, bool byPr
     value = false;
     pairIndex = -1;
     if (text.empty()) return false;
-    std::string lower(text);
-    for (char& c : lower) c = AsciiLower(c);
+    const std::string lower = platform::LowerCase(text);
     for (int i = 0; i < 9; ++i) {
         if (lower == XmlBoolWords[i].False || lower == XmlBoolWords[i].True) {
             value = lower != XmlBoolWords[i].False;
@@ -202,14 +190,10 @@ std::string EscapeXmlText(std::string_view text) {
 
 std::string DecodeXmlText(std::string_view bytes) {
     static const std::string_view kCData = "<![CDATA[";
-    if (bytes.size() >= kCData.size()) {
-        bool cdata = true;
-        for (size_t i = 0; i < kCData.size() && cdata; ++i) cdata = AsciiUpper(bytes[i]) == kCData[i];
-        if (cdata) {
-            // Too short to hold the closing "]]>": nothing inside.
-            if (bytes.size() < 12) return "";
-            return std::string(bytes.substr(9, bytes.size() - 12));
-        }
+    if (platform::UpperCase(bytes.substr(0, kCData.size())) == kCData) {
+        // Too short to hold the closing "]]>": nothing inside.
+        if (bytes.size() < 12) return "";
+        return std::string(bytes.substr(9, bytes.size() - 12));
     }
     // Scanned from the end so that a replacement is never decoded again; the scanned part
     // is kept last byte first, so a replacement drops bytes from its end.
@@ -234,38 +218,12 @@ std::string DecodeXmlText(std::string_view bytes) {
     return TrimControls(scanned);
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-    size_t i = 0;
-    while (i < bytes.size()) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        size_t extra = 0;
-        uint32_t cp = 0, min = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1, cp = c & 0x1F, min = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2, cp = c & 0x0F, min = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3, cp = c & 0x07, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + extra >= bytes.size()) return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            const auto n = static_cast<unsigned char>(bytes[i + k]);
-            if ((n & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (n & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 std::string XmlBytesToText(bool utf8, std::string_view raw) {
-    if (utf8 && IsValidUtf8(raw)) return std::string(raw);
+    if (utf8) {
+        // Cleaning changes nothing only in valid UTF-8.
+        std::string text = platform::CleanUtf8(raw);
+        if (text == raw) return text;
+    }
     return platform::Cp1250ToUtf8(raw);
 }
 

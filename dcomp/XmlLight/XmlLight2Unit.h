@@ -59,7 +59,6 @@ std::string DecodeXmlText(std::string_view bytes);
 std::string XmlValueToText(bool utf8, std::string_view raw);
 // Bytes of a name as read: the same conversion as XmlValueToText, without decoding.
 std::string XmlBytesToText(bool utf8, std::string_view raw);
-bool IsValidUtf8(std::string_view bytes);
 
 const platform::TFormatSettings& XmlFormatSettings();
 // Up to 15 significant digits, "." as separator.

@@ -133,11 +133,7 @@ std::string Golden(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class LangTest : public dcomp_test::TUnitsTest {
-protected:
-    std::vector<std::string> FMessages;
-    TOnMessage FCollect = [this](const std::string& text) { FMessages.push_back(text); };
-};
+using LangTest = dcomp_test::TUnitsTest;
 
 using LangFileTest = dcomp_test::TXmlFileTest;
 using LangPeerTest = dcomp_test::TXmlFileTest;

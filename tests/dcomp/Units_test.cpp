@@ -17,6 +17,7 @@
 #include "platform/Cp1250.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
+#include "platform/FormatSettings.h"
 #include "tests/dcomp/DcompTest.h"
 
 using namespace dcomp;
@@ -219,12 +220,10 @@ TEST_F(TUnitsTest, DateTimeToText) {
     EXPECT_EQ(DateTimeToText(back), "2024.01.01 10:11:12.013");
 
     // The colon is the application's time separator; the points stay.
-    platform::TFormatSettings& app = platform::AppFormatSettings();
-    const char saved = app.TimeSeparator;
-    app.TimeSeparator = '-';
-    const std::string text = DateTimeToText(value);
-    app.TimeSeparator = saved;
-    EXPECT_EQ(text, "2024.01.01 10-11-12.013");
+    platform::TFormatSettings dashes = platform::AppFormatSettings();
+    dashes.TimeSeparator = '-';
+    platform::TAppFormatSettingsScope scope(dashes);
+    EXPECT_EQ(DateTimeToText(value), "2024.01.01 10-11-12.013");
 }
 
 TEST_F(TUnitsTest, TextToIPv4) {

@@ -13,7 +13,9 @@
 
 using namespace dcomp;
 using dcomp_test::Dump;
+using dcomp_test::PositionInside;
 using dcomp_test::TUnitsTest;
+using dcomp_test::Writable;
 
 namespace {
 
@@ -67,35 +69,6 @@ std::string Mutate(std::string text, std::mt19937& rng) {
     return text;
 }
 
-// The reported position lies inside the text: a line that exists, a column in it or one
-// past its end.
-::testing::AssertionResult PositionInside(const std::string& text, uint32_t line, uint32_t character) {
-    size_t start = 0;
-    for (uint32_t l = 1; l < line; ++l) {
-        start = text.find('\n', start);
-        if (start == std::string::npos)
-            return ::testing::AssertionFailure() << "line " << line << " past the text";
-        ++start;
-    }
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (line < 1 || character < 1 || character > end - start + 1)
-        return ::testing::AssertionFailure() << "line " << line << " char " << character;
-    return ::testing::AssertionSuccess();
-}
-
-// Names that read back as written, and values without controls at their ends (a CDATA
-// value keeps them; reading any other value trims them).
-bool Writable(const TLhXMLNode* node) {
-    if (node->NodeName().empty() || !IsXmlName(node->NodeName())) return false;
-    for (int i = 0; i < node->Attributes().Count(); ++i)
-        if (TrimControls(node->Attributes().Items(i).Value()) != node->Attributes().Items(i).Value())
-            return false;
-    for (int i = 0; i < node->ChildCount(); ++i)
-        if (!Writable(node->GetChild(i))) return false;
-    return true;
-}
-
 // Parses (plain and with the registry); a writable tree must come back the same from its
 // own written text.
 void CheckText(const std::string& text) {
@@ -108,7 +81,8 @@ void CheckText(const std::string& text) {
             EXPECT_TRUE(e.Code == 2 || e.Code == 4 || e.Code == 5 || e.Code == 6 || e.Code == 7 ||
                         e.Code == 8)
                 << e.Code << " " << e.what();
-            EXPECT_TRUE(PositionInside(text, e.Line, e.Char)) << e.what();
+            EXPECT_TRUE(PositionInside(text, e.Line, e.Char))
+                << e.what() << " (line " << e.Line << " char " << e.Char << ")";
             continue;
         }
         TLhXMLNode* main = doc.MainNode();

@@ -7,34 +7,14 @@
 
 #include "dcomp/DcompInit.h"
 #include "dcomp/XmlLight/XmlLight2Unit.h"
+#include "tests/dcomp/XmlTestSupport.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {
 
 using namespace dcomp;
-
-bool PositionInside(const std::string& text, uint32_t line, uint32_t character) {
-    size_t start = 0;
-    for (uint32_t l = 1; l < line; ++l) {
-        start = text.find('\n', start);
-        if (start == std::string::npos) return false;
-        ++start;
-    }
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    return line >= 1 && character >= 1 && character <= end - start + 1;
-}
-
-// Names that read back as written, values without controls at their ends.
-bool Writable(const TLhXMLNode* node) {
-    if (node->NodeName().empty() || !IsXmlName(node->NodeName())) return false;
-    for (int i = 0; i < node->Attributes().Count(); ++i)
-        if (TrimControls(node->Attributes().Items(i).Value()) != node->Attributes().Items(i).Value())
-            return false;
-    for (int i = 0; i < node->ChildCount(); ++i)
-        if (!Writable(node->GetChild(i))) return false;
-    return true;
-}
+using dcomp_test::PositionInside;
+using dcomp_test::Writable;
 
 void Dump(const TLhXMLNode* node, std::string& out) {
     out += node->NodeName();
