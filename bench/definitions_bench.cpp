@@ -2,13 +2,13 @@
 // nothing but comment lines) must load well within what a document open may take.
 #include <benchmark/benchmark.h>
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
 
 #include "app/device/HalvoDefs.h"
+#include "platform/FormatSettings.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -24,10 +24,8 @@ std::map<std::string, double>& Figures() {
     return figures;
 }
 
-std::string Fixed(double v, int decimals) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    return std::string(buf, r.ptr);
+std::string Fixed(double value, int decimals) {
+    return platform::FormatFixed(value, decimals, platform::DotFormatSettings());
 }
 
 // A scratch directory for the generated files, removed at exit.

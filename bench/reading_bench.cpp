@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "app/device/LinkSettings.h"
 #include "app/device/MessageLog.h"
 #include "app/link/RsdUnit.h"
+#include "platform/FormatSettings.h"
 #include "platform/Waiter.h"
 #include "tests/support/PeerProcess.h"
 
@@ -68,9 +68,7 @@ public:
 };
 
 std::string Fixed(double value, int decimals) {
-    char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr;
-    return std::string(text, end);
+    return platform::FormatFixed(value, decimals, platform::DotFormatSettings());
 }
 
 std::string WriteFile(const fs::path& path, std::size_t size, int seed) {

@@ -4,13 +4,6 @@
 
 namespace platform {
 
-int CharacterCount(const std::string& text) {
-    int n = 0;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (i == 0 || !IsUtf8Continuation(text[i])) ++n;
-    return n;
-}
-
 TRecordingCanvas::TCall TRecordingCanvas::Record(TKind kind) const {
     TCall call;
     call.Kind = kind;

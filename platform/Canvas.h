@@ -132,7 +132,4 @@ private:
     void RecordRect(TKind kind, const TRect& rect);
 };
 
-// Characters of a UTF-8 text, counted as platform/Strings.h cuts them.
-int CharacterCount(const std::string& text);
-
 }  // namespace platform

@@ -28,6 +28,15 @@ constexpr bool IsUtf8Continuation(char c) {
 
 // The longest prefix of whole characters, at most maxCharacters of them and at most
 // maxBytes bytes. Inline, so that libtalvo uses it without the platform library.
+// Characters of a UTF-8 text, counted as Utf8Prefix below cuts them: a first byte and
+// the continuation bytes after it (a stray one at the start counts as a character).
+constexpr int CharacterCount(std::string_view text) {
+    int n = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (i == 0 || !IsUtf8Continuation(text[i])) ++n;
+    return n;
+}
+
 constexpr std::string_view Utf8Prefix(std::string_view text, size_t maxCharacters,
                                       size_t maxBytes = std::string_view::npos) {
     size_t end = 0;

@@ -6,6 +6,8 @@
 
 #include <array>
 
+#include "platform/Strings.h"
+
 using namespace platform;
 
 TEST(RecordingCanvas, EachCallKeepsTheStateItWasMadeIn) {
