@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QScrollBar>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +25,18 @@ std::vector<double>& Times() {
     return times;
 }
 
+// Milliseconds of each scroll step: the view one auxiliary step on, the cursors placed.
+std::vector<double>& ScrollTimes() {
+    static std::vector<double> times;
+    return times;
+}
+
+double Median(std::vector<double>& times) {
+    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2),
+                     times.end());
+    return times[times.size() / 2];
+}
+
 std::string Fixed(double v, int decimals) {
     return platform::FormatFixed(v, decimals, platform::DotFormatSettings());
 }
@@ -36,8 +49,8 @@ chart::TGraphSample Sample(double x, bool on) {
     return s;
 }
 
-void BM_Redraw150Traces(benchmark::State& state) {
-    chart::TGraphWidget widget;
+// The panel with every band in view; false when the screen is not as measured.
+bool Fill(chart::TGraphWidget& widget) {
     widget.resize(1600, 4000);
     chart::TGraph& graph = widget.Graph();
     graph.ShowMajorGrid = true;
@@ -52,10 +65,16 @@ void BM_Redraw150Traces(benchmark::State& state) {
     widget.show();
     QApplication::processEvents();
     const platform::TRect last = graph.TraceBand(kTraces);
-    if (graph.ScreenPixelsPerInchX != 96 || last.IsEmpty() || last.Height() != 26) {
+    return graph.ScreenPixelsPerInchX == 96 && !last.IsEmpty() && last.Height() == 26;
+}
+
+void BM_Redraw150Traces(benchmark::State& state) {
+    chart::TGraphWidget widget;
+    if (!Fill(widget)) {
         state.SkipWithError("the panel does not show every band at 96 dpi");
         return;
     }
+    chart::TGraph& graph = widget.Graph();
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         graph.Redraw();
@@ -67,6 +86,27 @@ void BM_Redraw150Traces(benchmark::State& state) {
 
 BENCHMARK(BM_Redraw150Traces)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// A step of the time scroll bar, as a click on its arrow: the chart redraws the view and
+// places the cursors.
+void BM_ScrollStep150Traces(benchmark::State& state) {
+    chart::TGraphWidget widget;
+    if (!Fill(widget)) {
+        state.SkipWithError("the panel does not show every band at 96 dpi");
+        return;
+    }
+    QScrollBar* bar = widget.TimeScrollBar();
+    for (auto _ : state) {
+        if (bar->value() == bar->maximum()) bar->setValue(0);
+        const auto start = std::chrono::steady_clock::now();
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        ScrollTimes().push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    benchmark::DoNotOptimize(widget.OffscreenImage().constBits());
+}
+
+BENCHMARK(BM_ScrollStep150Traces)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,13 +117,17 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::vector<double>& times = Times();
-    if (times.empty()) return 1;
-    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2),
-                     times.end());
-    const double median = times[times.size() / 2];
+    std::vector<double>& scrolls = ScrollTimes();
+    if (times.empty() || scrolls.empty()) return 1;
+    const double median = Median(times);
+    const double scroll = Median(scrolls);
     std::printf(
         "Redraw of %d traces x %d samples: median %s ms over %zu redraws, ratio to the %s ms limit %s%s\n",
         kTraces, kSamples, Fixed(median, 3).c_str(), times.size(), Fixed(kLimitMs, 0).c_str(),
         Fixed(median / kLimitMs, 3).c_str(), median < kLimitMs ? "" : " (OVER THE LIMIT)");
+    std::printf(
+        "Scroll step of %d traces x %d samples: median %s ms over %zu steps, ratio to the %s ms limit %s%s\n",
+        kTraces, kSamples, Fixed(scroll, 3).c_str(), scrolls.size(), Fixed(kLimitMs, 0).c_str(),
+        Fixed(scroll / kLimitMs, 3).c_str(), scroll < kLimitMs ? "" : " (OVER THE LIMIT)");
     return 0;
 }

@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "platform/Bytes.h"
+#include "platform/FormatSettings.h"
 #include "platform/Prompts.h"
 #include "platform/Strings.h"
+#include "platform/Waiter.h"
 
 namespace chart {
 
@@ -83,9 +86,30 @@ private:
     ICanvas* FCanvas;
 };
 
+// A cursor reading: rounded once to 7 significant digits or 3 decimals, whichever keeps
+// fewer digits, shown with 3 decimals; exponent notation from 10^7 on.
+std::string FormatReading(long double value) {
+    const platform::TFormatSettings& fs = platform::AppFormatSettings();
+    const double v = static_cast<double>(value);
+    if (!std::isfinite(v)) return platform::FloatToStrGeneral(v, 7, 0, fs);
+    if (std::fabs(v) < 1e4) return platform::FormatFixed(v, 3, fs);
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific, 6);
+    double rounded = v;
+    std::from_chars(buffer, written.ptr, rounded);
+    if (std::fabs(rounded) >= 1e7) return platform::FloatToStrGeneral(rounded, 7, 0, fs);
+    return platform::FormatFixed(rounded, 3, fs);
+}
+
 }  // namespace
 
-TGraph::TGraph(IGraphHost* host) : FHost(host) {}
+TGraph::TGraph(IGraphHost* host) : FHost(host) {
+    for (TMarker* cursor : {&CursorOne, &CursorTwo}) {
+        cursor->OnCursorMove = [this](TMarker& c) { CursorMoved(c); };
+        cursor->OnCursorPress = [this](TMarker& c) { CursorPressed(c); };
+        cursor->OnCursorRelease = [this](TMarker& c) { CursorReleased(c); };
+    }
+}
 
 void TGraph::AddSample(const TGraphSample& sample, uint16_t row) {
     if (!std::isfinite(sample.X)) return;
@@ -98,7 +122,7 @@ void TGraph::AddSample(const TGraphSample& sample, uint16_t row) {
     if (FUpdating) return;
     if (widened) SetScaleX(FScaleX, false);
     Redraw();
-    if (widened && FHost) FHost->PlaceCursors();
+    if (widened) PlaceCursors();
 }
 
 void TGraph::SetTraceName(uint16_t row, const std::string& name) {
@@ -161,7 +185,7 @@ void TGraph::EndUpdate() {
     if (FAutoscale) FScaleX = AutoscaleValue();
     SetScaleX(FScaleX, false);
     Redraw();
-    if (FHost) FHost->PlaceCursors();
+    PlaceCursors();
 }
 
 void TGraph::Clear() {
@@ -280,7 +304,7 @@ void TGraph::SetScaleX(int64_t percent, bool redraw) {
     if (FHost) FHost->ScrollBarsChanged();
     if (redraw && !FUpdating) {
         Redraw();
-        if (FHost) FHost->PlaceCursors();
+        PlaceCursors();
     }
 }
 
@@ -325,7 +349,7 @@ void TGraph::Resized() {
     FHost->ResizeOffscreen();
     UpdateLayout();
     if (FAutoscale && AutoscaleValue() != FScaleX) SetScaleX(AutoscaleValue(), false);
-    FHost->PlaceCursors();
+    PlaceCursors();
     // Painting only copies the image, so the new size is drawn here.
     Redraw();
 }
@@ -562,6 +586,292 @@ void TGraph::DrawSegment(TDrawContext& dc, int64_t a, int64_t b, const TGraphSam
     dc.Canvas.Pen = {sample.Color, static_cast<TPenStyle>(sample.PenStyle), 1, TPenMode::Copy};
     dc.Canvas.HorizontalLines(ToInt(dc.Plot.Left + a), ToInt(dc.Plot.Left + b), ToInt(bandBottom - lines),
                               ToInt(lines));
+}
+
+void TGraph::SetSelected(int row, uint8_t value) {
+    if (row < 1 || row > TraceSamples.UsedRowCount()) return;
+    if (TraceSelected(row) == (value != 0)) {
+        const std::span<const uint8_t> cell = TraceAttribs.GetCellData(row, kSelectedCell);
+        if (!cell.empty() && cell[0] == value) return;
+    }
+    const std::array<uint8_t, 1> flag{value};
+    TraceAttribs.WriteCell(flag, row, kSelectedCell);
+}
+
+void TGraph::SetAllSelected(uint8_t value) {
+    const int rows = TraceSamples.UsedRowCount();
+    if (rows < 1) return;
+    for (int row = rows; row >= 1; --row) SetSelected(row, value);
+    // The image copied again takes the old marks away; the new ones are drawn over it.
+    ShowImage();
+}
+
+int TGraph::SelectedCount() {
+    int count = 0;
+    for (int row = 1; row <= TraceAttribs.UsedRowCount(); ++row)
+        if (TraceSelected(row)) ++count;
+    return count;
+}
+
+namespace {
+
+bool Contains(const TRect& r, int x, int y) {
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
+
+}  // namespace
+
+int TGraph::TraceAtPoint(int x, int y) {
+    if (!Contains(PlotArea, x, y)) return 0;
+    for (int row = TraceAttribs.UsedRowCount(); row >= 1; --row) {
+        if (TraceAttribs.GetCellCount(row) < kBandCell) continue;
+        const TRect band = TraceBand(row);
+        if (!band.IsEmpty() && Contains(band, x, y)) return row;
+    }
+    return 0;
+}
+
+void TGraph::SelectRange(int from, int to) {
+    for (int row = std::min(from, to); row <= std::max(from, to); ++row) SetSelected(row, 1);
+}
+
+void TGraph::MouseDown(int x, int y, unsigned shift) {
+    const int hit = TraceAtPoint(x, y);
+    const bool withShift = (shift & ssShift) != 0;
+    const bool withCtrl = (shift & ssCtrl) != 0;
+    if (!withShift && !withCtrl) {
+        LastSelected = static_cast<uint16_t>(hit);
+        if (SelectedCount() > 0) UnselectAll();
+        if (hit != 0) SetSelected(hit, 1);
+        ShowImage();
+    } else if (withCtrl && !withShift) {
+        if (hit != 0) SetSelected(hit, TraceSelected(hit) ? 0 : 1);
+        ShowImage();
+        if (FHost) FHost->TakeFocus();
+        return;
+    } else {
+        // A click outside the bands extends nothing: row 0 is no end of a range.
+        if (hit != 0) {
+            if (LastSelected == 0) LastSelected = static_cast<uint16_t>(hit);
+            SelectRange(LastSelected, hit);
+        }
+        ShowImage();
+    }
+    LastMoved = LastSelected;
+    if (FHost) FHost->TakeFocus();
+}
+
+void TGraph::MouseMove(int x, int y) {
+    const int hit = TraceAtPoint(x, y);
+    if (hit == 0 || hit == LastMoved) return;
+    {
+        const bool updating = FUpdating;
+        FUpdating = true;
+        UnselectAll();
+        if (LastSelected == 0) LastSelected = static_cast<uint16_t>(hit);
+        SelectRange(LastSelected, hit);
+        FUpdating = updating;
+    }
+    ShowImage();
+    if (FHost) FHost->TakeFocus();
+    LastMoved = static_cast<uint16_t>(hit);
+}
+
+void TGraph::PlaceCursors() {
+    for (TMarker* cursor : {&CursorOne, &CursorTwo}) {
+        cursor->Freeze();
+        cursor->SetArea(PlotArea);
+        cursor->SetRange(ValueAtPixel(PlotArea.Left), ValueAtPixel(PlotArea.Right));
+        cursor->Thaw();
+    }
+    if (FHost) FHost->CursorsMoved();
+}
+
+void TGraph::CursorMoved(TMarker& cursor) {
+    (&cursor == &CursorOne ? CursorOneValue : CursorTwoValue) = FormatReading(cursor.Position);
+    SpanLabel = "dt=" + FormatReading(CursorTwo.Position - CursorOne.Position);
+    if (FHost) {
+        FHost->CursorsMoved();
+        FHost->LabelsChanged();
+    }
+}
+
+// The window that shows a cursor holds the mouse while it is pressed on it.
+void TGraph::CursorPressed(TMarker&) {}
+void TGraph::CursorReleased(TMarker&) {}
+
+void TGraph::ScrollEnded() {
+    Redraw();
+    PlaceCursors();
+}
+
+void TGraph::UpdatePageSize() {
+    UpdatePageSize(platform::Printer());
+}
+
+void TGraph::UpdatePageSize(const platform::IPrintTarget& printer) {
+    if (!printer.HasPrinter()) return;
+    PageWidthMM = printer.PageWidthMM();
+    PageHeightMM = printer.PageHeightMM();
+    PageOrientation = printer.Orientation();
+}
+
+bool TGraph::HasPrinter() const {
+    return platform::Printer().HasPrinter();
+}
+
+long double TGraph::TotalWidthMM() const {
+    return (static_cast<long double>(FDataMaxRange) - FDataMinRange) *
+           (DivisionLengthMM * static_cast<long double>(FScaleX) / 100) / ValuePerDivision;
+}
+
+long double TGraph::UsableWidthMM() const {
+    return static_cast<long double>(PageWidthMM) - LeftMarginMM - RightMarginMM;
+}
+
+long double TGraph::RowBudgetMM() const {
+    // Bands below the page's bottom margin would be cut off on a landscape page.
+    return std::min(UsableWidthMM(), static_cast<long double>(PageHeightMM) - TopMarginMM - BottomMarginMM);
+}
+
+long double TGraph::PageSpan() const {
+    return UsableWidthMM() / (DivisionLengthMM * static_cast<long double>(FScaleX) / 100) * ValuePerDivision;
+}
+
+int TGraph::PagesAcross() const {
+    const long double usable = UsableWidthMM();
+    const long double total = TotalWidthMM();
+    if (!(usable > 0) || !(ValuePerDivision > 0) || !std::isfinite(total) || !(total > 0)) return 0;
+    const long double quotient = total / usable;
+    if (!(quotient < kInt32Max)) return kInt32Max;
+    long double across = std::trunc(quotient);
+    if (across * usable < total) across += 1;
+    return static_cast<int>(std::min<long double>(across, kInt32Max));
+}
+
+long double TGraph::TraceHeightSum(int from, int to) {
+    long double sum = 0;
+    for (int row = std::max(from, 1); row <= to; ++row)
+        if (TraceSamples.GetCellCount(row) > 0 && TraceVisible(row)) sum += TraceHeightMM;
+    return sum;
+}
+
+std::vector<std::pair<int, int>> TGraph::RowGroups() {
+    std::vector<std::pair<int, int>> groups;
+    const long double budget = RowBudgetMM();
+    const int rows = TraceSamples.UsedRowCount();
+    int first = 1;
+    long double height = 0;
+    for (int row = 1; row <= rows; ++row) {
+        const long double h = TraceHeightSum(row, row);
+        // A page row holds at least one trace, however high.
+        if (height > 0 && h > 0 && !(height + h + ScaleBandMM <= budget)) {
+            groups.emplace_back(first, row - 1);
+            first = row;
+            height = 0;
+        }
+        height += h;
+    }
+    // Hidden traces alone make no page row.
+    if (height > 0) groups.emplace_back(first, rows);
+    return groups;
+}
+
+void TGraph::GetRowGroup(int& group, int& first, int& last) {
+    const std::vector<std::pair<int, int>> groups = RowGroups();
+    first = 1;
+    last = 0;
+    if (group < 1 || groups.empty()) {
+        group = 0;
+        return;
+    }
+    group = std::min<int64_t>(group, static_cast<int64_t>(groups.size()));
+    first = groups[group - 1].first;
+    last = groups[group - 1].second;
+}
+
+int TGraph::PagesOn(long double budget) {
+    if (!(budget > 0) || !std::isfinite(static_cast<long double>(ScaleBandMM))) return 0;
+    const int64_t across = PagesAcross();
+    const int64_t rows = static_cast<int64_t>(RowGroups().size());
+    return static_cast<int>(std::min<int64_t>(across * rows, kInt32Max));
+}
+
+int TGraph::GetPages() {
+    UpdatePageSize();
+    return PagesOn(RowBudgetMM());
+}
+
+void TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer) {
+    UpdatePageSize(printer);
+    const int pages = PagesOn(RowBudgetMM());
+    const int across = PagesAcross();
+    firstPage = std::max(firstPage, 1);
+    lastPage = std::min(lastPage, pages);
+    if (firstPage > lastPage) return;
+    if (!printer.HasPrinter()) {
+        platform::Prompts().MessageBox("Brak domyślnej drukarki", "Błąd");
+        return;
+    }
+    bool began = false;
+    if (!printer.Printing()) {
+        if (!printer.BeginJob(PrintTitle)) return;
+        began = true;
+    }
+    const std::vector<std::pair<int, int>> groups = RowGroups();
+    const long double span = PageSpan();
+    const TRect page{0, 0, printer.PageWidthPixels(), printer.PageHeightPixels()};
+    const std::function<bool()> aborted = [&printer] { return printer.Aborted(); };
+    for (int i = firstPage; i <= lastPage; ++i) {
+        const int64_t index = int64_t{i} - 1;
+        const auto& [firstRow, lastRow] = groups[static_cast<size_t>(index / across)];
+        const long double xFrom = FDataMinRange + static_cast<long double>(index % across) * span;
+        DrawChart(printer.Canvas(), TDrawTarget::Printer, page, static_cast<double>(xFrom),
+                  static_cast<double>(xFrom + span), firstRow, lastRow, aborted);
+        if (i != lastPage) printer.NewPage();
+        // The user may abort the job while the page goes out.
+        platform::CurrentWaiter().WaitMs(0);
+        if (printer.Aborted()) return;
+    }
+    if (began) printer.EndJob();
+}
+
+void TGraph::CopyToClipboard() {
+    if (!FHost || SelectedCount() == 0) return;
+    double from = FDataMinRange, to = FDataMaxRange;
+    if (!CopyWholeRange) {
+        // The cursors' values are X values already.
+        from = static_cast<double>(std::min(CursorOne.Position, CursorTwo.Position));
+        to = static_cast<double>(std::max(CursorOne.Position, CursorTwo.Position));
+    }
+    if (!(from < to) || !std::isfinite(from) || !std::isfinite(to)) return;
+    const int ppiX = ScreenPixelsPerInchX > 0 ? ScreenPixelsPerInchX : FHost->PixelsPerInchX();
+    const int ppiY = ScreenPixelsPerInchY > 0 ? ScreenPixelsPerInchY : FHost->PixelsPerInchY();
+    if (ppiX < 1 || ppiY < 1) return;
+    // An image side beyond this cannot be made: the start of the range and the first
+    // traces are kept.
+    constexpr int64_t kMaxSide = 32767;
+    constexpr int64_t kMargin = 10;
+    int64_t bottom = kMargin;
+    for (int row = 1; row <= TraceSamples.UsedRowCount(); ++row)
+        if (TraceSelected(row)) bottom += RoundPixels(MMToPixels(ppiY, TraceHeightSum(row, row)));
+    if (bottom == kMargin) return;
+    const int64_t band = RoundPixels(MMToPixels(ppiY, ScaleBandMM));
+    bottom += band;
+    const long double length = ValueToLength(static_cast<long double>(to) - from, ValuePerDivision,
+                                             DivisionLengthMM * static_cast<long double>(FScaleX) / 100);
+    const int64_t right = kMargin + RoundPixels(MMToPixels(ppiX, length));
+    const int width = static_cast<int>(std::clamp<int64_t>(right, 1, kMaxSide));
+    const int height = static_cast<int>(std::clamp<int64_t>(bottom, 1, kMaxSide));
+    ICanvas* image = FHost->BeginClipboardImage(width, height);
+    if (!image) return;
+    image->Pen = TPen{};
+    image->Brush = {platform::clWhite, platform::TBrushStyle::Solid};
+    image->Rectangle({0, 0, width, height});
+    const TRect plot{static_cast<int32_t>(kMargin), static_cast<int32_t>(kMargin), width,
+                     ToInt(std::max<int64_t>(height - band, kMargin))};
+    DrawChart(image, TDrawTarget::Image, plot, from, to, 1, TraceSamples.UsedRowCount());
+    FHost->EndClipboardImage();
 }
 
 }  // namespace chart

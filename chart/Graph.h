@@ -8,11 +8,15 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "chart/Extgraph.h"
+#include "chart/Markers.h"
 #include "chart/Ogmarr32.h"
 #include "chart/TraceChart.h"
 #include "platform/Canvas.h"
+#include "platform/PrintTarget.h"
 
 namespace chart {
 
@@ -42,8 +46,15 @@ public:
     virtual void ShowImage() = 0;
     // Take the scroll bars' ranges and positions from the chart.
     virtual void ScrollBarsChanged() = 0;
-    // Put the cursors where their values are.
-    virtual void PlaceCursors() = 0;
+    // The cursor windows go where the chart's markers stand.
+    virtual void CursorsMoved() = 0;
+    // The cursor readings changed their texts.
+    virtual void LabelsChanged() = 0;
+    virtual void TakeFocus() = 0;
+    // A white image of that size at the screen's resolution for the clipboard; none when
+    // it cannot be made. EndClipboardImage puts it on the clipboard.
+    virtual platform::ICanvas* BeginClipboardImage(int width, int height) = 0;
+    virtual void EndClipboardImage() = 0;
 };
 
 struct TScrollBarState {
@@ -53,7 +64,10 @@ struct TScrollBarState {
     int LargeChange = 1;
 };
 
-enum class TPrinterOrientation : uint8_t { Portrait, Landscape };
+using platform::TPrinterOrientation;
+
+// Modifier keys held with a mouse button.
+enum TShiftState : unsigned { ssShift = 1u << 0, ssCtrl = 1u << 1 };
 
 // Where DrawChart draws: the screen's offscreen image (band boxes are stored for hit
 // tests), another image (only selected traces), or a printer page (the page model).
@@ -106,6 +120,52 @@ public:
     // The band box stored for hit tests; (-1, -1, -1, -1) when there is none.
     platform::TRect TraceBand(int row);
 
+    // Selection: marks over the screen image, never a new drawing.
+    void SelectAll() { SetAllSelected(1); }
+    void UnselectAll() { SetAllSelected(0); }
+    // Rows outside 1..UsedRowCount are ignored; no redraw.
+    void SetSelected(int row, uint8_t value);
+    void SetAllSelected(uint8_t value);
+    bool IsSelected(int row) { return TraceSelected(row); }
+    int SelectedCount();
+    // The row whose band holds the point; 0 outside the plot or any band.
+    int TraceAtPoint(int x, int y);
+    // The left button on the chart, with the modifiers held (TShiftState bits).
+    void MouseDown(int x, int y, unsigned shift);
+    // A move with the left button held.
+    void MouseMove(int x, int y);
+    void MouseUp() {}
+
+    // Both cursors take the plot and the range it shows, keeping their values.
+    void PlaceCursors();
+    // The cursors' hooks.
+    void CursorMoved(TMarker& cursor);
+    void CursorPressed(TMarker& cursor);
+    void CursorReleased(TMarker& cursor);
+    // A scroll action of either bar ended.
+    void ScrollEnded();
+
+    // Paging on the printer's page model (Pages asks the process-wide printer).
+    void UpdatePageSize();
+    void UpdatePageSize(const platform::IPrintTarget& printer);
+    bool HasPrinter() const;
+    int Pages() { return GetPages(); }
+    int GetPages();
+    long double TotalWidthMM() const;
+    long double UsableWidthMM() const;
+    // The height one page row may fill: the page's usable width and height, the lesser.
+    long double RowBudgetMM() const;
+    int PagesAcross() const;
+    long double TraceHeightSum(int from, int to);
+    // The rows first..last of page row group; a group beyond the page rows is lowered to
+    // the last one, 0 when there is none (first 1, last 0 then).
+    void GetRowGroup(int& group, int& first, int& last);
+    // Pages first..last (cut to Pages) on the printer, as one job titled PrintTitle.
+    void Print(int firstPage, int lastPage, platform::IPrintTarget& printer);
+    // The selected traces as an image on the clipboard: the whole range or the span
+    // between the cursors.
+    void CopyToClipboard();
+
     bool Autoscale() const { return FAutoscale; }
     void SetAutoscale(bool on);
     double DataMinRange() const { return FDataMinRange; }
@@ -155,6 +215,14 @@ public:
     uint16_t TraceHeightMM = 7;
     platform::TFont Font;  // "Arial" 9
     std::string PrintTitle;
+    TMarker CursorOne;
+    TMarker CursorTwo;
+    // The readings below the top edge.
+    std::string CursorOneCaption = "x1= ";
+    std::string CursorOneValue;
+    std::string CursorTwoCaption = "x2= ";
+    std::string CursorTwoValue;
+    std::string SpanLabel = "dt";
     TOgmMatrix TraceSamples;  // row r = trace r; cells TGraphSample in ascending X
     TOgmMatrix TraceAttribs;  // row r = name, visible, selected and band box of trace r
 
@@ -188,6 +256,12 @@ private:
     long double AxisPixels(const TDrawContext& dc, long double v) const;
     bool AxisDrawable(const TDrawContext& dc) const;
     void StoreBand(int row, const platform::TRect& band);
+    // The page rows, each the first and last row of its group.
+    std::vector<std::pair<int, int>> RowGroups();
+    int PagesOn(long double budget);
+    // The X span of one page across.
+    long double PageSpan() const;
+    void SelectRange(int from, int to);
 
     IGraphHost* FHost;
     bool FAutoscale = true;

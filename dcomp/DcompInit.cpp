@@ -1,6 +1,5 @@
 #include "dcomp/DcompInit.h"
 
-#include <cstddef>
 #include <mutex>
 
 #include "dcomp/FileSignatureUnit.h"
@@ -20,16 +19,13 @@
 #include "dcomp/uFileAccess.h"
 #include "dcomp/uMappedFile.h"
 #include "dcomp/uWin32Tools.h"
+#include "platform/UnitTable.h"
 
 namespace dcomp {
 
 namespace {
 
-struct TUnitRow {
-    const char* Unit;
-    void (*Init)();
-    void (*Fini)();
-};
+using platform::TUnitRow;
 
 // The whole order of the library; units that come later take their place in it:
 // VersionListUnit, uWin32Tools, uDateTimeEx, uFileAccess, uMappedFile, RBTools, PwStrUtils,
@@ -55,39 +51,22 @@ const TUnitRow kUnits[] = {
     {"MeasListUnit", InitMeasListUnit, FinalizeMeasListUnit},
     {"time formats", InitTimeFormats, FinalizeTimeFormats},
 };
-constexpr size_t kUnitCount = sizeof kUnits / sizeof kUnits[0];
 
 std::mutex gLock;
 int gCount = 0;
-
-void FinalizeFirst(size_t count) {
-    while (count > 0) {
-        --count;
-        if (kUnits[count].Fini) kUnits[count].Fini();
-    }
-}
 
 }  // namespace
 
 void InitUnits() {
     std::lock_guard<std::mutex> lock(gLock);
-    if (gCount == 0) {
-        size_t done = 0;
-        try {
-            for (; done < kUnitCount; ++done) kUnits[done].Init();
-        } catch (...) {
-            // The failing unit cleans up after itself; the ones before it are undone here.
-            FinalizeFirst(done);
-            throw;
-        }
-    }
+    if (gCount == 0) platform::InitUnitRows(kUnits);
     ++gCount;
 }
 
 void FinalizeUnits() {
     std::lock_guard<std::mutex> lock(gLock);
     if (gCount == 0) return;
-    if (--gCount == 0) FinalizeFirst(kUnitCount);
+    if (--gCount == 0) platform::FinalizeUnitRows(kUnits);
 }
 
 }  // namespace dcomp

@@ -1,11 +1,13 @@
 // Shows the chart with a trace in each of the nine state styles; with --screenshot FILE
-// it writes the window as a PNG instead of waiting for the user.
+// it writes the window as a PNG instead of waiting for the user; with --dialog FILE the
+// setup dialog.
 #include <QApplication>
 #include <QPixmap>
 #include <cstdio>
 #include <string>
 
 #include "chart/qt/GraphWidget.h"
+#include "chart/qt/Graphdlg.h"
 
 namespace {
 
@@ -42,12 +44,15 @@ chart::TGraphSample Sample(double x, const TStyle& s) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     std::string screenshot;
+    std::string dialogShot;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--screenshot" && i + 1 < argc) {
             screenshot = argv[++i];
+        } else if (arg == "--dialog" && i + 1 < argc) {
+            dialogShot = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: chart_demo [--screenshot FILE]\n");
+            std::fprintf(stderr, "usage: chart_demo [--screenshot FILE] [--dialog FILE]\n");
             return 2;
         }
     }
@@ -72,9 +77,23 @@ int main(int argc, char** argv) {
     }
     graph.PrintTitle = "chart_demo";
     graph.EndUpdate();
-    // The second trace shows how a selected one is marked.
-    graph.TraceAttribs.WriteCell(std::vector<uint8_t>{1}, 2, chart::TGraph::kSelectedCell);
+    // The second and third traces show how selected ones are marked; the cursors stand
+    // at 2 and 6 s with their readings.
+    graph.SetSelected(2, 1);
+    graph.SetSelected(3, 1);
+    graph.CursorOne.Position = 2;
+    graph.CursorTwo.Position = 6;
+    graph.PlaceCursors();
+    graph.CursorMoved(graph.CursorOne);
+    graph.CursorMoved(graph.CursorTwo);
     widget.show();
+
+    if (!dialogShot.empty()) {
+        chart::TGraphSetup dialog;
+        dialog.show();
+        app.processEvents();
+        return dialog.grab().save(QString::fromStdString(dialogShot), "PNG") ? 0 : 1;
+    }
 
     if (screenshot.empty()) return app.exec();
     app.processEvents();

@@ -1,7 +1,13 @@
 #include "chart/qt/GraphWidget.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QStyle>
+
+#include "chart/qt/Graphdlg.h"
 
 namespace chart {
 
@@ -15,12 +21,42 @@ QLabel* MakeLabel(QWidget* parent, const char* name) {
     return label;
 }
 
-QWidget* MakeCursor(QWidget* parent, const char* name) {
-    auto* cursor = new QWidget(parent);
-    cursor->setObjectName(name);
-    cursor->resize(10, 10);
-    return cursor;
-}
+// The window of a cursor: a small panel with the marker's triangle, feeding the mouse
+// to the marker. Pressed, it holds the mouse until the button is released.
+class TCursorWidget : public QWidget {
+public:
+    TCursorWidget(QWidget* parent, TMarker& marker, const char* name) : QWidget(parent), FMarker(marker) {
+        setObjectName(name);
+        resize(TMarker::kSize, TMarker::kSize);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Button));
+        platform::TQtCanvas canvas(painter);
+        FMarker.Width = width();
+        FMarker.Height = height();
+        FMarker.Paint(canvas);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) FMarker.MouseDown();
+        event->accept();
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const QPoint p = event->position().toPoint();
+        FMarker.MouseMove(p.x(), p.y());
+        event->accept();
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton) FMarker.MouseUp();
+        event->accept();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { event->accept(); }
+
+private:
+    TMarker& FMarker;
+};
 
 }  // namespace
 
@@ -37,22 +73,119 @@ TGraphWidget::TGraphWidget(QWidget* parent) : QFrame(parent), FGraph(this) {
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     FTraceScrollBar->resize(extent, FTraceScrollBar->height());
     FTimeScrollBar->resize(FTimeScrollBar->width(), extent);
-    // The positions are the chart's; what scrolling redraws comes with the cursors.
-    connect(FTraceScrollBar, &QScrollBar::valueChanged, this, [this](int v) {
-        if (!FSyncing) FGraph.TraceScrollBar.Position = v;
-    });
-    connect(FTimeScrollBar, &QScrollBar::valueChanged, this, [this](int v) {
-        if (!FSyncing) FGraph.TimeScrollBar.Position = v;
-    });
+    ConnectScrollBar(FTraceScrollBar, FGraph.TraceScrollBar);
+    ConnectScrollBar(FTimeScrollBar, FGraph.TimeScrollBar);
+    setFocusPolicy(Qt::ClickFocus);
 
-    FCursorOne = MakeCursor(this, "CursorOne");
-    FCursorTwo = MakeCursor(this, "CursorTwo");
+    FCursorOne = new TCursorWidget(this, FGraph.CursorOne, "CursorOne");
+    FCursorTwo = new TCursorWidget(this, FGraph.CursorTwo, "CursorTwo");
     FCursorOneValue = MakeLabel(this, "CursorOneValue");
     FCursorTwoValue = MakeLabel(this, "CursorTwoValue");
     FSpanLabel = MakeLabel(this, "SpanLabel");
     FCursorOneCaption = MakeLabel(this, "CursorOneCaption");
     FCursorTwoCaption = MakeLabel(this, "CursorTwoCaption");
     LayoutChildren();
+    LabelsChanged();
+}
+
+void TGraphWidget::ConnectScrollBar(QScrollBar* bar, TScrollBarState& state) {
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar, &state](int v) {
+        if (FSyncing) return;
+        state.Position = v;
+        if (!bar->isSliderDown()) FGraph.ScrollEnded();
+    });
+    connect(bar, &QScrollBar::sliderReleased, this, [this] {
+        if (!FSyncing) FGraph.ScrollEnded();
+    });
+}
+
+bool TGraphWidget::Setup() {
+    return SetupGraph(FGraph, this);
+}
+
+void TGraphWidget::CursorsMoved() {
+    FCursorOne->move(FGraph.CursorOne.Left, FGraph.CursorOne.Top);
+    FCursorTwo->move(FGraph.CursorTwo.Left, FGraph.CursorTwo.Top);
+}
+
+void TGraphWidget::LabelsChanged() {
+    FCursorOneCaption->setText(QString::fromStdString(FGraph.CursorOneCaption));
+    FCursorOneValue->setText(QString::fromStdString(FGraph.CursorOneValue));
+    FCursorTwoCaption->setText(QString::fromStdString(FGraph.CursorTwoCaption));
+    FCursorTwoValue->setText(QString::fromStdString(FGraph.CursorTwoValue));
+    FSpanLabel->setText(QString::fromStdString(FGraph.SpanLabel));
+    LayoutLabels();
+}
+
+void TGraphWidget::LayoutLabels() {
+    const int top = 2 * frameWidth() + 1;
+    auto fit = [top](QLabel* label, int left) {
+        const QFontMetrics metrics = label->fontMetrics();
+        label->setGeometry(left, top, metrics.horizontalAdvance(label->text()) + 1, metrics.height() + 1);
+    };
+    fit(FCursorOneCaption, 30);
+    fit(FCursorOneValue, FCursorOneCaption->geometry().right() + 1);
+    fit(FCursorTwoCaption, 150);
+    fit(FCursorTwoValue, FCursorTwoCaption->geometry().right() + 1);
+    fit(FSpanLabel, 2 * FCursorTwoValue->x() - FCursorOneValue->x());
+}
+
+platform::ICanvas* TGraphWidget::BeginClipboardImage(int width, int height) {
+    FClipboardCanvas.reset();
+    FClipboardPainter.reset();
+    FClipboardImage = QImage(width, height, QImage::Format_RGB32);
+    if (FClipboardImage.isNull()) return nullptr;
+    FClipboardImage.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    FClipboardImage.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    FClipboardImage.fill(Qt::white);
+    FClipboardPainter.emplace(&FClipboardImage);
+    FClipboardCanvas.emplace(*FClipboardPainter);
+    return &*FClipboardCanvas;
+}
+
+void TGraphWidget::EndClipboardImage() {
+    FClipboardCanvas.reset();
+    FClipboardPainter.reset();
+    QGuiApplication::clipboard()->setImage(FClipboardImage);
+    FClipboardImage = QImage();
+}
+
+void TGraphWidget::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    unsigned shift = 0;
+    if (event->modifiers() & Qt::ShiftModifier) shift |= ssShift;
+    if (event->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+    const QPoint p = event->position().toPoint();
+    FGraph.MouseDown(p.x(), p.y(), shift);
+}
+
+void TGraphWidget::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPoint p = event->position().toPoint();
+    FGraph.MouseMove(p.x(), p.y());
+}
+
+void TGraphWidget::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) FGraph.MouseUp();
+}
+
+void TGraphWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    event->accept();
+}
+
+// Keys have no effect on the chart but the copy command, once per press.
+void TGraphWidget::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (event->key() == Qt::Key_C && mods == Qt::ControlModifier && !event->isAutoRepeat())
+        FGraph.CopyToClipboard();
+}
+
+void TGraphWidget::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
 }
 
 TGraphWidget::~TGraphWidget() = default;
@@ -122,6 +255,7 @@ void TGraphWidget::LayoutChildren() {
 void TGraphWidget::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     LayoutChildren();
+    LayoutLabels();
     FGraph.Resized();
 }
 

@@ -26,6 +26,8 @@ public:
     QScrollBar* TimeScrollBar() const { return FTimeScrollBar; }
     QWidget* CursorOne() const { return FCursorOne; }
     QWidget* CursorTwo() const { return FCursorTwo; }
+    // The chart's "Options" command (the setup dialog); true on OK.
+    bool Setup();
 
     // IGraphHost
     bool Showing() const override;
@@ -45,20 +47,36 @@ public:
     void EndOffscreen() override;
     void ShowImage() override { update(); }
     void ScrollBarsChanged() override;
-    void PlaceCursors() override {}
+    void CursorsMoved() override;
+    void LabelsChanged() override;
+    void TakeFocus() override { setFocus(Qt::MouseFocusReason); }
+    platform::ICanvas* BeginClipboardImage(int width, int height) override;
+    void EndClipboardImage() override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void LayoutChildren();
+    void LayoutLabels();
+    // Either bar: a scroll action that ends redraws; dragging a thumb waits for its release.
+    void ConnectScrollBar(QScrollBar* bar, TScrollBarState& state);
 
     TGraph FGraph;
     QImage FOffscreenImage;
     std::optional<QPainter> FOffscreenPainter;
     std::optional<platform::TQtCanvas> FOffscreenCanvas;
+    QImage FClipboardImage;
+    std::optional<QPainter> FClipboardPainter;
+    std::optional<platform::TQtCanvas> FClipboardCanvas;
     QScrollBar* FTraceScrollBar;
     QScrollBar* FTimeScrollBar;
     QWidget* FCursorOne;

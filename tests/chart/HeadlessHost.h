@@ -40,7 +40,17 @@ public:
     void EndOffscreen() override { ++Ends; }
     void ShowImage() override { ++Shows; }
     void ScrollBarsChanged() override { ++ScrollSyncs; }
-    void PlaceCursors() override { ++CursorPlacements; }
+    void CursorsMoved() override { ++CursorPlacements; }
+    void LabelsChanged() override { ++LabelChanges; }
+    void TakeFocus() override { ++Focused; }
+    platform::ICanvas* BeginClipboardImage(int width, int height) override {
+        Image = TRecordingCanvas{};
+        Image.DpiX = Image.DpiY = Dpi;
+        ImageWidth = width;
+        ImageHeight = height;
+        return &Image;
+    }
+    void EndClipboardImage() override { ++Copies; }
 
     bool Shown = true;
     bool HasImage = true;
@@ -50,6 +60,10 @@ public:
     platform::TColor Highlight = 0x6A240A;
     TRecordingCanvas Canvas;
     int Resizes = 0, Begins = 0, Ends = 0, Shows = 0, ScrollSyncs = 0, CursorPlacements = 0;
+    int LabelChanges = 0, Focused = 0;
+    // The last image put on the clipboard.
+    TRecordingCanvas Image;
+    int ImageWidth = 0, ImageHeight = 0, Copies = 0;
 };
 
 inline std::vector<TCall> CallsOf(const std::vector<TCall>& calls, TKind kind) {

@@ -6,12 +6,13 @@
  * before it is answered, all 65,536 holding registers go to the dump file (big-endian,
  * written whole and renamed into place). The dump is written once at start too.
  *
- *   vesk_sim (--rtu DEVICE | --tcp) --dump FILE [--address N] [--ident TEXT]
+ *   vesk_sim (--rtu DEVICE | --tcp [--port N]) --dump FILE [--address N] [--ident TEXT]
  *            [--parset1 FILE] [--parset2 FILE] [--events FILE]
  *
  * Parameter-set files hold register words as the device sends them (big-endian).
- * Prints "READY" (RTU) or "PORT <n>" (TCP on 127.0.0.1) once it serves; runs until
- * killed or, over RTU, until the line goes away.
+ * Prints "READY" (RTU) or "PORT <n>" (TCP on 127.0.0.1, at --port or else a free port
+ * the system picks) once it serves; runs until killed or, over RTU, until the line goes
+ * away.
  */
 #include <arpa/inet.h>
 #include <errno.h>
@@ -113,7 +114,7 @@ static void serve(modbus_t* ctx, const uint8_t* query, int length, modbus_mappin
 
 int main(int argc, char** argv) {
     const char *rtu = NULL, *ident = "", *parset1 = NULL, *parset2 = NULL, *events_file = NULL;
-    int tcp = 0, address = 31;
+    int tcp = 0, address = 31, port = 0;
     for (int i = 1; i < argc; ++i) {
         const int more = i + 1 < argc;
         if (strcmp(argv[i], "--tcp") == 0)
@@ -122,6 +123,8 @@ int main(int argc, char** argv) {
             rtu = argv[++i];
         else if (strcmp(argv[i], "--dump") == 0 && more)
             dump_path = argv[++i];
+        else if (strcmp(argv[i], "--port") == 0 && more)
+            port = atoi(argv[++i]);
         else if (strcmp(argv[i], "--address") == 0 && more)
             address = atoi(argv[++i]);
         else if (strcmp(argv[i], "--ident") == 0 && more)
@@ -137,8 +140,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if ((rtu == NULL) == !tcp || dump_path == NULL) {
-        fprintf(stderr, "usage: vesk_sim (--rtu DEVICE | --tcp) --dump FILE [options]\n");
+    if ((rtu == NULL) == !tcp || dump_path == NULL || port < 0 || port > 65535) {
+        fprintf(stderr, "usage: vesk_sim (--rtu DEVICE | --tcp [--port N]) --dump FILE [options]\n");
         return 2;
     }
 
@@ -176,7 +179,7 @@ int main(int argc, char** argv) {
         modbus_close(ctx);
         modbus_free(ctx);
     } else {
-        modbus_t* ctx = modbus_new_tcp("127.0.0.1", 0);
+        modbus_t* ctx = modbus_new_tcp("127.0.0.1", port);
         if (ctx == NULL) return 2;
         int server = modbus_tcp_listen(ctx, 4);
         struct sockaddr_in addr;

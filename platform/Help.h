@@ -1,0 +1,43 @@
+#pragma once
+// The help system: a context number, the contents, and quitting at exit. The program's
+// help file name is empty, so the service records each request and shows nothing.
+#include <vector>
+
+#include "platform/ServiceScope.h"
+
+namespace platform {
+
+class IHelp {
+public:
+    virtual ~IHelp() = default;
+    virtual void Context(int context) = 0;
+    virtual void Contents() = 0;
+    virtual void Quit() = 0;
+};
+
+class TRecordingHelp : public IHelp {
+public:
+    enum class TKind { Context, Contents, Quit };
+    struct TRequest {
+        TKind Kind;
+        int Context = 0;  // of a Context request
+        bool operator==(const TRequest&) const = default;
+    };
+    void Context(int context) override;
+    void Contents() override;
+    void Quit() override;
+
+    std::vector<TRequest> Requests;
+};
+
+// Without one set, a process-wide recording help with no help file.
+struct TDefaultHelp {
+    static IHelp& Get();
+};
+using THelpService = TProcessService<IHelp, TDefaultHelp>;
+using THelpScope = THelpService::TScope;
+inline IHelp& Help() {
+    return THelpService::Current();
+}
+
+}  // namespace platform

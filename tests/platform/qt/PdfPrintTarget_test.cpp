@@ -1,0 +1,119 @@
+// PDF print jobs: one numbered file a job in the folder, pages and text where the
+// canvas put them, as poppler reads them.
+#include "platform/qt/PdfPrintTarget.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/qt/QtPrinterTarget.h"
+#include "tests/platform/qt/PdfTools.h"
+#include "tests/support/TempDir.h"
+
+namespace platform {
+namespace {
+
+QGuiApplication& App() {
+    static int argc = 1;
+    static char name[] = "platform_qt_tests";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+    return app;
+}
+
+std::set<std::string> Files(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.insert(e.path().filename().string());
+    return names;
+}
+
+class PdfPrintTargetTest : public testing::Test {
+protected:
+    PdfPrintTargetTest() { App(); }
+    platform_test::TTempDir Dir;
+    TPdfPrintTarget Target{Dir.Path()};
+};
+
+TEST_F(PdfPrintTargetTest, ThreePagesOnA4WithTextWhereTheCanvasPutIt) {
+    EXPECT_TRUE(Target.HasPrinter());
+    EXPECT_EQ(Target.PageWidthMM(), 210);
+    EXPECT_EQ(Target.PageHeightMM(), 297);
+    ASSERT_TRUE(Target.BeginJob("Chart"));
+    EXPECT_EQ(Target.Canvas()->PixelsPerInchX(), 600);
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1) Target.NewPage();
+        EXPECT_EQ(Target.PageNumber(), page);
+        // 600 dpi: 600 pixels are 72 points.
+        Target.Canvas()->TextOut(600 * page, 1200, "Page" + std::to_string(page));
+    }
+    Target.EndJob();
+    EXPECT_FALSE(Target.Printing());
+    const std::string file = Dir.File("001-Chart.pdf");
+    EXPECT_EQ(Target.FileName(), file);
+    EXPECT_EQ(platform_test::PdfInfo(file, "Pages"), "3");
+    EXPECT_EQ(platform_test::PdfInfo(file, "Title"), "Chart");
+    EXPECT_NE(platform_test::PdfInfo(file, "Page size").find("(A4)"), std::string::npos);
+    const auto words = platform_test::PdfWords(file);
+    ASSERT_EQ(words.size(), 3u);
+    for (int page = 1; page <= 3; ++page) {
+        const auto& w = words[page - 1];
+        EXPECT_EQ(w.Page, page);
+        EXPECT_EQ(w.Text, "Page" + std::to_string(page));
+        EXPECT_NEAR(w.XMin, 72.0 * page, 1.0);
+        EXPECT_NEAR(w.YMin, 144.0, 1.0);
+    }
+}
+
+TEST_F(PdfPrintTargetTest, JobsAreNumberedAndNeverOverwritten) {
+    Dir.Write("007-old.pdf", "keep");
+    Dir.Write("notes.pdf", "");
+    Dir.Write("12-short.pdf", "");
+    ASSERT_TRUE(Target.BeginJob("a/b\tc"));
+    EXPECT_FALSE(Target.BeginJob("again"));
+    Target.EndJob();
+    ASSERT_TRUE(Target.BeginJob(""));
+    Target.EndJob();
+    const std::set<std::string> expected{"007-old.pdf", "008-a_b_c.pdf", "009-print.pdf", "notes.pdf",
+                                         "12-short.pdf"};
+    EXPECT_EQ(Files(Dir.Path()), expected);
+}
+
+TEST_F(PdfPrintTargetTest, AnAbortedJobLeavesNoFile) {
+    ASSERT_TRUE(Target.BeginJob("Gone"));
+    Target.Canvas()->TextOut(10, 10, "x");
+    Target.NewPage();
+    Target.Abort();
+    EXPECT_TRUE(Target.Aborted());
+    EXPECT_FALSE(Target.Printing());
+    EXPECT_EQ(Target.Canvas(), nullptr);
+    EXPECT_TRUE(Files(Dir.Path()).empty());
+    ASSERT_TRUE(Target.BeginJob("Next"));
+    EXPECT_FALSE(Target.Aborted());
+    Target.EndJob();
+    EXPECT_EQ(Files(Dir.Path()), std::set<std::string>{"001-Next.pdf"});
+}
+
+TEST_F(PdfPrintTargetTest, NoFolderNoPrinter) {
+    TPdfPrintTarget missing(Dir.File("none"));
+    EXPECT_FALSE(missing.HasPrinter());
+    EXPECT_FALSE(missing.BeginJob("x"));
+}
+
+TEST_F(PdfPrintTargetTest, TheProgramPrintsIntoTheFolderNamedByTheEnvironment) {
+    setenv("HALVO_PDF_DIR", Dir.Path().c_str(), 1);
+    const auto printer = MakeProgramPrinter();
+    unsetenv("HALVO_PDF_DIR");
+    ASSERT_TRUE(printer->BeginJob("Env"));
+    printer->EndJob();
+    EXPECT_EQ(Files(Dir.Path()), std::set<std::string>{"001-Env.pdf"});
+    setenv("HALVO_PDF_DIR", Dir.File("none").c_str(), 1);
+    EXPECT_EQ(dynamic_cast<TPdfPrintTarget*>(MakeProgramPrinter().get()), nullptr);
+    unsetenv("HALVO_PDF_DIR");
+}
+
+}  // namespace
+}  // namespace platform
