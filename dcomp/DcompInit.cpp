@@ -5,9 +5,11 @@
 #include "dcomp/FileSignatureUnit.h"
 #include "dcomp/LangUnit.h"
 #include "dcomp/OvBase.h"
+#include "dcomp/OvbTypes.h"
 #include "dcomp/PwComp/ExtIniFileUnit.h"
 #include "dcomp/PwComp/MeasListUnit.h"
 #include "dcomp/RBTools.h"
+#include "dcomp/SettingsTools.h"
 #include "dcomp/TimeFormats.h"
 #include "dcomp/VersionListUnit.h"
 #include "dcomp/XMeasBoxCpx.h"
@@ -43,8 +45,10 @@ const TUnitRow kUnits[] = {
     {"XmlLight2Unit", InitXmlLight2Unit, FinalizeXmlLight2Unit},
     {"ObjectXUnit", InitObjectXUnit, nullptr},
     {"ObjectYUnit", InitObjectYUnit, nullptr},
+    {"value types", InitOvbTypes, FinalizeOvbTypes},
     {"LangUnit", InitLangUnit, FinalizeLangUnit},
     {"ovbase", InitOvBase, FinalizeOvBase},
+    {"SettingsTools", InitSettingsTools, FinalizeSettingsTools},
     {"ExtIniFileUnit", InitExtIniFileUnit, FinalizeExtIniFileUnit},
     {"FileSignatureUnit", InitFileSignatureUnit, FinalizeFileSignatureUnit},
     {"XMeasBoxCpx", InitXMeasBoxCpx, FinalizeXMeasBoxCpx},

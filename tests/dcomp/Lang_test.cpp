@@ -94,6 +94,35 @@ const TGroupText kAllTexts[] = {
     {"OvBase", "TXT_NO_BYTES", "Bajtów"},
     {"OvBase", "TXT_1000_s", "Ponowne użycie parametru %s"},
     {"OvBase", "TXT_1001_s", "Wartość parametru powinna być poprzedzona znakiem \"-\" i nazwą parametru."},
+    {"SettingsTools", "TXT001", "Brak danych dla nastawy "},
+    {"SettingsTools", "TXT002", "Wartość jest mniejsza od minimum dla nastawy"},
+    {"SettingsTools", "TXT003", "Wartość jest większa od maximum dla nastawy"},
+    {"SettingsTools", "TXT004", "Wartość nie jest liczbą rzeczywistą dla nastawy"},
+    {"SettingsTools", "TXT005", "Wartość nie jest liczbą całkowitą dla nastawy"},
+    {"SettingsTools", "TXT006", "Nieprawidłowa wartość dla nastawy"},
+    {"SettingsTools", "TXT007", "Maksymalna ilość znaków to"},
+    {"SettingsTools", "TXT008", "Podany ciąg nie jest adresem IP dla nastawy"},
+    {"SettingsTools", "TXT009", "Nie istnieje port komunikacyjny o numerze"},
+    {"SettingsTools", "TXT010", "Nie znany typ danych"},
+    {"SettingsTools", "TXT011", "Brak nastawy"},
+    {"SettingsTools", "TXT012", "Zmiana wartości nastawy"},
+    {"SettingsTools", "TXT013", "z"},
+    {"SettingsTools", "TXT014", "na"},
+    {"SettingsTools", "TXT015", "Urządzenie nie posiada nastawy"},
+    {"SettingsTools", "TXT016", "Urządzenie nie posiada grupy nastaw"},
+    {"SettingsTools", "TXT017", "Wprowadzono nastawę"},
+    {"SettingsTools", "TXT018", "Nie znana nastawa"},
+    {"SettingsTools", "TXT019", "Porównywany plik nie jest plikiem konfiguracji."},
+    {"SettingsTools", "TXT020", "Data utworzenia raportu"},
+    {"SettingsTools", "TXT021", "Data utworzenia pliku konfiguracji"},
+    {"SettingsTools", "TXT022", "Data ostatniej zmiany konfiguracji"},
+    {"SettingsTools", "TXT023", "Typ urządzenia"},
+    {"SettingsTools", "TXT024", "ID urządzenia"},
+    {"SettingsTools", "TXT025", "Język"},
+    {"SettingsTools", "TXT026", "Obcięcie napisu '%s' do '%s'"},
+    {"SettingsTools", "TXT027", "Niewłaściwy zapis daty/godziny"},
+    {"SettingsTools", "TXT028_s", "Plik nie istnieje %s"},
+    {"SettingsTools", "TXT029", "Niewłaściwy indeks listy wyboru"},
     {"FileSignatureUnit", "TXT_FILE1", "Plik pojawił się na dysku."},
     {"FileSignatureUnit", "TXT_FILE2", "Plik zniknął z dysku"},
     {"FileSignatureUnit", "TXT_FILE3", "Rozmiar pliku uległ zmianie."},
@@ -158,9 +187,9 @@ TEST_F(LangTest, DictionaryHoldsTheUnitsGroupsInOrder) {
         }
     }
     EXPECT_EQ(lines, Lines());
-    EXPECT_EQ(OvBaseGroup(), dictionary.GetChild(0));
-    EXPECT_EQ(FileSignatureGroup(), dictionary.GetChild(1));
-    EXPECT_EQ(XMeasBoxCpxGroup(), dictionary.GetChild(2));
+    EXPECT_EQ(OvBaseGroup(), dictionary.FindChildOfClass<TXLangGroup>("OvBase"));
+    EXPECT_EQ(FileSignatureGroup(), dictionary.FindChildOfClass<TXLangGroup>("FileSignatureUnit"));
+    EXPECT_EQ(XMeasBoxCpxGroup(), dictionary.FindChildOfClass<TXLangGroup>("XMeasBoxCpx"));
     EXPECT_EQ(OvBaseGroup()->ChildCount(), 65);
     EXPECT_EQ(FileSignatureGroup()->ChildCount(), 4);
     EXPECT_EQ(XMeasBoxCpxGroup()->ChildCount(), 20);
@@ -298,8 +327,8 @@ TEST_F(LangFileTest, ReloadedDictionaryComparesEqual) {
     doc.LoadFromFile(Path("dictionary.xml"), true);
     auto cfg = CreateXmlNode<TXLangCfg>(nullptr, "", collect);
     cfg->Assign(doc.MainNode(), false);
-    ASSERT_EQ(cfg->ChildCount(), 3);
-    auto* group = dynamic_cast<TXLangGroup*>(cfg->GetChild(0));
+    ASSERT_EQ(cfg->ChildCount(), Dictionary().ChildCount());
+    auto* group = cfg->FindChildOfClass<TXLangGroup>("OvBase");
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->Translate("MONTH"), "miesięc");  // the fields took the attributes
     EXPECT_TRUE(cfg->Compare(&Dictionary(), {}));
@@ -310,7 +339,7 @@ TEST_F(LangFileTest, ReloadedDictionaryComparesEqual) {
     classes.LoadFromFile(Path("dictionary.xml"), false);
     auto* main = dynamic_cast<TXLangCfg*>(classes.MainNode());
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(dynamic_cast<TXLangGroup*>(main->GetChild(2))->Translate("TXT_SaRozn"),
+    EXPECT_EQ(main->FindChildOfClass<TXLangGroup>("XMeasBoxCpx")->Translate("TXT_SaRozn"),
               "Są różnice. Patrz okno komunikatów.");
     EXPECT_TRUE(main->Compare(&Dictionary(), {}));
     EXPECT_TRUE(messages.empty());
