@@ -3,6 +3,7 @@
 // records, groups them into sequences (one per clock-time record), stamps and sorts
 // them, fills the sequence list and writes the listing of the selected sequence.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/lister/ListingSink.h"
@@ -10,6 +11,10 @@
 #include "app/lister/StampedEvent.h"
 #include "chart/Ogmarr32.h"
 #include "chart/TraceChart.h"
+
+namespace platform {
+class IPrintTarget;
+}
 
 namespace app {
 
@@ -47,6 +52,14 @@ public:
     void WriteListing(IListingSink& sink);
     // Every record from the oldest clock-time record on, oldest first, in hexadecimal.
     void HexList();
+    // Sequence n selected, then as one job titled PrintTitle on the process's printer:
+    // its list line and its listing, line after line from the printable area's top
+    // left, a new page when a line does not fit. platform::EInOutError when no job can
+    // start; a decoding error ends the job with what was printed and passes on.
+    void PrintListing(int number);
+    // The printer's line sink: nothing once the job is aborted or outside PrintListing.
+    void PrintListingLine(const std::string& line, TListingStyle style);
+    std::string PrintTitle;
     // The selected sequence's traces into the chart, in one update of it that ends
     // however the build ends.
     void BuildGraph();
@@ -99,6 +112,8 @@ private:
     TStampedEvent FCurrent;  // every record is read here before it is interpreted
     THalvo* FHalvo = nullptr;
     chart::THalvoMatrix FSequenceMatrix;
+    platform::IPrintTarget* FPrinter = nullptr;  // while PrintListing runs
+    int FPrintLineY = 0;
 };
 
 }  // namespace app

@@ -92,3 +92,35 @@ TEST(Prompts, RecordingPromptsScriptAnswersAndSeeEveryText) {
     EXPECT_EQ(rec.Log[4].Kind, "SaveFileName");
     EXPECT_EQ(rec.Log[6].Kind, "InputQuery");
 }
+
+TEST(Prompts, BoxesWithButtonsAnswerAndFileDialogsKeepTheirFilter) {
+    EXPECT_EQ(Prompts().MessageBox("Save?", "Confirm", mbYes | mbNo), mrNo);
+    EXPECT_FALSE(Prompts().PrinterSetup());
+
+    TRecordingPrompts rec;
+    rec.Answers = {mrYes};
+    rec.DefaultAnswer = mrCancel;
+    rec.FileAnswers = {std::string("/tmp/a.buf"), std::string("/tmp/b.halvo")};
+    rec.FilterAnswers = {2};
+    rec.PrinterSetupAnswer = false;
+    TPromptsScope scope(rec);
+    // An OK box takes no scripted answer, so the one queued reaches the question.
+    EXPECT_EQ(Prompts().MessageBox("Done", "Information:"), mrOk);
+    EXPECT_EQ(Prompts().MessageBox("Write?", "Confirm", mbYes | mbNo), mrYes);
+    EXPECT_EQ(Prompts().MessageBox("Again?", "Confirm", mbYes | mbNo | mbCancel), mrCancel);
+    int filter = 1;
+    EXPECT_EQ(Prompts().SaveFileName("Save", "Halvo|*.halvo|All files|*.*", "x.halvo", &filter),
+              "/tmp/a.buf");
+    EXPECT_EQ(filter, 2);
+    EXPECT_EQ(Prompts().OpenFileName("Open", "*.halvo", "", &filter), "/tmp/b.halvo");
+    EXPECT_EQ(filter, 2);  // no scripted filter: as it was
+    EXPECT_FALSE(Prompts().PrinterSetup());
+
+    ASSERT_EQ(rec.Log.size(), 6u);
+    EXPECT_EQ(rec.Log[0].Caption, "Information:");
+    EXPECT_EQ(rec.Log[1].Buttons, mbYes | mbNo);
+    EXPECT_EQ(rec.Log[3].Filter, "Halvo|*.halvo|All files|*.*");
+    EXPECT_EQ(rec.Log[3].FilterIndex, 1);
+    EXPECT_EQ(rec.Log[3].Initial, "x.halvo");
+    EXPECT_EQ(rec.Log[5].Kind, "PrinterSetup");
+}

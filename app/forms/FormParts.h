@@ -1,0 +1,49 @@
+#pragma once
+// Small pieces the windows' layouts share: named controls, hints, the tab set that pages
+// a notebook, a spin button and the catching of a handler's exceptions.
+#include <QFrame>
+#include <QStackedWidget>
+#include <QString>
+#include <QTabBar>
+#include <QToolButton>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+namespace app::forms {
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+    widget->setObjectName(name);
+    return widget;
+}
+
+inline QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+inline std::string S(const QString& text) {
+    return text.toStdString();
+}
+
+// A hint "short|long": the tooltip before the bar, the status tip after it; a hint
+// without a bar is both.
+void SetHint(QWidget& widget, const std::string& hint);
+
+// Two arrow buttons "UpButton" and "DownButton" in a widget of the given name.
+struct TSpinButton {
+    QWidget* Widget;
+    QToolButton* Up;
+    QToolButton* Down;
+};
+TSpinButton MakeSpinButton(QWidget* parent, const char* name);
+
+// A tab set at the bottom that takes the notebook's page names (each page's window
+// title) as its tabs and shows the page of the tab chosen.
+QTabBar* MakeTabSet(QWidget* parent, QStackedWidget& notebook, const char* name);
+
+// Runs a handler as the program's event loop would: an exception is shown in an error
+// box and goes no further.
+void Guarded(const std::function<void()>& handler);
+
+}  // namespace app::forms

@@ -1,0 +1,203 @@
+// Printing a document: the listing and the chart of each selected sequence, the grids of
+// the two parameter sets; on the recording printer and into PDF files read by poppler.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTabBar>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/forms/Pagedlg.h"
+#include "chart/Graph.h"
+#include "platform/qt/PdfPrintTarget.h"
+#include "tests/app/forms/ChildFixture.h"
+#include "tests/platform/qt/PdfTools.h"
+
+namespace app::test {
+namespace {
+
+using platform::TRecordingCanvas;
+
+std::vector<std::string> Titles(const platform::TRecordingPrintTarget& printer) {
+    std::vector<std::string> titles;
+    for (const auto& job : printer.Jobs) titles.push_back(job.Title);
+    return titles;
+}
+
+std::string PageTexts(const platform::TRecordingPrintTarget::TJob& job) {
+    std::string texts;
+    for (const TRecordingCanvas& page : job.Pages)
+        for (const auto& call : page.Calls)
+            if (call.Kind == TRecordingCanvas::TKind::TextOut) texts += call.Text + "\n";
+    return texts;
+}
+
+// The flags the print options dialog is left with.
+std::function<int(QDialog&)> Choose(bool listing, bool graph, bool zns1, bool zns2) {
+    return [=](QDialog& d) {
+        Find<QCheckBox>(d, "cbPrintListing")->setChecked(listing);
+        Find<QCheckBox>(d, "cbPrintGraph")->setChecked(graph);
+        Find<QCheckBox>(d, "cbPrintZns1")->setChecked(zns1);
+        Find<QCheckBox>(d, "cbPrintZns2")->setChecked(zns2);
+        Find<QPushButton>(d, "OKBtn")->click();
+        return d.result();
+    };
+}
+
+class ChildPrintTest : public ChildTest {
+protected:
+    platform::TRecordingPrintTarget Printer;
+    platform::TPrinterScope PrinterScope{Printer};
+};
+
+TEST_F(ChildPrintTest, TheToolBarPrintsListingAndChartOfEachSelectedSequenceWithoutTheDialog) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    TModalScope modal([](QDialog&) -> int {
+        ADD_FAILURE() << "no dialog";
+        return QDialog::Rejected;
+    });
+    child->FilePrintClick(true);
+    EXPECT_FALSE(Frame.HasPageDialog());
+    EXPECT_EQ(Titles(Printer), (std::vector<std::string>{
+                                   "reading.halvo-Sequence 1-Listing", "reading.halvo-Sequence 1-Route",
+                                   "reading.halvo-Sequence 2-Listing", "reading.halvo-Sequence 2-Route"}));
+    for (const auto& job : Printer.Jobs) EXPECT_TRUE(job.Ended) << job.Title;
+    auto* list = Find<QListWidget>(*child, "EventsListBox");
+    EXPECT_TRUE(PageTexts(Printer.Jobs[0]).starts_with(list->item(0)->text().toStdString() + "\n"));
+    EXPECT_TRUE(PageTexts(Printer.Jobs[2]).starts_with(list->item(1)->text().toStdString() + "\n"));
+}
+
+TEST_F(ChildPrintTest, TheDialogIsMadeOnceAndItsFlagsChooseTheGrids) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    {
+        TModalScope modal(Choose(false, false, true, true));
+        child->FilePrintClick();
+    }
+    EXPECT_EQ(child->PrintFlags, 12);
+    EXPECT_EQ(Titles(Printer), (std::vector<std::string>{"Settings - parset 1", "Settings - parset 2"}));
+    const std::string first = PageTexts(Printer.Jobs.at(0));
+    const std::string second = PageTexts(Printer.Jobs.at(1));
+    // The names are cut at their cells' edges, as the grid shows them.
+    EXPECT_NE(first.find("Level 0.9Vr \n90\n"), std::string::npos) << first;
+    EXPECT_NE(second.find("Level 0.9Vr \n85\n"), std::string::npos) << second;
+    EXPECT_NE(first.find("str. 1"), std::string::npos);
+    EXPECT_EQ(Find<QTabBar>(*child, "TabSet1")->currentIndex(), 0);
+    TPageDlgFrm* dialog = &Frame.PageDialog();
+
+    // The next print starts from the document's flags; Cancel prints nothing.
+    Printer.Jobs.clear();
+    Find<QTabBar>(*child, "TabSet1")->setCurrentIndex(1);
+    TModalScope modal([&](QDialog& d) {
+        EXPECT_EQ(&d, dialog);
+        EXPECT_TRUE(Find<QCheckBox>(d, "cbPrintZns2")->isChecked());
+        EXPECT_FALSE(Find<QCheckBox>(d, "cbPrintListing")->isChecked());
+        Find<QPushButton>(d, "CancelBtn")->click();
+        return d.result();
+    });
+    child->FilePrintClick();
+    EXPECT_TRUE(Printer.Jobs.empty());
+    EXPECT_EQ(&Frame.PageDialog(), dialog);
+    EXPECT_EQ(child->PrintFlags, 12);
+}
+
+TEST_F(ChildPrintTest, EachDocumentKeepsItsOwnFlags) {
+    TChildForm* one = Open(MakeDocument("one.halvo"));
+    TChildForm* two = Open(MakeDocument("two.halvo"));
+    {
+        TModalScope modal(Choose(false, false, true, false));
+        one->FilePrintClick();
+    }
+    TModalScope modal([](QDialog& d) {
+        EXPECT_TRUE(Find<QCheckBox>(d, "cbPrintListing")->isChecked());
+        EXPECT_FALSE(Find<QCheckBox>(d, "cbPrintZns1")->isChecked());
+        Find<QPushButton>(d, "CancelBtn")->click();
+        return d.result();
+    });
+    two->FilePrintClick();
+    EXPECT_EQ(one->PrintFlags, 4);
+    EXPECT_EQ(two->PrintFlags, 3);
+}
+
+class ChildPdfTest : public ChildTest {
+protected:
+    ChildPdfTest() { std::filesystem::create_directories(Dir.File("pdf")); }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> files;
+        for (const auto& e : std::filesystem::directory_iterator(Dir.File("pdf")))
+            files.push_back(e.path().string());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+    static std::string Text(const std::string& path) {
+        return platform_test::RunTool("pdftotext", {"-layout", QString::fromStdString(path), "-"});
+    }
+
+    platform::TPdfPrintTarget Printer{Dir.File("pdf")};
+    platform::TPrinterScope PrinterScope{Printer};
+};
+
+TEST_F(ChildPdfTest, TheSelectedSequencesListingsChartsAndBothGridsArePrinted) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    auto* list = Find<QListWidget>(*child, "EventsListBox");
+    const std::string line = list->item(0)->text().toStdString();
+    ASSERT_TRUE(line.starts_with("Sequence no.1")) << line;
+    child->FilePrintClick(true);
+    {
+        TModalScope modal(Choose(false, false, true, true));
+        child->FilePrintClick();
+    }
+    const std::vector<std::string> files = Files();
+    ASSERT_EQ(files.size(), 4u);
+    if (const char* keep = std::getenv("HALVO_SCREENSHOT_DIR"))
+        for (const std::string& f : files)
+            std::filesystem::copy_file(f, std::filesystem::path(keep) / std::filesystem::path(f).filename(),
+                                       std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(platform_test::PdfInfo(files[0], "Pages"), "1");
+    EXPECT_EQ(platform_test::PdfInfo(files[1], "Pages"), "1");
+    // 19 columns: three pages across.
+    EXPECT_EQ(platform_test::PdfInfo(files[2], "Pages"), "3");
+    EXPECT_EQ(platform_test::PdfInfo(files[3], "Pages"), "3");
+
+    const std::string listing = Text(files[0]);
+    EXPECT_NE(listing.find("Sequence no.1"), std::string::npos) << listing;
+    TEvLister lister;
+    TRecordingListBox listBox;
+    TRecordingView view;
+    listBox.OnClick = [&](const void*) { lister.SelectSequence(1); };
+    lister.SetHalvo(&child->DeviceImage());
+    lister.SetListBox(&listBox);
+    lister.SetRichEdit(&view);
+    lister.Refresh(nullptr);
+    for (const TLine& l : view.Lines) {
+        const std::string trimmed = l.Text.substr(l.Text.find_first_not_of(' '));
+        EXPECT_NE(listing.find(trimmed.substr(0, trimmed.find("  "))), std::string::npos) << l.Text;
+    }
+    EXPECT_FALSE(Text(files[1]).empty());  // the chart
+
+    const std::string grid1 = Text(files[2]);
+    const std::string grid2 = Text(files[3]);
+    for (const char* word :
+         {"Settings - parset 1", "str. 1", "1. Voltages", "Level 0.9Vr [%]", "def: Vesk3.set"})
+        EXPECT_NE(grid1.find(word), std::string::npos) << word << "\n" << grid1;
+    EXPECT_NE(grid2.find("Settings - parset 2"), std::string::npos) << grid2;
+    // The value beside its name: the first word right of "0.9Vr" on its line.
+    const auto valueBeside = [](const std::string& path) {
+        const std::vector<platform_test::TPdfWord> words = platform_test::PdfWords(path);
+        const auto name =
+            std::find_if(words.begin(), words.end(), [](const auto& w) { return w.Text == "0.9Vr"; });
+        if (name == words.end()) return std::string();
+        for (auto w = name + 1; w != words.end(); ++w)
+            if (w->Text != "[%]" && std::abs(w->YMin - name->YMin) < 2) return w->Text;
+        return std::string();
+    };
+    EXPECT_EQ(valueBeside(files[2]), "90");
+    EXPECT_EQ(valueBeside(files[3]), "85");
+}
+
+}  // namespace
+}  // namespace app::test

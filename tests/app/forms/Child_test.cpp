@@ -1,0 +1,470 @@
+// The document window in a small frame, offscreen, its prompts and dialogs scripted.
+#include "app/forms/Child.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "app/device/HalvoFiles.h"
+#include "app/forms/Fileprop.h"
+#include "app/forms/SettingsGrid.h"
+#include "chart/Graph.h"
+#include "chart/qt/GraphWidget.h"
+#include "platform/DateTime.h"
+#include "tests/app/forms/ChildFixture.h"
+#include "tests/app/forms/FormsFixtures.h"
+
+namespace app::test {
+namespace {
+
+using platform::mrCancel;
+using platform::mrNo;
+using platform::mrYes;
+
+TEST_F(ChildTest, ANewWindowShowsAnEmptyGridNotReadAndThePagesButtons) {
+    TChildForm* child = Frame.NewWindow();
+    auto* list = Find<QListWidget>(*child, "EventsListBox");
+    EXPECT_EQ(ListLines(*list), std::vector<std::string>{"Not read"});
+    auto* grid = Find<QTableWidget>(*child, "ZnsGrid");
+    EXPECT_EQ(grid->rowCount(), 46);
+    EXPECT_EQ(grid->columnCount(), 19);
+    EXPECT_EQ(grid->columnWidth(0), 264);
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c) EXPECT_EQ(Cell(*grid, c, r), "");
+    auto* tabs = Find<QTabBar>(*child, "TabSet1");
+    EXPECT_EQ(tabs->tabText(0), "Settings - parset  1");
+    EXPECT_EQ(tabs->tabText(1), "Settings - parset  2");
+    EXPECT_EQ(Find<QLabel>(*child, "lbBufLoadTime")->text(), "???");
+    EXPECT_FALSE(child->DeviceImage().Modified());
+    EXPECT_FALSE(child->HasFileName);
+    EXPECT_EQ(child->PrintFlags, 3);
+
+    auto* notebook = Find<QTabWidget>(*child, "Notebook1");
+    auto* panel = Find<QFrame>(*child, "Panel2");
+    auto* btn1 = Find<QPushButton>(*child, "Btn1");
+    auto* btn2 = Find<QPushButton>(*child, "Btn2");
+    auto* btn3 = Find<QPushButton>(*child, "Btn3");
+    EXPECT_EQ(notebook->tabText(0), "Events buffer");
+    EXPECT_EQ(notebook->tabText(2), "Write/Read");
+    EXPECT_TRUE(panel->isHidden());
+    EXPECT_EQ(notebook->property("HelpContext").toInt(), 10);
+    notebook->setCurrentIndex(1);
+    EXPECT_EQ(notebook->property("HelpContext").toInt(), 134);
+    notebook->setCurrentIndex(2);
+    EXPECT_EQ(notebook->property("HelpContext").toInt(), 6);
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(btn1->text(), "Reading");
+    EXPECT_EQ(btn1->toolTip(), "Read data from automation");
+    EXPECT_EQ(btn1->statusTip(), "Read selected position from automation");
+    EXPECT_EQ(btn2->text(), "Execute");
+    EXPECT_EQ(btn2->toolTip(), "Execute recommendation");
+    EXPECT_EQ(btn3->text(), "Cancel");
+    EXPECT_EQ(btn3->toolTip(), "Break reading");
+    EXPECT_TRUE(btn1->isEnabled());
+    EXPECT_FALSE(btn3->isEnabled());
+
+    std::vector<std::string> file;
+    for (QAction* a : child->FileMenu()->actions()) file.push_back(a->text().toStdString());
+    EXPECT_EQ(file, (std::vector<std::string>{"&New", "&Open", "Close", "&Save", "Save As...", "Properties",
+                                              "Print", "Print preview", "Close"}));
+    EXPECT_EQ(child->FileMenu()->actions()[4]->statusTip(), "Save file ass other name");
+    EXPECT_EQ(child->FileMenu()->actions()[6]->shortcut(), QKeySequence("Ctrl+P"));
+    EXPECT_FALSE(child->FileMenu()->actions()[8]->isEnabled());
+    EXPECT_EQ(child->GraphMenu()->title(), "&Graph");
+    EXPECT_EQ(child->Chart().DataTimeType(), chart::TIntervalTimeType::Seconds);
+}
+
+TEST_F(ChildTest, AVesk3DocumentShowsItsSequencesListingAndBothSets) {
+    const std::string path = MakeDocument("reading.halvo");
+    TChildForm* child = Open(path);
+    EXPECT_EQ(child->windowTitle().toStdString(), path);
+    EXPECT_TRUE(child->HasFileName);
+    EXPECT_FALSE(child->DeviceImage().Modified());
+    EXPECT_TRUE(Prompts.Log.empty());
+
+    // The same lines as the decoder gives its own list box.
+    TEvLister lister;
+    TRecordingListBox listBox;
+    TRecordingView view;
+    listBox.OnClick = [&](const void*) { lister.SelectSequence(1); };
+    lister.SetHalvo(&child->DeviceImage());
+    lister.SetListBox(&listBox);
+    lister.SetRichEdit(&view);
+    lister.Refresh(nullptr);
+    auto* list = Find<QListWidget>(*child, "EventsListBox");
+    EXPECT_EQ(ListLines(*list), listBox.Lines);
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_TRUE(list->item(0)->isSelected());
+    EXPECT_EQ(child->EventLister().SelectedSequence(), 1);
+
+    auto* memo = Find<QTextEdit>(*child, "FMemo");
+    std::vector<TLine> shown;
+    for (QTextBlock b = memo->document()->begin(); b.isValid(); b = b.next())
+        shown.push_back(
+            {b.text().toStdString(), b.charFormat().fontWeight() == QFont::Bold ||
+                                             b.begin().fragment().charFormat().fontWeight() == QFont::Bold
+                                         ? TListingStyle::Bold
+                                         : TListingStyle::Plain});
+    EXPECT_EQ(Render(shown), Render(view.Lines));
+    EXPECT_GT(child->Chart().SampleRowCount(), 0);
+
+    auto* grid = Find<QTableWidget>(*child, "ZnsGrid");
+    EXPECT_EQ(Cell(*grid, 0, 0), "def: Vesk3.set");
+    EXPECT_EQ(Cell(*grid, 0, 1), "1. Voltages");
+    EXPECT_EQ(Cell(*grid, 5, 1), "90");
+    EXPECT_EQ(Find<QLabel>(*child, "lbZns1LoadTime")->text(), "2024-05-06");
+    EXPECT_EQ(Find<QLabel>(*child, "lbZns2LoadTime")->text(), "???");
+    EXPECT_EQ(Find<QLabel>(*child, "lbBufLoadTime")->text(), "2024-05-07");
+    Find<QTabBar>(*child, "TabSet1")->setCurrentIndex(1);
+    EXPECT_EQ(child->SelectedParset, 1);
+    EXPECT_EQ(Cell(*grid, 5, 1), "85");
+}
+
+TEST_F(ChildTest, OpeningTakesTheFramesDataDirectory) {
+    const std::string path = MakeDocument("reading.halvo");
+    Dir.Write("defs/Vesk3.set", kSmallVesk3Set);
+    Frame.DataDir = Dir.File("defs");
+    TChildForm* child = Open(path);
+    EXPECT_EQ(child->DeviceImage().DataDirectory(), Dir.File("defs"));
+    EXPECT_EQ(Cell(*Find<QTableWidget>(*child, "ZnsGrid"), 1, 1), "Level 0.9Vr [%]");
+}
+
+TEST_F(ChildTest, ServiceModeShowsItsControlsAndOtherwiseForcesTheOptions) {
+    const std::string path = MakeDocument("reading.halvo");
+    {
+        THalvo h;
+        ASSERT_TRUE(h.LoadFromFile(path));
+        TReadOptions o = h.GetReadOptions();
+        o.CorrectStartTimes = 0;
+        o.ShowAllEvents = 1;
+        h.SetReadOptions(o);
+        ASSERT_TRUE(h.SaveToFile(path));
+    }
+    TChildForm* plain = Open(path);
+    EXPECT_TRUE(Find<QCheckBox>(*plain, "chbcorrectIOtimes")->isHidden());
+    EXPECT_TRUE(Find<QCheckBox>(*plain, "ChBshowallEvents")->isHidden());
+    EXPECT_TRUE(Find<QCheckBox>(*plain, "ChbTraceMessages")->isHidden());
+    EXPECT_EQ(plain->DeviceImage().GetReadOptions().CorrectStartTimes, 1);
+    EXPECT_EQ(plain->DeviceImage().GetReadOptions().ShowAllEvents, 0);
+    EXPECT_FALSE(plain->DeviceImage().TraceMessages);
+
+    TTestFrame service(true, HALVO_BIN_DIR);
+    TChildForm* child = service.NewWindow();
+    child->OpenFile(path);
+    EXPECT_FALSE(Find<QCheckBox>(*child, "chbcorrectIOtimes")->isHidden());
+    EXPECT_FALSE(Find<QCheckBox>(*child, "chbcorrectIOtimes")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(*child, "ChBshowallEvents")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(*child, "ChbTraceMessages")->isChecked());
+    EXPECT_TRUE(child->DeviceImage().TraceMessages);
+    EXPECT_FALSE(Find<QFrame>(*child, "Panel2")->isHidden());
+    auto* btn1 = Find<QPushButton>(*child, "Btn1");
+    EXPECT_EQ(btn1->text(), "HexList");
+    EXPECT_EQ(btn1->toolTip(), "Display buffer of events (sort ascendingly)");
+    EXPECT_EQ(Find<QPushButton>(*child, "Btn2")->text(), "Save Buf");
+    EXPECT_TRUE(Find<QPushButton>(*child, "Btn3")->isHidden());
+    btn1->click();
+    auto* memo = Find<QTextEdit>(*child, "FMemo");
+    EXPECT_TRUE(memo->toPlainText().contains("F3")) << memo->toPlainText().toStdString();
+}
+
+TEST_F(ChildTest, CorrectTimeOfStartDeviceDecodesAgainTheDeviceNumberDoesNot) {
+    TTestFrame service(true, HALVO_BIN_DIR);
+    TChildForm* child = service.NewWindow();
+    child->OpenFile(MakeDocument("reading.halvo"));
+    auto* memo = Find<QTextEdit>(*child, "FMemo");
+    const QString listing = memo->toPlainText();
+    memo->append("marker");
+    auto* spin = Find<QSpinBox>(*child, "SpinSlaveNo");
+    spin->setValue(12);
+    EXPECT_EQ(child->DeviceImage().GetReadOptions().DeviceNumber, 12);
+    EXPECT_TRUE(memo->toPlainText().contains("marker"));
+    Find<QCheckBox>(*child, "chbcorrectIOtimes")->click();
+    EXPECT_EQ(child->DeviceImage().GetReadOptions().CorrectStartTimes, 0);
+    EXPECT_FALSE(memo->toPlainText().contains("marker"));
+    EXPECT_FALSE(memo->toPlainText().isEmpty());
+}
+
+TEST_F(ChildTest, OnlyValueCellsAreEditedAndACommittedEditIsStored) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    auto* grid = Find<QTableWidget>(*child, "ZnsGrid");
+    Find<QTabWidget>(*child, "Notebook1")->setCurrentIndex(1);
+    EXPECT_FALSE(grid->item(1, 4)->flags() & Qt::ItemIsEditable);  // a name
+    EXPECT_FALSE(grid->item(0, 5)->flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(grid->item(1, 0)->flags() & Qt::ItemIsEditable);
+    EXPECT_FALSE(grid->item(40, 5)->flags() & Qt::ItemIsEditable);
+    ASSERT_TRUE(grid->item(1, 5)->flags() & Qt::ItemIsEditable);
+
+    const auto edit = [&](int row, int col, const char* text, Qt::Key key) {
+        grid->setCurrentCell(row, col);
+        grid->editItem(grid->item(row, col));
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, key);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor goes
+    };
+    edit(1, 5, "91,5", Qt::Key_Escape);
+    EXPECT_EQ(Word(child->DeviceImage().Parset1Data(), 2), 900);
+    EXPECT_EQ(Cell(*grid, 5, 1), "90");
+    EXPECT_FALSE(child->DeviceImage().Modified());
+    edit(1, 5, "91,5", Qt::Key_Return);
+    EXPECT_EQ(Word(child->DeviceImage().Parset1Data(), 2), 915);
+    EXPECT_EQ(Cell(*grid, 5, 1), "91,5");
+    EXPECT_TRUE(child->DeviceImage().Modified());
+    // The program's own fill is no edit.
+    child->DeviceImage().SetModified(false);
+    child->FillSettingsGrid();
+    EXPECT_FALSE(child->DeviceImage().Modified());
+}
+
+TEST_F(ChildTest, ClosingAModifiedWindowAsks) {
+    const std::string path = MakeDocument("reading.halvo");
+    TChildForm* child = Open(path);
+    child->DeviceImage().SetStationInfo("Changed");
+    child->DeviceImage().SetModified(true);
+    Prompts.Answers = {mrCancel, mrNo};
+    EXPECT_FALSE(child->parentWidget()->close());
+    EXPECT_EQ(Frame.WindowCount(), 1);
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(Prompts.Log[0].Text, "File " + path + " was modified\nSave changes?");
+    EXPECT_EQ(Prompts.Log[0].Buttons, platform::mbYes | platform::mbNo | platform::mbCancel);
+    EXPECT_TRUE(child->parentWidget()->close());
+    QApplication::processEvents();
+    EXPECT_EQ(Frame.WindowCount(), 0);
+    THalvo h;
+    ASSERT_TRUE(h.LoadFromFile(path));
+    EXPECT_EQ(h.GetStationInfo(), "Station A");
+
+    child = Open(path);
+    child->DeviceImage().SetStationInfo("Saved");
+    child->DeviceImage().SetModified(true);
+    Prompts.Answers = {mrYes};
+    EXPECT_TRUE(child->parentWidget()->close());
+    ASSERT_TRUE(h.LoadFromFile(path));
+    EXPECT_EQ(h.GetStationInfo(), "Saved");
+}
+
+TEST_F(ChildTest, YesForANeverSavedDocumentAsksForANameAndCancellingKeepsTheWindow) {
+    TChildForm* child = Frame.NewWindow();
+    child->FileName = "File 1.halvo";
+    child->DeviceImage().SetModified(true);
+    Prompts.Answers = {mrYes};
+    EXPECT_FALSE(child->parentWidget()->close());
+    ASSERT_EQ(Prompts.Log.size(), 2u);
+    EXPECT_EQ(Prompts.Log[1].Kind, "SaveFileName");
+    EXPECT_EQ(Prompts.Log[1].Initial, "File 1.halvo");
+    EXPECT_EQ(Prompts.Log[1].FilterIndex, 1);
+    EXPECT_EQ(Frame.WindowCount(), 1);
+
+    Prompts.Answers = {mrYes};
+    Prompts.FileAnswers = {Dir.File("new.halvo")};
+    EXPECT_TRUE(child->parentWidget()->close());
+    EXPECT_EQ(std::filesystem::file_size(Dir.File("new.halvo")), THalvo::kImageSize);
+}
+
+TEST_F(ChildTest, ClosingDuringNoTransferNeedsNoAnswerWhenUnmodified) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    EXPECT_TRUE(child->parentWidget()->close());
+    EXPECT_TRUE(Prompts.Log.empty());
+}
+
+TEST_F(ChildTest, SaveAppendsTheExtensionToABareName) {
+    TChildForm* child = Frame.NewWindow();
+    child->FileName = Dir.File("report");
+    child->HasFileName = true;
+    child->FileSaveClick();
+    EXPECT_EQ(child->FileName, Dir.File("report.halvo"));
+    EXPECT_EQ(child->windowTitle().toStdString(), Dir.File("report.halvo"));
+    EXPECT_EQ(std::filesystem::file_size(Dir.File("report.halvo")), THalvo::kImageSize);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("report")));
+}
+
+TEST_F(ChildTest, SaveAsOntoAnExistingFileAsksAndNoShowsTheDialogAgain) {
+    const std::string other = Dir.Write("other.halvo", "keep me");
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Prompts.FileAnswers = {other, Dir.File("fresh.halvo")};
+    Prompts.Answers = {mrNo};
+    child->SaveAsClick();
+    EXPECT_EQ(ReadBytes(other), "keep me");
+    EXPECT_EQ(child->FileName, Dir.File("fresh.halvo"));
+    EXPECT_TRUE(std::filesystem::exists(Dir.File("fresh.halvo")));
+    ASSERT_EQ(Prompts.Log.size(), 3u);
+    EXPECT_EQ(Prompts.Log[1].Text, "File :" + other + " file already exists\nReplace existing file?");
+
+    Prompts.FileAnswers = {other};
+    Prompts.Answers = {mrCancel};
+    child->SaveAsClick();
+    EXPECT_EQ(ReadBytes(other), "keep me");
+    EXPECT_EQ(child->FileName, Dir.File("fresh.halvo"));
+
+    Prompts.FileAnswers = {other};
+    Prompts.Answers = {mrYes};
+    child->SaveAsClick();
+    EXPECT_EQ(child->FileName, other);
+    EXPECT_EQ(std::filesystem::file_size(other), THalvo::kImageSize);
+}
+
+TEST_F(ChildTest, AFileOfUnknownFormatLeavesTheWindowUnbound) {
+    const std::string foreign = Dir.Write("foreign.halvo", std::string(300, 'x'));
+    TChildForm* child = Open(foreign);
+    EXPECT_FALSE(child->HasFileName);
+    ASSERT_FALSE(Prompts.Log.empty());
+    EXPECT_EQ(Prompts.Log[0].Text, "File unknown format");
+    Prompts.Log.clear();
+    child->FileSaveClick();  // the dialog is cancelled
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(Prompts.Log[0].Kind, "SaveFileName");
+    EXPECT_EQ(ReadBytes(foreign), std::string(300, 'x'));
+
+    // A name that does not exist yet binds the window.
+    TChildForm* fresh = Open(Dir.File("new.halvo"));
+    EXPECT_TRUE(fresh->HasFileName);
+}
+
+TEST_F(ChildTest, ADecoderErrorWhileOpeningIsShownOnceWhenTheWindowIsOpen) {
+    // A clock-time record of month 13 makes no date.
+    const std::string path = MakeDocument("bad.halvo", Join({Ev(0x05, 4), Clock(1, 9, 13, 13, 6)}));
+    TChildForm* child = Open(path);
+    std::vector<std::string> errors;
+    for (const auto& s : Prompts.Log)
+        if (s.Kind == "MessageBox") errors.push_back(s.Caption);
+    EXPECT_EQ(errors, std::vector<std::string>{"Error"});
+    EXPECT_TRUE(child->HasFileName);
+    EXPECT_EQ(child->windowTitle().toStdString(), path);
+}
+
+TEST_F(ChildTest, SaveBufWritesTheEventsBytesThroughTheSecondFilter) {
+    TTestFrame service(true, HALVO_BIN_DIR);
+    TChildForm* child = service.NewWindow();
+    child->OpenFile(MakeDocument("reading.halvo"));
+    Prompts.FileAnswers = {Dir.File("events.buf")};
+    Find<QPushButton>(*child, "Btn2")->click();
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(Prompts.Log[0].FilterIndex, 2);
+    EXPECT_EQ(ReadBytes(Dir.File("events.buf")), std::string(kEvents.begin(), kEvents.end()));
+}
+
+TEST_F(ChildTest, PropertiesEditTheNoteAndTheStationInformation) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    struct Case {
+        std::function<void(QDialog&)> Script;
+        bool Modified;
+        std::string Station;
+        std::vector<std::string> Note;
+    };
+    const auto ok = [](QDialog& d) { Find<QPushButton>(d, "OKBtn")->click(); };
+    const std::vector<Case> cases = {
+        {[&](QDialog& d) {
+             EXPECT_EQ(d.windowTitle().toStdString(), "Właściwości pliku");
+             EXPECT_EQ(Find<QLineEdit>(d, "EditHalvoType")->text(), "VESK-3");
+             EXPECT_EQ(Find<QLineEdit>(d, "tbStationInfo")->text(), "Station A");
+             EXPECT_TRUE(Find<QLabel>(d, "labVer")->text().startsWith("Program version: "));
+             EXPECT_EQ(Find<QLabel>(d, "lbHalvoVersion")->text(), "Unit version: ");
+             ok(d);
+         },
+         false,
+         "Station A",
+         {}},
+        {[&](QDialog& d) {
+             Find<QTextEdit>(d, "Memo1")->setPlainText("first\nsecond");
+             Find<QPushButton>(d, "CancelBtn")->click();
+         },
+         false,
+         "Station A",
+         {}},
+        {[&](QDialog& d) {
+             Find<QTextEdit>(d, "Memo1")->setPlainText("first\nsecond");
+             ok(d);
+         },
+         true,
+         "Station A",
+         {"first", "second"}},
+        {[&](QDialog& d) {
+             Find<QLineEdit>(d, "tbStationInfo")->setText("Station B");
+             ok(d);
+         },
+         true,
+         "Station B",
+         {"first", "second"}},
+    };
+    for (const Case& c : cases) {
+        child->DeviceImage().SetModified(false);
+        TModalScope modal([&](QDialog& d) {
+            c.Script(d);
+            return d.result();
+        });
+        child->Waciwoci1Click();
+        EXPECT_EQ(child->DeviceImage().Modified(), c.Modified);
+        EXPECT_EQ(child->DeviceImage().GetStationInfo(), c.Station);
+        std::vector<std::string> note;
+        BufferToStrings(note, child->DeviceImage().Note(), THalvo::kNoteSize);
+        EXPECT_EQ(note, c.Note);
+    }
+    // A document of no known type.
+    TChildForm* none = Frame.NewWindow();
+    TModalScope modal([](QDialog& d) {
+        EXPECT_EQ(Find<QLineEdit>(d, "EditHalvoType")->text(), "?");
+        return int(QDialog::Rejected);
+    });
+    none->Waciwoci1Click();
+}
+
+TEST_F(ChildTest, ActivationGivesTheFrameTheScale) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    child->FormActivate();
+    EXPECT_EQ(Frame.ScaleBoxText, "Fit");
+    child->Chart().SetAutoscale(false);
+    child->Chart().SetScaleX(250);
+    child->FormActivate();
+    EXPECT_EQ(Frame.ScaleBoxText, "250");
+}
+
+}  // namespace
+}  // namespace app::test
+
+namespace app::test {
+namespace {
+
+// Each page of a window with a reading draws its controls; with HALVO_SCREENSHOT_DIR
+// set, the pages are kept there as PNG files to look at.
+TEST_F(ChildTest, EveryPageOfAReadingIsDrawn) {
+    TTestFrame service(true, HALVO_BIN_DIR);
+    service.Area.show();
+    TChildForm* child = service.NewWindow();
+    child->OpenFile(MakeDocument("reading.halvo"));
+    child->parentWidget()->showMaximized();
+    auto* notebook = Find<QTabWidget>(*child, "Notebook1");
+    const char* folder = std::getenv("HALVO_SCREENSHOT_DIR");
+    for (int page = 0; page < notebook->count(); ++page) {
+        notebook->setCurrentIndex(page);
+        QApplication::processEvents();
+        const QImage image = service.Area.grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        std::set<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
+        EXPECT_GT(colours.size(), 3u) << page;
+        if (folder) image.save(QString("%1/child-page%2.png").arg(folder).arg(page));
+    }
+}
+
+}  // namespace
+}  // namespace app::test
