@@ -50,11 +50,11 @@ bool TPdfPrintTarget::HasPrinter() const {
 }
 
 int TPdfPrintTarget::PageWidthPixels() const {
-    return A4Pixels(210);
+    return A4Pixels(PageWidthMM());
 }
 
 int TPdfPrintTarget::PageHeightPixels() const {
-    return A4Pixels(297);
+    return A4Pixels(PageHeightMM());
 }
 
 bool TPdfPrintTarget::BeginJob(const std::string& title) {
@@ -72,7 +72,9 @@ bool TPdfPrintTarget::BeginJob(const std::string& title) {
     }
     FWriter = std::make_unique<QPdfWriter>(file.get());
     FWriter->setResolution(kDpi);
-    FWriter->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    const QMarginsF margins(kMarginMM, kMarginMM, kMarginMM, kMarginMM);
+    FWriter->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter));
     FWriter->setTitle(QString::fromStdString(title));
     FWriter->setCreator("HALVO service");
     FFile = std::move(file);

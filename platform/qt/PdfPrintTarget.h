@@ -1,7 +1,8 @@
 #pragma once
 // Printing into PDF files: each job is one file "NNN-title.pdf" (A4 portrait, 600 dpi)
 // in a folder, numbered after the highest number there, never over an existing file.
-// An aborted job leaves no file.
+// An aborted job leaves no file. Like a printer, the page keeps an unprintable margin,
+// so nothing is drawn at the paper's very edge.
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
@@ -17,6 +18,7 @@ namespace platform {
 class TPdfPrintTarget : public IPrintTarget {
 public:
     static constexpr int kDpi = 600;
+    static constexpr int kMarginMM = 5;
 
     explicit TPdfPrintTarget(std::string folder);
     ~TPdfPrintTarget() override;
@@ -25,8 +27,8 @@ public:
 
     // The folder exists.
     bool HasPrinter() const override;
-    int PageWidthMM() const override { return 210; }
-    int PageHeightMM() const override { return 297; }
+    int PageWidthMM() const override { return 210 - 2 * kMarginMM; }
+    int PageHeightMM() const override { return 297 - 2 * kMarginMM; }
     int PageWidthPixels() const override;
     int PageHeightPixels() const override;
     TPrinterOrientation Orientation() const override { return TPrinterOrientation::Portrait; }

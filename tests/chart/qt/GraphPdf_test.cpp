@@ -100,6 +100,8 @@ TEST(GraphPdf, ThreePagesWithTheirTextsWhereTheModelPutsThem) {
     std::map<std::pair<int, std::string>, platform_test::TPdfWord> found;
     for (const auto& w : words) found.emplace(std::pair(w.Page, w.Text), w);
     constexpr double kPoints = 72.0 / 600;
+    // The page's canvas starts at the printable area's corner, inside the margin.
+    constexpr double kMargin = platform::TPdfPrintTarget::kMarginMM * 72.0 / 25.4;
     int checked = 0;
     std::map<int, int> titles, labels, numbers;
     for (const auto& t : target.Tee.Texts) {
@@ -107,8 +109,8 @@ TEST(GraphPdf, ThreePagesWithTheirTextsWhereTheModelPutsThem) {
         const std::string first = t.Text.substr(0, t.Text.find(' '));
         const auto w = found.find(std::pair(t.Page, first));
         ASSERT_NE(w, found.end()) << t.Page << " " << t.Text;
-        EXPECT_NEAR(w->second.XMin, t.X * kPoints, 1.0) << t.Text;
-        EXPECT_NEAR(w->second.YMin, t.Y * kPoints, 1.0) << t.Text;
+        EXPECT_NEAR(w->second.XMin, kMargin + t.X * kPoints, 1.0) << t.Text;
+        EXPECT_NEAR(w->second.YMin, kMargin + t.Y * kPoints, 1.0) << t.Text;
         ++checked;
         if (t.Text == "Sequence7") {
             ++titles[t.Page];

@@ -40,8 +40,8 @@ protected:
 
 TEST_F(PdfPrintTargetTest, ThreePagesOnA4WithTextWhereTheCanvasPutIt) {
     EXPECT_TRUE(Target.HasPrinter());
-    EXPECT_EQ(Target.PageWidthMM(), 210);
-    EXPECT_EQ(Target.PageHeightMM(), 297);
+    EXPECT_EQ(Target.PageWidthMM(), 200);  // A4 less a 5 mm margin all round
+    EXPECT_EQ(Target.PageHeightMM(), 287);
     ASSERT_TRUE(Target.BeginJob("Chart"));
     EXPECT_EQ(Target.Canvas()->PixelsPerInchX(), 600);
     for (int page = 1; page <= 3; ++page) {
@@ -63,8 +63,10 @@ TEST_F(PdfPrintTargetTest, ThreePagesOnA4WithTextWhereTheCanvasPutIt) {
         const auto& w = words[page - 1];
         EXPECT_EQ(w.Page, page);
         EXPECT_EQ(w.Text, "Page" + std::to_string(page));
-        EXPECT_NEAR(w.XMin, 72.0 * page, 1.0);
-        EXPECT_NEAR(w.YMin, 144.0, 1.0);
+        // The canvas starts inside the margin.
+        constexpr double kMargin = TPdfPrintTarget::kMarginMM * 72.0 / 25.4;
+        EXPECT_NEAR(w.XMin, kMargin + 72.0 * page, 1.0);
+        EXPECT_NEAR(w.YMin, kMargin + 144.0, 1.0);
     }
 }
 
