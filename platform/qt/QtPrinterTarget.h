@@ -35,6 +35,8 @@ public:
     std::string Title() const override { return Printing() ? FTitle : std::string(); }
     int PageNumber() const override { return Printing() ? FPage : 0; }
     ICanvas* Canvas() override;
+    // The printer itself, for the page setup dialog.
+    QPrinter& Device() { return *FPrinter; }
 
 private:
     void Finish();
