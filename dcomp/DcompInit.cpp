@@ -17,6 +17,8 @@
 #include "dcomp/XmlLight/ObjectYUnit.h"
 #include "dcomp/XmlLight/PwStrUtils.h"
 #include "dcomp/XmlLight/XmlLight2Unit.h"
+#include "dcomp/recorder/ComTrade3Unit.h"
+#include "dcomp/recorder/DataFileParsersUnit.h"
 #include "dcomp/uDateTimeEx.h"
 #include "dcomp/uFileAccess.h"
 #include "dcomp/uMappedFile.h"
@@ -47,6 +49,8 @@ const TUnitRow kUnits[] = {
     {"ObjectYUnit", InitObjectYUnit, nullptr},
     {"value types", InitOvbTypes, FinalizeOvbTypes},
     {"LangUnit", InitLangUnit, FinalizeLangUnit},
+    {"DataFileParsersUnit", InitDataFileParsersUnit, FinalizeDataFileParsersUnit},
+    {"ComTrade3Unit", InitComTrade3Unit, FinalizeComTrade3Unit},
     {"ovbase", InitOvBase, FinalizeOvBase},
     {"SettingsTools", InitSettingsTools, FinalizeSettingsTools},
     {"ExtIniFileUnit", InitExtIniFileUnit, FinalizeExtIniFileUnit},

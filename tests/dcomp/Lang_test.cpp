@@ -29,6 +29,11 @@ struct TGroupText {
 
 // Every text the units register, in registration order, as the system words them.
 const TGroupText kAllTexts[] = {
+    {"DateFileParserUnit", "KEY_DAT_NOT_FOUND", "brak pliku dat"},
+    {"DateFileParserUnit", "KEY_DAT_STREAM_NOT_FOUND", "brak strumienia *.dat"},
+    {"DateFileParserUnit", "KEY_READ_SAMP_TIME", "odczyt czasu dla próbki nr "},
+    {"DateFileParserUnit", "KEY_ERROR", "błąd:"},
+    {"DateFileParserUnit", "KEY_ERROR_IN_DAT_LINE_us", "Błąd w %u linii pliku .dat : %s"},
     {"OvBase", "YEAR", "rok"},
     {"OvBase", "YEAR_SHORT", "r"},
     {"OvBase", "MONTH", "miesięc"},

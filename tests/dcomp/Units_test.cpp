@@ -39,8 +39,8 @@ std::vector<std::string> Units(const std::vector<std::string>& list) {
 
 TEST_F(TUnitsTest, VersionListInInitialisationOrder) {
     const std::vector<std::string> expected = {
-        "VersionListUnit", "uWin32Tools",   "uDateTimeEx", "uMappedFile",    "RBTools",
-        "PwStrUtils",      "XmlLight2Unit", "ObjectXUnit", "ExtIniFileUnit", "MeasListUnit"};
+        "VersionListUnit", "uWin32Tools", "uDateTimeEx",   "uMappedFile",    "RBTools",     "PwStrUtils",
+        "XmlLight2Unit",   "ObjectXUnit", "ComTrade3Unit", "ExtIniFileUnit", "MeasListUnit"};
     EXPECT_EQ(Units(VersionList()), expected);
     for (const std::string& line : VersionList()) {
         EXPECT_EQ(line.rfind("$Header: /", 0), 0u) << line;
@@ -71,9 +71,9 @@ TEST(UnitInit, CountedInitAndFinalize) {
     EXPECT_TRUE(VersionList().empty());
     InitUnits();
     InitUnits();
-    EXPECT_EQ(VersionList().size(), 10u);
+    EXPECT_EQ(VersionList().size(), 11u);
     FinalizeUnits();
-    EXPECT_EQ(VersionList().size(), 10u);  // still one InitUnits open
+    EXPECT_EQ(VersionList().size(), 11u);  // still one InitUnits open
     EXPECT_NO_THROW(XmlClassRegistry());
     FinalizeUnits();
     EXPECT_TRUE(VersionList().empty());
@@ -99,7 +99,7 @@ TEST(UnitInit, OtherThreadFailsAndIsUndoneThenMainThreadWorks) {
     EXPECT_THROW(XmlClassRegistry(), platform::Exception);
 
     InitUnits();
-    EXPECT_EQ(VersionList().size(), 10u);
+    EXPECT_EQ(VersionList().size(), 11u);
     // XNODE, XOBJECT, LANG_ITEM, LANG_GROUP, LANG_CFG, ITEM, GROUP
     EXPECT_EQ(XmlClassRegistry().Count(), 7);
     EXPECT_EQ(PolishFoldTable()[0xB9], 'a');

@@ -1,0 +1,143 @@
+#include "dcomp/recorder/IniDocument.h"
+
+#include "dcomp/XmlLight/XmlLight2Unit.h"
+#include "platform/FormatSettings.h"
+#include "platform/Strings.h"
+
+namespace dcomp {
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && UpperFold(a) == UpperFold(b);
+}
+
+}  // namespace
+
+const TIniDocument::TSection* TIniDocument::Find(std::string_view section) const {
+    for (const TSection& s : FSections)
+        if (SameName(s.Name, section)) return &s;
+    return nullptr;
+}
+
+TIniDocument::TSection& TIniDocument::FindOrAdd(std::string_view section) {
+    for (TSection& s : FSections)
+        if (SameName(s.Name, section)) return s;
+    FSections.push_back(TSection{std::string(section), {}});
+    return FSections.back();
+}
+
+void TIniDocument::LoadFromText(std::string_view text) {
+    TSection* current = nullptr;
+    for (const std::string& raw : platform::SplitLines(text)) {
+        const std::string line = platform::Trim(raw);
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[') {
+            const size_t close = line.find(']');
+            current = &FindOrAdd(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (current == nullptr || eq == std::string::npos) continue;
+        const std::string key = platform::Trim(std::string_view(line).substr(0, eq));
+        const std::string value = platform::Trim(std::string_view(line).substr(eq + 1));
+        bool found = false;
+        for (TEntry& e : current->Entries)
+            if (SameName(e.Key, key)) {
+                e.Value = value;
+                found = true;
+                break;
+            }
+        if (!found) current->Entries.push_back(TEntry{key, value});
+    }
+}
+
+std::string TIniDocument::SaveToText() const {
+    std::string out;
+    for (const TSection& s : FSections) {
+        out += '[' + s.Name + "]\r\n";
+        for (const TEntry& e : s.Entries) out += e.Key + '=' + e.Value + "\r\n";
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool TIniDocument::SectionExists(std::string_view section) const {
+    return Find(section) != nullptr;
+}
+
+bool TIniDocument::ValueExists(std::string_view section, std::string_view key) const {
+    if (const TSection* s = Find(section))
+        for (const TEntry& e : s->Entries)
+            if (SameName(e.Key, key)) return true;
+    return false;
+}
+
+std::vector<std::string> TIniDocument::Sections() const {
+    std::vector<std::string> names;
+    for (const TSection& s : FSections) names.push_back(s.Name);
+    return names;
+}
+
+std::vector<std::string> TIniDocument::Keys(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const TSection* s = Find(section))
+        for (const TEntry& e : s->Entries) keys.push_back(e.Key);
+    return keys;
+}
+
+void TIniDocument::EraseSection(std::string_view section) {
+    for (auto it = FSections.begin(); it != FSections.end(); ++it)
+        if (SameName(it->Name, section)) {
+            FSections.erase(it);
+            return;
+        }
+}
+
+std::string TIniDocument::ReadString(std::string_view section, std::string_view key,
+                                     std::string_view def) const {
+    if (const TSection* s = Find(section))
+        for (const TEntry& e : s->Entries)
+            if (SameName(e.Key, key)) return e.Value;
+    return std::string(def);
+}
+
+int64_t TIniDocument::ReadInteger(std::string_view section, std::string_view key, int64_t def) const {
+    const std::string text = ReadString(section, key, "");
+    int64_t value = 0;
+    return !text.empty() && platform::TryStrToInt(text, value) ? value : def;
+}
+
+bool TIniDocument::ReadBool(std::string_view section, std::string_view key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+double TIniDocument::ReadFloat(std::string_view section, std::string_view key, double def) const {
+    const std::string text = ReadString(section, key, "");
+    double value = 0;
+    return !text.empty() && platform::TryStrToFloat(text, value, platform::DotFormatSettings()) ? value : def;
+}
+
+void TIniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    TSection& s = FindOrAdd(section);
+    for (TEntry& e : s.Entries)
+        if (SameName(e.Key, key)) {
+            e.Value = std::string(value);
+            return;
+        }
+    s.Entries.push_back(TEntry{std::string(key), std::string(value)});
+}
+
+void TIniDocument::WriteInteger(std::string_view section, std::string_view key, int64_t value) {
+    WriteString(section, key, platform::IntToStr(value));
+}
+
+void TIniDocument::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+void TIniDocument::WriteFloat(std::string_view section, std::string_view key, double value) {
+    WriteString(section, key, platform::FloatToStrGeneral(value, 15, 0, platform::DotFormatSettings()));
+}
+
+}  // namespace dcomp
