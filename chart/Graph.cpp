@@ -104,11 +104,8 @@ std::string FormatReading(long double value) {
 }  // namespace
 
 TGraph::TGraph(IGraphHost* host) : FHost(host) {
-    for (TMarker* cursor : {&CursorOne, &CursorTwo}) {
+    for (TMarker* cursor : {&CursorOne, &CursorTwo})
         cursor->OnCursorMove = [this](TMarker& c) { CursorMoved(c); };
-        cursor->OnCursorPress = [this](TMarker& c) { CursorPressed(c); };
-        cursor->OnCursorRelease = [this](TMarker& c) { CursorReleased(c); };
-    }
 }
 
 void TGraph::AddSample(const TGraphSample& sample, uint16_t row) {
@@ -695,10 +692,6 @@ void TGraph::CursorMoved(TMarker& cursor) {
         FHost->LabelsChanged();
     }
 }
-
-// The window that shows a cursor holds the mouse while it is pressed on it.
-void TGraph::CursorPressed(TMarker&) {}
-void TGraph::CursorReleased(TMarker&) {}
 
 void TGraph::ScrollEnded() {
     Redraw();

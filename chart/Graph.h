@@ -138,10 +138,10 @@ public:
 
     // Both cursors take the plot and the range it shows, keeping their values.
     void PlaceCursors();
-    // The cursors' hooks.
+    // A cursor was dragged: its reading and the span follow. (The window that shows a
+    // cursor holds the mouse while it is pressed on it, so pressing and releasing need
+    // nothing of the chart.)
     void CursorMoved(TMarker& cursor);
-    void CursorPressed(TMarker& cursor);
-    void CursorReleased(TMarker& cursor);
     // A scroll action of either bar ended.
     void ScrollEnded();
 

@@ -42,6 +42,7 @@
 
 namespace app {
 
+using forms::Caption;
 using forms::Guarded;
 using forms::Named;
 using forms::Q;
@@ -54,13 +55,6 @@ constexpr int kHelpEvents = 10;
 constexpr int kHelpSettings = 134;
 constexpr int kHelpWriteRead = 6;
 constexpr int kRoleCommand = Qt::UserRole;
-
-QLabel* Caption(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 QCheckBox* CheckBox(QWidget* parent, const char* text, const char* name, int x, int y) {
     auto* box = Named(new QCheckBox(text, parent), name);

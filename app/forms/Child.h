@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/device/Halvobase.h"
+#include "app/forms/PageOptions.h"
 #include "app/forms/SettingsGrid.h"
 #include "app/lister/Lister.h"
 
@@ -99,7 +100,7 @@ public:
     std::string FileName;
     bool HasFileName = false;
     uint8_t ViewMode = 0;
-    uint8_t PrintFlags = 3;
+    uint8_t PrintFlags = kDefaultPrintFlags;
     uint8_t SelectedParset = 0;
 
 protected:

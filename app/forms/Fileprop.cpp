@@ -17,18 +17,12 @@
 
 namespace app {
 
+using forms::Caption;
 using forms::Named;
 using forms::Q;
 using forms::S;
 
 namespace {
-
-QLabel* Caption(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 std::string ModelText(int deviceType) {
     switch (deviceType) {

@@ -12,18 +12,6 @@ void SetHint(QWidget& widget, const std::string& hint) {
     widget.setStatusTip(Q(bar == std::string::npos ? hint : hint.substr(bar + 1)));
 }
 
-TSpinButton MakeSpinButton(QWidget* parent, const char* name) {
-    auto* spin = Named(new QWidget(parent), name);
-    auto* up = Named(new QToolButton(spin), "UpButton");
-    up->setArrowType(Qt::UpArrow);
-    up->setGeometry(0, 0, 16, 11);
-    auto* down = Named(new QToolButton(spin), "DownButton");
-    down->setArrowType(Qt::DownArrow);
-    down->setGeometry(0, 11, 16, 11);
-    spin->resize(16, 22);
-    return {spin, up, down};
-}
-
 QTabBar* MakeTabSet(QWidget* parent, QStackedWidget& notebook, const char* name) {
     auto* tabs = Named(new QTabBar(parent), name);
     tabs->setShape(QTabBar::RoundedSouth);

@@ -1,22 +1,23 @@
 #pragma once
-// Small pieces the windows' layouts share: named controls, hints, the tab set that pages
-// a notebook, a spin button and the catching of a handler's exceptions.
+// Small pieces the windows' layouts share: named controls, captions and spin buttons
+// (as every layer's dialogs build them), hints, the tab set that pages a notebook and
+// the catching of a handler's exceptions.
 #include <QFrame>
 #include <QStackedWidget>
 #include <QString>
 #include <QTabBar>
-#include <QToolButton>
 #include <QWidget>
 #include <functional>
 #include <string>
 
+#include "platform/qt/WidgetParts.h"
+
 namespace app::forms {
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
-}
+using platform::Caption;
+using platform::MakeSpinButton;
+using platform::Named;
+using platform::TSpinButton;
 
 inline QString Q(const std::string& text) {
     return QString::fromStdString(text);
@@ -29,14 +30,6 @@ inline std::string S(const QString& text) {
 // A hint "short|long": the tooltip before the bar, the status tip after it; a hint
 // without a bar is both.
 void SetHint(QWidget& widget, const std::string& hint);
-
-// Two arrow buttons "UpButton" and "DownButton" in a widget of the given name.
-struct TSpinButton {
-    QWidget* Widget;
-    QToolButton* Up;
-    QToolButton* Down;
-};
-TSpinButton MakeSpinButton(QWidget* parent, const char* name);
 
 // A tab set at the bottom that takes the notebook's page names (each page's window
 // title) as its tabs and shows the page of the tab chosen.

@@ -19,6 +19,7 @@
 
 namespace app {
 
+using forms::Caption;
 using forms::Named;
 using forms::Q;
 using forms::S;
@@ -34,13 +35,6 @@ constexpr int kAddressLength = 15;
 // The speeds the list offers, in the order of the link's speed index.
 const char* const kSpeeds[] = {"110",  "300",  "600",   "1200",  "2400",
                                "4800", "9600", "14400", "19200", "38400"};
-
-QLabel* Caption(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 // The link opened; an error of its configuration is shown, the link then stays closed.
 bool OpenLink(TRsdHan& link) {

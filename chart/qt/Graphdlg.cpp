@@ -19,8 +19,12 @@
 #include "platform/FormatSettings.h"
 #include "platform/Prompts.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/WidgetParts.h"
 
 namespace chart {
+
+using platform::Caption;
+using platform::Named;
 
 namespace {
 
@@ -50,19 +54,6 @@ double ParseNumber(const QString& text) {
 // What the program's default error handling shows.
 void ShowError(const platform::Exception& e) {
     platform::Prompts().MessageBox(e.Message(), QCoreApplication::applicationName().toStdString());
-}
-
-QLabel* Caption(QWidget* parent, const char* text, int x, int y) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-    widget->setObjectName(name);
-    return widget;
 }
 
 }  // namespace
@@ -118,7 +109,7 @@ TGraphSetup::TGraphSetup(QWidget* parent) : QDialog(parent) {
         {FEdit2, FShape2, FcbShowMinor, "Auxiliary lines grid", "Edit2", "SpinButton2", "Shape2", "Button1",
          "cbShowMinor"},
     };
-    QToolButton* spins[2][2] = {};
+    platform::TSpinButton spins[2] = {};
     QPushButton* colorButtons[2] = {};
     for (int i = 0; i < 2; ++i) {
         const TColumn& c = columns[i];
@@ -127,14 +118,8 @@ TGraphSetup::TGraphSetup(QWidget* parent) : QDialog(parent) {
         Caption(box, "Thickness [mm]", 10, 24);
         c.Edit = Named(new QLineEdit(box), c.EditName);
         c.Edit->setGeometry(10, 42, 60, 22);
-        auto* spin = Named(new QWidget(box), c.SpinName);
-        spin->setGeometry(72, 42, 16, 22);
-        spins[i][0] = Named(new QToolButton(spin), "UpButton");
-        spins[i][0]->setArrowType(Qt::UpArrow);
-        spins[i][0]->setGeometry(0, 0, 16, 11);
-        spins[i][1] = Named(new QToolButton(spin), "DownButton");
-        spins[i][1]->setArrowType(Qt::DownArrow);
-        spins[i][1]->setGeometry(0, 11, 16, 11);
+        spins[i] = platform::MakeSpinButton(box, c.SpinName);
+        spins[i].Widget->move(72, 42);
         Caption(box, "Colour", 10, 74);
         c.Shape = Named(new QFrame(box), c.ShapeName);
         c.Shape->setGeometry(10, 92, 60, 22);
@@ -146,10 +131,10 @@ TGraphSetup::TGraphSetup(QWidget* parent) : QDialog(parent) {
         c.Visible->setGeometry(10, 124, 120, 20);
         Caption(box, "Kind of lines", 10, 154);
     }
-    connect(spins[0][0], &QToolButton::clicked, this, [this] { SpinButton1UpClick(); });
-    connect(spins[0][1], &QToolButton::clicked, this, [this] { SpinButton1DownClick(); });
-    connect(spins[1][0], &QToolButton::clicked, this, [this] { SpinButton2UpClick(); });
-    connect(spins[1][1], &QToolButton::clicked, this, [this] { SpinButton2DownClick(); });
+    connect(spins[0].Up, &QToolButton::clicked, this, [this] { SpinButton1UpClick(); });
+    connect(spins[0].Down, &QToolButton::clicked, this, [this] { SpinButton1DownClick(); });
+    connect(spins[1].Up, &QToolButton::clicked, this, [this] { SpinButton2UpClick(); });
+    connect(spins[1].Down, &QToolButton::clicked, this, [this] { SpinButton2DownClick(); });
     connect(colorButtons[0], &QPushButton::clicked, this, [this] { btnColorSetup1Click(); });
     connect(colorButtons[1], &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(FcbShowMajor, &QCheckBox::clicked, this, [this] { cbShowMajorClick(); });

@@ -94,7 +94,6 @@ private:
     // A width edit still showing its loaded text gives back the loaded width exactly.
     long double FLoadedMajorWidth = 0, FLoadedMinorWidth = 0;
     QString FLoadedMajorText, FLoadedMinorText;
-    bool FLoading = false;
 
     QStackedWidget* FNotebook;
     QTabBar* FTabSet;

@@ -78,54 +78,32 @@ bool TPdfPrintTarget::BeginJob(const std::string& title) {
     FWriter->setTitle(QString::fromStdString(title));
     FWriter->setCreator("HALVO service");
     FFile = std::move(file);
-    FPainter.emplace();
-    if (!FPainter->begin(FWriter.get())) {
-        FPainter.reset();
-        FWriter.reset();
-        FFile->remove();
-        FFile.reset();
+    if (!BeginPainting(*FWriter, title)) {
+        CloseFile(false);
         return false;
     }
-    FTitle = title;
     FFileName = FFile->fileName().toStdString();
-    FAborted = false;
-    FPage = 1;
-    FCanvas.emplace(*FPainter);
     return true;
 }
 
-void TPdfPrintTarget::NewPage() {
-    if (!Printing()) return;
-    FCanvas.reset();
-    FWriter->newPage();
-    ++FPage;
-    FCanvas.emplace(*FPainter);
-}
-
-void TPdfPrintTarget::Finish() {
-    FCanvas.reset();
-    if (FPainter) FPainter->end();
-    FPainter.reset();
+void TPdfPrintTarget::CloseFile(bool keep) {
     FWriter.reset();
-    if (FFile) FFile->close();
+    FFile->close();
+    if (!keep) FFile->remove();
+    FFile.reset();
 }
 
 void TPdfPrintTarget::EndJob() {
     if (!Printing()) return;
-    Finish();
-    FFile.reset();
+    EndPainting();
+    CloseFile(true);
 }
 
 void TPdfPrintTarget::Abort() {
     if (!Printing()) return;
-    Finish();
-    FFile->remove();
-    FFile.reset();
+    EndPainting();
+    CloseFile(false);
     FAborted = true;
-}
-
-ICanvas* TPdfPrintTarget::Canvas() {
-    return FCanvas ? &*FCanvas : nullptr;
 }
 
 }  // namespace platform

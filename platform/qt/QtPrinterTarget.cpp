@@ -57,46 +57,17 @@ int TQtPrinterTarget::PixelsPerInchY() const {
 bool TQtPrinterTarget::BeginJob(const std::string& title) {
     if (Printing() || !HasPrinter()) return false;
     FPrinter->setDocName(QString::fromStdString(title));
-    FPainter.emplace();
-    if (!FPainter->begin(FPrinter.get())) {
-        FPainter.reset();
-        return false;
-    }
-    FTitle = title;
-    FAborted = false;
-    FPage = 1;
-    FCanvas.emplace(*FPainter);
-    return true;
-}
-
-void TQtPrinterTarget::NewPage() {
-    if (!Printing()) return;
-    FCanvas.reset();
-    FPrinter->newPage();
-    ++FPage;
-    FCanvas.emplace(*FPainter);
-}
-
-void TQtPrinterTarget::Finish() {
-    FCanvas.reset();
-    if (FPainter) FPainter->end();
-    FPainter.reset();
+    return BeginPainting(*FPrinter, title);
 }
 
 void TQtPrinterTarget::EndJob() {
-    if (Printing()) Finish();
+    EndPainting();
 }
 
 void TQtPrinterTarget::Abort() {
     if (!Printing()) return;
-    FCanvas.reset();
-    FPrinter->abort();
-    Finish();
+    EndPainting([this] { FPrinter->abort(); });
     FAborted = true;
-}
-
-ICanvas* TQtPrinterTarget::Canvas() {
-    return FCanvas ? &*FCanvas : nullptr;
 }
 
 std::unique_ptr<IPrintTarget> MakeProgramPrinter() {

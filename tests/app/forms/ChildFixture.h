@@ -54,6 +54,24 @@ protected:
         return child;
     }
 
+    // What the decoder gives a list box and a view of its own for the image: the
+    // sequence list and the listing of sequence 1.
+    struct TDecoded {
+        std::vector<std::string> ListLines;
+        std::vector<TLine> Listing;
+    };
+    static TDecoded Decode(THalvo& image) {
+        TEvLister lister;
+        TRecordingListBox listBox;
+        TRecordingView view;
+        listBox.OnClick = [&](const void*) { lister.SelectSequence(1); };
+        lister.SetHalvo(&image);
+        lister.SetListBox(&listBox);
+        lister.SetRichEdit(&view);
+        lister.Refresh(nullptr);
+        return {listBox.Lines, view.Lines};
+    }
+
     static std::string Cell(QTableWidget& grid, int col, int row) {
         const QTableWidgetItem* item = grid.item(row, col);
         return item ? item->text().toStdString() : std::string();

@@ -165,15 +165,7 @@ TEST_F(ChildPdfTest, TheSelectedSequencesListingsChartsAndBothGridsArePrinted) {
 
     const std::string listing = Text(files[0]);
     EXPECT_NE(listing.find("Sequence no.1"), std::string::npos) << listing;
-    TEvLister lister;
-    TRecordingListBox listBox;
-    TRecordingView view;
-    listBox.OnClick = [&](const void*) { lister.SelectSequence(1); };
-    lister.SetHalvo(&child->DeviceImage());
-    lister.SetListBox(&listBox);
-    lister.SetRichEdit(&view);
-    lister.Refresh(nullptr);
-    for (const TLine& l : view.Lines) {
+    for (const TLine& l : Decode(child->DeviceImage()).Listing) {
         const std::string trimmed = l.Text.substr(l.Text.find_first_not_of(' '));
         EXPECT_NE(listing.find(trimmed.substr(0, trimmed.find("  "))), std::string::npos) << l.Text;
     }

@@ -100,16 +100,9 @@ TEST_F(ChildTest, AVesk3DocumentShowsItsSequencesListingAndBothSets) {
     EXPECT_TRUE(Prompts.Log.empty());
 
     // The same lines as the decoder gives its own list box.
-    TEvLister lister;
-    TRecordingListBox listBox;
-    TRecordingView view;
-    listBox.OnClick = [&](const void*) { lister.SelectSequence(1); };
-    lister.SetHalvo(&child->DeviceImage());
-    lister.SetListBox(&listBox);
-    lister.SetRichEdit(&view);
-    lister.Refresh(nullptr);
+    const TDecoded decoded = Decode(child->DeviceImage());
     auto* list = Find<QListWidget>(*child, "EventsListBox");
-    EXPECT_EQ(ListLines(*list), listBox.Lines);
+    EXPECT_EQ(ListLines(*list), decoded.ListLines);
     ASSERT_EQ(list->count(), 2);
     EXPECT_TRUE(list->item(0)->isSelected());
     EXPECT_EQ(child->EventLister().SelectedSequence(), 1);
@@ -122,7 +115,7 @@ TEST_F(ChildTest, AVesk3DocumentShowsItsSequencesListingAndBothSets) {
                                              b.begin().fragment().charFormat().fontWeight() == QFont::Bold
                                          ? TListingStyle::Bold
                                          : TListingStyle::Plain});
-    EXPECT_EQ(Render(shown), Render(view.Lines));
+    EXPECT_EQ(Render(shown), Render(decoded.Listing));
     EXPECT_GT(child->Chart().SampleRowCount(), 0);
 
     auto* grid = Find<QTableWidget>(*child, "ZnsGrid");

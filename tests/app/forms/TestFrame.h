@@ -4,12 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QInputDevice>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointingDevice>
 #include <QWidget>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,24 +15,12 @@
 #include "app/forms/MainFrame.h"
 #include "platform/PrintTarget.h"
 #include "platform/Prompts.h"
+#include "tests/support/QtTestApp.h"
 
 namespace app::test {
 
 inline QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "forms_qt_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        auto* created = new QApplication(argc, argv);
-        // The key and mouse events of the tests use the primary devices, which the
-        // application owns but Qt lists in a static of its own: made now, the
-        // application is deleted before that list goes at exit.
-        QInputDevice::primaryKeyboard();
-        QPointingDevice::primaryPointingDevice();
-        std::atexit([] { delete app; });
-        return created;
-    }();
-    return *app;
+    return platform_test::QtTestApp<QApplication>();
 }
 
 class TTestFrame : public IMainFrame {

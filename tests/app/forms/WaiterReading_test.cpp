@@ -9,21 +9,13 @@
 #include "app/device/Halvobase.h"
 #include "platform/qt/QtWaiter.h"
 #include "tests/app/device/ScriptedDevice.h"
+#include "tests/support/QtTestApp.h"
 
 namespace app::test {
 namespace {
 
-QCoreApplication& ReadingApp() {
-    if (QCoreApplication* app = QCoreApplication::instance()) return *app;
-    static int argc = 1;
-    static char name[] = "forms_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 TEST(QtWaiterReading, ACancelClickedByATimerDuringTheReadingIsLogged) {
-    ReadingApp();
+    platform_test::QtTestApp<QGuiApplication>();
     // No serial link: the request goes nowhere and the silence wait follows it.
     TLinkSettings s;
     s.TimeSilence = 300;

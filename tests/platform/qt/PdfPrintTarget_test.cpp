@@ -11,18 +11,11 @@
 
 #include "platform/qt/QtPrinterTarget.h"
 #include "tests/platform/qt/PdfTools.h"
+#include "tests/support/QtTestApp.h"
 #include "tests/support/TempDir.h"
 
 namespace platform {
 namespace {
-
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
 
 std::set<std::string> Files(const std::string& folder) {
     std::set<std::string> names;
@@ -33,7 +26,7 @@ std::set<std::string> Files(const std::string& folder) {
 
 class PdfPrintTargetTest : public testing::Test {
 protected:
-    PdfPrintTargetTest() { App(); }
+    PdfPrintTargetTest() { platform_test::QtTestApp<QGuiApplication>(); }
     platform_test::TTempDir Dir;
     TPdfPrintTarget Target{Dir.Path()};
 };

@@ -11,23 +11,17 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/QtTestApp.h"
+
 namespace platform {
 namespace {
-
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
 class QtCanvasTest : public testing::Test {
 protected:
     QtCanvasTest() : Image(60, 40, QImage::Format_RGB32) {
-        App();
+        platform_test::QtTestApp<QGuiApplication>();
         Image.setDotsPerMeterX(3780);  // 96 dpi
         Image.setDotsPerMeterY(3780);
         Image.fill(Qt::white);

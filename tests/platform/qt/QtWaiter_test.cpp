@@ -9,22 +9,14 @@
 #include <vector>
 
 #include "platform/Ticks.h"
+#include "tests/support/QtTestApp.h"
 
 namespace platform {
 namespace {
 
-QCoreApplication& WaiterApp() {
-    if (QCoreApplication* app = QCoreApplication::instance()) return *app;
-    static int argc = 1;
-    static char name[] = "platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 class QtWaiterTest : public testing::Test {
 protected:
-    QtWaiterTest() { WaiterApp(); }
+    QtWaiterTest() { platform_test::QtTestApp<QGuiApplication>(); }
     TQtWaiter Waiter;
 };
 
@@ -43,7 +35,7 @@ TEST_F(QtWaiterTest, TimersFireInsideAWaitThatLastsItsTime) {
 TEST_F(QtWaiterTest, ZeroMsServesWhatIsPendingOnceAndReturns) {
     int calls = 0;
     QMetaObject::invokeMethod(
-        &WaiterApp(), [&] { ++calls; }, Qt::QueuedConnection);
+        QCoreApplication::instance(), [&] { ++calls; }, Qt::QueuedConnection);
     Waiter.WaitMs(0);
     EXPECT_EQ(calls, 1);
     // Nothing pending: it returns all the same.
