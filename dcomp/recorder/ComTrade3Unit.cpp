@@ -6,6 +6,7 @@
 #include "dcomp/VersionListUnit.h"
 #include "dcomp/XmlLight/XmlLight2Unit.h"
 #include "dcomp/recorder/Comtrade.h"
+#include "dcomp/recorder/ComtradeCfg.h"
 #include "platform/Exception.h"
 
 namespace dcomp {
@@ -152,6 +153,7 @@ void InitComTrade3Unit() {
     ResetComtradeClasses();
     if (!gFileInterfaces) gFileInterfaces = std::make_unique<std::vector<const TFileInterface*>>();
     if (!gDataFileParsers) gDataFileParsers = std::make_unique<std::vector<const TComtradeDataFileParser*>>();
+    RegisterFileInterface(TComtradeInterface::Instance(), 0);
 }
 
 void FinalizeComTrade3Unit() {

@@ -34,6 +34,20 @@ public:
     static const TComtradeInterface& Instance();
     std::string ClassName() const override { return "TComtradeInterface"; }
 
+    // The file set's operations (ComtradeInterface.cpp).
+    std::string GetName() const override { return "COMTRADE"; }
+    std::string GetDescription() const override { return "Plik commtrade"; }
+    std::string GetFileMask() const override { return "*.cfg;*.zip"; }
+    void SaveInfoFile(TComtrade& recording, TMemoryStream& stream) const override;
+    bool CanLoad(TMemoryStream& stream, const TOnMessage& onMessage) const override;
+    void SaveViewAttributes(TComtrade& recording, TMemoryStream& stream) const override;
+    void SaveToStreams(TComtrade& recording, TNameList& names, bool visibleOnly, bool rangeOnly,
+                       const std::string& formatName, TStreamList& streams,
+                       const TOnMessage& onMessage) const override;
+    void LoadFromStreams(TComtrade& recording, const TNameList& names, const std::string& selector,
+                         const TStreamList& streams, const TOnMessage& onMessage) const override;
+    void GetFileNames(const std::string& fileName, TNameList& names, bool existingOnly) const override;
+
     // The data file format name of the working instance: the upper-cased file type line
     // that ReadCfg found, or the format asked to write.
     std::string DataFileFormat;

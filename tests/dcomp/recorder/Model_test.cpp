@@ -352,7 +352,7 @@ private:
 TEST_F(TRecorderTest, RegistriesAfterStartUp) {
     std::vector<std::string> parsers;
     for (const auto* p : DataFileParserList()) parsers.push_back(p->GetFormatName());
-    EXPECT_EQ(parsers, (std::vector<std::string>{"BINARY", "ASCII"}));
+    EXPECT_EQ(parsers, (std::vector<std::string>{"BINARY", "ASCII", "QVX_RAW", "SLOW_RAW"}));
     EXPECT_EQ(FindDataFileParser("BINARY"), &TBinaryDataFileParser::Instance());
     EXPECT_EQ(FindDataFileParser("ASCII"), &TAsciiDataFileParser::Instance());
     EXPECT_EQ(FindDataFileParser("binary"), nullptr);
