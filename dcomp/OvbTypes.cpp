@@ -66,24 +66,18 @@ std::string Shown(const TOvbVariant& value) {
                                   target);
 }
 
-bool InList(const std::vector<std::string>& list, const std::string& folded) {
-    for (const std::string& item : list)
-        if (UpperFold(item) == folded) return true;
-    return false;
-}
-
 int IndexInList(const std::vector<std::string>& list, const std::string& folded) {
     for (size_t i = 0; i < list.size(); ++i)
         if (UpperFold(list[i]) == folded) return static_cast<int>(i);
     return -1;
 }
 
+bool InList(const std::vector<std::string>& list, const std::string& folded) {
+    return IndexInList(list, folded) >= 0;
+}
+
 bool HasDot(const TOvbVariant& value) {
-    if (const double* d = std::get_if<double>(&value)) {
-        return platform::FloatToStrGeneral(*d, 15, 0, platform::DotFormatSettings()).find('.') !=
-               std::string::npos;
-    }
-    return VariantToText(value, platform::AppFormatSettings()).find('.') != std::string::npos;
+    return VariantToText(value, platform::DotFormatSettings()).find('.') != std::string::npos;
 }
 
 // A value written with "." as a fraction of `scale`; any other as an integer.
@@ -114,12 +108,6 @@ TOvbVariant SingleOrNan(double x) {
     float f = 0;
     if (!TryToSingle(x, f)) return std::string("NAN");
     return static_cast<double>(f);
-}
-
-std::string ReplaceFirst(std::string text, std::string_view what, std::string_view with) {
-    const size_t pos = text.find(what);
-    if (pos != std::string::npos) text.replace(pos, what.size(), with);
-    return text;
 }
 
 }  // namespace
@@ -272,7 +260,7 @@ bool TryTextToFloat(std::string_view text, double& x) {
 }
 
 std::string FloatToTextDot(double x) {
-    return platform::FloatToStrGeneral(x, 15, 0, platform::DotFormatSettings());
+    return FloatToXmlText(x);
 }
 
 uint32_t FloatToDFloat(double x) {
@@ -420,7 +408,7 @@ std::string TOvbEngine::FormatSelect(const TOvbVariant& value, const std::string
     const int64_t index = VariantToInt64(value);
     if (index < 0) throw platform::Exception("List index out of bounds (" + platform::IntToStr(index) + ")");
     if (index < static_cast<int64_t>(items.size())) return items[static_cast<size_t>(index)];
-    return ReplaceFirst("[Out:%u]", "%u", platform::IntToStr(index));
+    return "[Out:" + platform::IntToStr(index) + "]";
 }
 
 std::string TOvbEngine::FormatNumber(const TOvbValueDesc&, const TOvbVariant& value, const std::string&) {

@@ -35,24 +35,11 @@ private:
 };
 
 std::string Show(const TOvbVariant& v) {
-    switch (v.index()) {
-        case 0:
-            return "null";
-        case 1:
-            return "u8:" + VariantToText(v, platform::DotFormatSettings());
-        case 2:
-            return "u16:" + VariantToText(v, platform::DotFormatSettings());
-        case 3:
-            return "u32:" + VariantToText(v, platform::DotFormatSettings());
-        case 4:
-            return "i16:" + VariantToText(v, platform::DotFormatSettings());
-        case 5:
-            return "i32:" + VariantToText(v, platform::DotFormatSettings());
-        case 6:
-            return "dbl:" + VariantToText(v, platform::DotFormatSettings());
-        default:
-            return "txt:" + std::get<std::string>(v);
-    }
+    // By the variant's alternatives, in order.
+    static const char* const kKinds[] = {"null", "u8:", "u16:", "u32:", "i16:", "i32:", "dbl:", "txt:"};
+    static_assert(std::size(kKinds) == std::variant_size_v<TOvbVariant>);
+    if (v.index() == 0) return kKinds[0];
+    return kKinds[v.index()] + VariantToText(v, platform::DotFormatSettings());
 }
 
 std::unique_ptr<TOvbEngine> Engine(const std::string& name) {

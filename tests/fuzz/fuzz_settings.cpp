@@ -54,15 +54,24 @@ void ValueTypes(const std::string& text) {
     for (int i = 0; i < OvbEngines().Count(); ++i) {
         auto engine = OvbEngines().Items(i).EngineClass();
         TOvbValueDesc desc;
+        // The text itself, and what the number parser and the float reader make of it.
+        std::vector<TOvbVariant> values{text};
         for (const std::string& spec : specs) {
             TOvbVariant value;
             std::string error;
             engine->ParseBool(desc, text, spec, value, error);
             engine->ParseSelect(desc, text, spec, value, error);
-            if (!engine->ParseNumber(desc, text, spec, value, error)) FUZZ_CHECK(!error.empty());
         }
+        TOvbVariant number;
+        std::string error;
+        if (engine->ParseNumber(desc, text, "", number, error)) {
+            values.push_back(number);
+        } else {
+            FUZZ_CHECK(!error.empty());
+        }
+        if (double x = 0; TryTextToFloat(text, x)) values.push_back(x);
         uint8_t raw[4] = {};
-        for (const TOvbVariant& value : {TOvbVariant(text), TOvbVariant(VariantToText(text, {}))}) {
+        for (const TOvbVariant& value : values) {
             try {
                 engine->VariantToRaw(desc, raw, value);
             } catch (const platform::Exception&) {
