@@ -791,13 +791,16 @@ int TGraph::PagesOn(long double budget) {
 }
 
 int TGraph::GetPages() {
-    UpdatePageSize();
+    return GetPages(platform::Printer());
+}
+
+int TGraph::GetPages(const platform::IPrintTarget& printer) {
+    UpdatePageSize(printer);
     return PagesOn(RowBudgetMM());
 }
 
 void TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer) {
-    UpdatePageSize(printer);
-    const int pages = PagesOn(RowBudgetMM());
+    const int pages = GetPages(printer);
     const int across = PagesAcross();
     firstPage = std::max(firstPage, 1);
     lastPage = std::min(lastPage, pages);

@@ -151,6 +151,7 @@ public:
     bool HasPrinter() const;
     int Pages() { return GetPages(); }
     int GetPages();
+    int GetPages(const platform::IPrintTarget& printer);
     long double TotalWidthMM() const;
     long double UsableWidthMM() const;
     // The height one page row may fill: the page's usable width and height, the lesser.

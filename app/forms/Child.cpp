@@ -39,6 +39,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/PrintTarget.h"
 #include "platform/Prompts.h"
+#include "platform/UpdateScope.h"
 
 namespace app {
 
@@ -440,13 +441,10 @@ void TChildForm::RunWriteCommand(const std::string& word) {
     const int target = word == "ZNS1_2" || word == "ZNS2_2" ? 2 : 1;
     FWriting = true;
     UpdateReadingState();
-    struct TEnd {
-        TChildForm& Form;
-        ~TEnd() {
-            Form.FWriting = false;
-            Form.UpdateReadingState();
-        }
-    } end{*this};
+    const platform::TScopeExit end([this] {
+        FWriting = false;
+        UpdateReadingState();
+    });
     FDeviceImage->WriteParset(source, target);
 }
 
@@ -581,10 +579,7 @@ void TChildForm::OpenFile(const std::string& name) {
     FDeviceImage->SetDataDirectory(FFrame.DataDirectory());
     FOpening = true;
     FOpenError.clear();
-    struct TEnd {
-        TChildForm& Form;
-        ~TEnd() { Form.FOpening = false; }
-    } end{*this};
+    const platform::TScopeExit end([this] { FOpening = false; });
     const bool loaded = FDeviceImage->LoadFromFile(name);
     setWindowTitle(Q(name));
     OptionsToControls();
@@ -649,7 +644,7 @@ void TChildForm::Waciwoci1Click() {
 
 void TChildForm::PrintSetupClick() {
     FFrame.PrinterSetup();
-    Chart().UpdatePageSize();
+    Chart().UpdatePageSize(FFrame.PrintTarget());
 }
 
 void TChildForm::FilePrintClick(bool fromToolBar) {
@@ -670,12 +665,12 @@ void TChildForm::FilePrintClick(bool fromToolBar) {
         const std::string sequence = name + "-" + "Sequence " + platform::IntToStr(n);
         if (PrintFlags & kPrintListing) {
             FEventLister->PrintTitle = sequence + "-Listing";
-            FEventLister->PrintListing(n);
+            FEventLister->PrintListing(n, printer);
             QApplication::processEvents();
         }
         if (PrintFlags & kPrintGraph) {
             Chart().PrintTitle = sequence + "-Route";
-            Chart().Print(1, Chart().Pages(), printer);
+            Chart().Print(1, Chart().GetPages(printer), printer);
             QApplication::processEvents();
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
-// Small pieces the windows' layouts share: named controls, captions and spin buttons
-// (as every layer's dialogs build them), hints, the tab set that pages a notebook and
-// the catching of a handler's exceptions.
+// Small pieces the windows' layouts share: named controls, captions, spin buttons and
+// the OK, Cancel and Help buttons (as every layer's dialogs build them), hints, the tab
+// set that pages a notebook and the catching of a handler's exceptions.
 #include <QFrame>
 #include <QStackedWidget>
 #include <QString>
@@ -15,8 +15,11 @@
 namespace app::forms {
 
 using platform::Caption;
+using platform::MakeDialogButtons;
 using platform::MakeSpinButton;
 using platform::Named;
+using platform::TButtonPanel;
+using platform::TDialogButtons;
 using platform::TSpinButton;
 
 inline QString Q(const std::string& text) {

@@ -6,15 +6,6 @@
 
 namespace app {
 
-namespace {
-
-TModalRunner& Runner() {
-    static TModalRunner runner;
-    return runner;
-}
-
-}  // namespace
-
 IMainFrame::IMainFrame() = default;
 IMainFrame::~IMainFrame() = default;
 
@@ -23,15 +14,16 @@ TPageDlgFrm& IMainFrame::PageDialog() {
     return *FPageDialog;
 }
 
-int ExecModal(QDialog& dialog) {
-    if (Runner()) return Runner()(dialog);
-    return dialog.exec();
+IModalRunner& TExecModalRunner::Get() {
+    struct TExec : IModalRunner {
+        int Run(QDialog& dialog) override { return dialog.exec(); }
+    };
+    static TExec exec;
+    return exec;
 }
 
-TModalScope::TModalScope(TModalRunner runner) : FPrevious(std::exchange(Runner(), std::move(runner))) {}
-
-TModalScope::~TModalScope() {
-    Runner() = std::move(FPrevious);
+int ExecModal(QDialog& dialog) {
+    return TModalService::Current().Run(dialog);
 }
 
 }  // namespace app

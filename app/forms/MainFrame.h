@@ -5,6 +5,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "platform/ServiceScope.h"
 
 class QDialog;
 
@@ -52,16 +55,30 @@ private:
 using TModalRunner = std::function<int(QDialog&)>;
 int ExecModal(QDialog& dialog);
 
+class IModalRunner {
+public:
+    virtual ~IModalRunner() = default;
+    virtual int Run(QDialog& dialog) = 0;
+};
+// Process-wide; without one installed, QDialog::exec.
+struct TExecModalRunner {
+    static IModalRunner& Get();
+};
+using TModalService = platform::TProcessService<IModalRunner, TExecModalRunner>;
+
 // Installs a runner (a test's script) and puts the previous one back.
 class TModalScope {
 public:
-    explicit TModalScope(TModalRunner runner);
-    ~TModalScope();
-    TModalScope(const TModalScope&) = delete;
-    TModalScope& operator=(const TModalScope&) = delete;
+    explicit TModalScope(TModalRunner runner) : FRunner(std::move(runner)), FScope(FRunner) {}
 
 private:
-    TModalRunner FPrevious;
+    struct TFunctionRunner : IModalRunner {
+        explicit TFunctionRunner(TModalRunner run) : FRun(std::move(run)) {}
+        int Run(QDialog& dialog) override { return FRun(dialog); }
+        TModalRunner FRun;
+    };
+    TFunctionRunner FRunner;
+    TModalService::TScope FScope;
 };
 
 }  // namespace app

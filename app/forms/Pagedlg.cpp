@@ -28,18 +28,11 @@ TPageDlgFrm::TPageDlgFrm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Print options");
     setFixedSize(kClientWidth, kClientHeight);
 
-    auto* buttonPanel = Named(new QFrame(this), "ButtonPanel");
-    buttonPanel->setGeometry(kClientWidth - kPanelWidth, 0, kPanelWidth, kClientHeight);
-    auto* ok = Named(new QPushButton("OK", buttonPanel), "OKBtn");
-    auto* cancel = Named(new QPushButton("Cancel", buttonPanel), "CancelBtn");
-    // Helps with nothing: the program has no help file.
-    auto* help = Named(new QPushButton("Hel&p", buttonPanel), "HelpBtn");
-    ok->setGeometry(8, 8, 75, 25);
-    cancel->setGeometry(8, 40, 75, 25);
-    help->setGeometry(8, 72, 75, 25);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Help helps with nothing: the program has no help file.
+    const forms::TDialogButtons buttons =
+        forms::MakeDialogButtons(this, kPanelWidth, forms::TButtonPanel::Framed, "Hel&p");
+    connect(buttons.Ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons.Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     const int bookWidth = kClientWidth - kPanelWidth;
     auto* notebook = Named(new QStackedWidget(this), "Notebook");

@@ -54,18 +54,13 @@ TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& settings, QWidget* parent)
     setWindowTitle("Options");
     setFixedSize(kClientWidth, kClientHeight);
 
-    auto* ok = Named(new QPushButton("OK", this), "OKBtn");
-    auto* cancel = Named(new QPushButton("Cancel", this), "CancelBtn");
-    auto* help = Named(new QPushButton("Help", this), "HelpBtn");
-    ok->setGeometry(kClientWidth - kPanelWidth + 8, 8, 75, 25);
-    cancel->setGeometry(kClientWidth - kPanelWidth + 8, 40, 75, 25);
-    help->setGeometry(kClientWidth - kPanelWidth + 8, 72, 75, 25);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, [this] {
+    const forms::TDialogButtons buttons =
+        forms::MakeDialogButtons(this, kPanelWidth, forms::TButtonPanel::Bare);
+    connect(buttons.Ok, &QPushButton::clicked, this, [this] {
         OKBtnClick();
         accept();
     });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(buttons.Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     const int bookWidth = kClientWidth - kPanelWidth;
     auto* notebook = Named(new QStackedWidget(this), "Notebook");

@@ -52,11 +52,11 @@ public:
     void WriteListing(IListingSink& sink);
     // Every record from the oldest clock-time record on, oldest first, in hexadecimal.
     void HexList();
-    // Sequence n selected, then as one job titled PrintTitle on the process's printer:
-    // its list line and its listing, line after line from the printable area's top
-    // left, a new page when a line does not fit. platform::EInOutError when no job can
-    // start; a decoding error ends the job with what was printed and passes on.
-    void PrintListing(int number);
+    // Sequence n selected, then as one job titled PrintTitle on the printer: its list
+    // line and its listing, line after line from the printable area's top left, a new
+    // page when a line does not fit. platform::EInOutError when no job can start; a
+    // decoding error ends the job with what was printed and passes on.
+    void PrintListing(int number, platform::IPrintTarget& printer);
     // The printer's line sink: nothing once the job is aborted or outside PrintListing.
     void PrintListingLine(const std::string& line, TListingStyle style);
     std::string PrintTitle;

@@ -2,6 +2,7 @@
 #include "app/lister/Lister.h"
 #include "platform/Exception.h"
 #include "platform/PrintTarget.h"
+#include "platform/UpdateScope.h"
 
 namespace app {
 
@@ -23,19 +24,15 @@ private:
 
 }  // namespace
 
-void TEvLister::PrintListing(int number) {
+void TEvLister::PrintListing(int number, platform::IPrintTarget& printer) {
     SelectSequence(number);
-    platform::IPrintTarget& printer = platform::Printer();
     if (!printer.BeginJob(PrintTitle)) throw platform::EInOutError("The listing could not be printed", 0);
     FPrinter = &printer;
     FPrintLineY = 0;
-    struct TEnd {
-        TEvLister& Lister;
-        ~TEnd() {
-            if (Lister.FPrinter->Printing()) Lister.FPrinter->EndJob();
-            Lister.FPrinter = nullptr;
-        }
-    } end{*this};
+    const platform::TScopeExit end([this] {
+        if (FPrinter->Printing()) FPrinter->EndJob();
+        FPrinter = nullptr;
+    });
     PrintListingLine(FListBox ? FListBox->Line(number - 1) : std::string(), TListingStyle::Plain);
     TPrinterSink sink(*this);
     WriteListing(sink);

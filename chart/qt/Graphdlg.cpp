@@ -66,17 +66,10 @@ TGraphSetup::TGraphSetup(QWidget* parent) : QDialog(parent) {
     font.setBold(true);
     setFont(font);
 
-    auto* buttonPanel = Named(new QFrame(this), "ButtonPanel");
-    buttonPanel->setGeometry(kClientWidth - kPanelWidth, 0, kPanelWidth, kClientHeight);
-    auto* ok = Named(new QPushButton("OK", buttonPanel), "OKBtn");
-    auto* cancel = Named(new QPushButton("Cancel", buttonPanel), "CancelBtn");
-    auto* help = Named(new QPushButton("Help", buttonPanel), "HelpBtn");
-    ok->setGeometry(8, 8, 75, 25);
-    cancel->setGeometry(8, 40, 75, 25);
-    help->setGeometry(8, 72, 75, 25);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const platform::TDialogButtons buttons =
+        platform::MakeDialogButtons(this, kPanelWidth, platform::TButtonPanel::Framed);
+    connect(buttons.Ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(buttons.Cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     const int bookWidth = kClientWidth - kPanelWidth;
     FNotebook = Named(new QStackedWidget(this), "Notebook");

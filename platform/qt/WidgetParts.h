@@ -1,7 +1,9 @@
 #pragma once
 // Pieces the dialogs of every layer build their layouts from: controls named as the
-// layout names them, a caption label and the spin button (two arrow buttons).
+// layout names them, a caption label, the spin button (two arrow buttons) and the
+// dialogs' OK, Cancel and Help buttons.
 #include <QLabel>
+#include <QPushButton>
 #include <QToolButton>
 #include <QWidget>
 
@@ -23,5 +25,17 @@ struct TSpinButton {
     QToolButton* Down;
 };
 TSpinButton MakeSpinButton(QWidget* parent, const char* name);
+
+// "OKBtn", "CancelBtn" and "HelpBtn" one under the other in the dialog's right strip,
+// panelWidth wide: on a frame "ButtonPanel" filling the strip, or bare on the dialog. OK
+// is the default button; the dialog connects them. The dialog has its size already.
+enum class TButtonPanel { Framed, Bare };
+struct TDialogButtons {
+    QPushButton* Ok;
+    QPushButton* Cancel;
+    QPushButton* Help;
+};
+TDialogButtons MakeDialogButtons(QWidget* dialog, int panelWidth, TButtonPanel panel,
+                                 const char* helpCaption = "Help");
 
 }  // namespace platform

@@ -132,6 +132,17 @@ TEST_F(GraphPrintTest, UnusableScalesGiveNoPages) {
     EXPECT_EQ(Graph.Pages(), 0);
 }
 
+TEST_F(GraphPrintTest, PagesOnAGivenPrinterFollowItsPageAndPagesTheProcesssOne) {
+    Fill(24, 10);
+    TRecordingPrintTarget landscape;
+    landscape.WidthMM = 297;
+    landscape.HeightMM = 210;
+    EXPECT_EQ(Graph.GetPages(landscape), 2);  // 22 traces a page row
+    EXPECT_EQ(Graph.PageWidthMM, 297);
+    EXPECT_EQ(Graph.Pages(), 1);
+    EXPECT_EQ(Graph.PageWidthMM, 210);
+}
+
 TEST_F(GraphPrintTest, WithoutAPrinterThePageModelStays) {
     Target.Present = false;
     Target.WidthMM = 100;

@@ -123,6 +123,36 @@ TEST_F(ChildPrintTest, EachDocumentKeepsItsOwnFlags) {
     EXPECT_EQ(two->PrintFlags, 3);
 }
 
+TEST_F(ChildPrintTest, TheWholeDocumentGoesToTheFramesPrinterAndItsPage) {
+    platform::TRecordingPrintTarget framePrinter;
+    framePrinter.WidthMM = 60;  // narrow, unlike the process's printer
+    Frame.Target = &framePrinter;
+    Printer.WidthMM = 2000;  // the process's page would hold the whole chart
+    Printer.HeightMM = 2000;
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    {
+        TModalScope modal(Choose(true, true, true, true));
+        child->FilePrintClick();
+    }
+    EXPECT_TRUE(Printer.Jobs.empty());
+    EXPECT_EQ(Titles(framePrinter),
+              (std::vector<std::string>{"reading.halvo-Sequence 1-Listing", "reading.halvo-Sequence 1-Route",
+                                        "reading.halvo-Sequence 2-Listing", "reading.halvo-Sequence 2-Route",
+                                        "Settings - parset 1", "Settings - parset 2"}));
+    EXPECT_EQ(child->Chart().PageWidthMM, 60);
+    // The chart's pages are counted on the page it is printed on.
+    const int pages = child->Chart().GetPages(framePrinter);
+    EXPECT_GT(pages, 1);
+    EXPECT_EQ(framePrinter.Jobs.at(3).Pages.size(), static_cast<size_t>(pages));  // sequence 2, shown last
+    // After the printer setup the chart's page model is the frame printer's again.
+    Printer.WidthMM = 100;
+    child->Chart().GetPages(Printer);
+    child->PrintSetupClick();
+    EXPECT_EQ(child->Chart().PageWidthMM, 60);
+    Frame.Target = nullptr;
+}
+
 class ChildPdfTest : public ChildTest {
 protected:
     ChildPdfTest() { std::filesystem::create_directories(Dir.File("pdf")); }

@@ -1,6 +1,7 @@
 #pragma once
 // A small main window for the document windows: a QMdiArea whose sub-windows hold them,
-// the save dialog through the prompts (so tests script it) and the process's printer.
+// the save dialog through the prompts (so tests script it) and the process's printer
+// unless a test gives it its own.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -52,7 +53,7 @@ public:
         Calls.push_back("PrinterSetup");
         platform::Prompts().PrinterSetup();
     }
-    platform::IPrintTarget& PrintTarget() override { return platform::Printer(); }
+    platform::IPrintTarget& PrintTarget() override { return Target ? *Target : platform::Printer(); }
 
     // A new document window in its own sub-window, shown.
     TChildForm* NewWindow() {
@@ -67,6 +68,8 @@ public:
 
     bool Service;
     std::string DataDir;
+    // The frame's own printer; the process's while none is set.
+    platform::IPrintTarget* Target = nullptr;
     QApplication& App = TestApp();  // before the first widget
     QMdiArea Area;
     int Updates = 0;

@@ -42,14 +42,17 @@ protected:
     }
 
     platform::TRecordingPrintTarget Printer;
-    platform::TPrinterScope Scope{Printer};
+    // The process's printer is another one, which nothing reaches.
+    platform::TRecordingPrintTarget ProcessPrinter;
+    platform::TPrinterScope Scope{ProcessPrinter};
+    void TearDown() override { EXPECT_TRUE(ProcessPrinter.Jobs.empty()); }
 };
 
 TEST_F(ListingPrintTest, OneTitledJobOfTheListLineAndTheListingInTheirStyles) {
     const std::vector<TLine> expected = Expected(2);
     ASSERT_GE(expected.size(), 5u);
     Lister.SelectSequence(1);
-    Lister.PrintListing(2);
+    Lister.PrintListing(2, Printer);
     EXPECT_EQ(Lister.SelectedSequence(), 2);
     ASSERT_EQ(Printer.Jobs.size(), 1u);
     const auto& job = Printer.Jobs[0];
@@ -70,7 +73,7 @@ TEST_F(ListingPrintTest, OneTitledJobOfTheListLineAndTheListingInTheirStyles) {
 TEST_F(ListingPrintTest, ALineThatDoesNotFitStartsANewPage) {
     Printer.HeightMM = 13;  // 307 pixels: three lines a page
     const std::vector<TLine> expected = Expected(2);
-    Lister.PrintListing(2);
+    Lister.PrintListing(2, Printer);
     const auto& job = Printer.Jobs.at(0);
     EXPECT_EQ(Render(Printed(job)), Render(expected));
     ASSERT_EQ(job.Pages.size(), (expected.size() + 2) / 3);
@@ -84,7 +87,7 @@ TEST_F(ListingPrintTest, ALineThatDoesNotFitStartsANewPage) {
 TEST_F(ListingPrintTest, AnAbortedJobPrintsNoFurtherLines) {
     Printer.HeightMM = 13;
     Printer.AbortAfterPage = 1;
-    Lister.PrintListing(2);
+    Lister.PrintListing(2, Printer);
     const auto& job = Printer.Jobs.at(0);
     EXPECT_TRUE(job.Aborted);
     EXPECT_EQ(job.Pages.size(), 1u);
@@ -96,7 +99,7 @@ TEST_F(ListingPrintTest, AnAbortedJobPrintsNoFurtherLines) {
 
 TEST_F(ListingPrintTest, NoPrinterIsAnInputOutputError) {
     Printer.Present = false;
-    EXPECT_THROW(Lister.PrintListing(2), platform::EInOutError);
+    EXPECT_THROW(Lister.PrintListing(2, Printer), platform::EInOutError);
     EXPECT_TRUE(Printer.Jobs.empty());
 }
 

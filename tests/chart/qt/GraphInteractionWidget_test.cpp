@@ -18,16 +18,7 @@ namespace chart {
 namespace {
 
 using test::Styled;
-
-// Counts what the chart draws anew.
-class TCountingWidget : public TGraphWidget {
-public:
-    platform::ICanvas* BeginOffscreen() override {
-        ++Draws;
-        return TGraphWidget::BeginOffscreen();
-    }
-    int Draws = 0;
-};
+using test::TCountingWidget;
 
 class GraphInteractionWidgetTest : public testing::Test {
 protected:

@@ -29,15 +29,7 @@ namespace chart {
 namespace {
 
 using test::Styled;
-
-class TCountingWidget : public TGraphWidget {
-public:
-    platform::ICanvas* BeginOffscreen() override {
-        ++Draws;
-        return TGraphWidget::BeginOffscreen();
-    }
-    int Draws = 0;
-};
+using test::TCountingWidget;
 
 template <typename T = QWidget>
 T* Child(QWidget* parent, const char* name) {

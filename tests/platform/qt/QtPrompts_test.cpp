@@ -15,18 +15,11 @@
 #include <fstream>
 #include <functional>
 
+#include "tests/support/QtTestApp.h"
 #include "tests/support/TempDir.h"
 
 namespace platform {
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_qt_prompts_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // Runs answer on the modal dialog once it is up; a second modal (a question the dialog
 // should not ask) is recorded and dismissed so nothing hangs.
@@ -54,7 +47,7 @@ protected:
         }
     }
 
-    QApplication& Application = App();
+    QApplication& Application = platform_test::QtTestApp<QApplication>();
     // The timers end with the test.
     QObject Context;
     TQtPrompts Prompts;
