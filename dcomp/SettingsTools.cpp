@@ -68,7 +68,10 @@ std::string Text(std::string_view key) {
 
 // The message, ":" and the item's path.
 std::string ItemError(std::string_view key, TSettItem& item) {
-    return Text(key) + ":" + item.Path();
+    std::string text = Text(key);
+    text += ':';
+    text += item.Path();
+    return text;
 }
 
 std::string GeneralText(double x) {
@@ -87,29 +90,6 @@ std::vector<std::string> ListItems(std::string_view list) {
     std::vector<std::string> items;
     SplitText(list, items, '|');
     return items;
-}
-
-// ASCII and the nine Polish capitals to lower case.
-std::string LowerPolish(std::string_view text) {
-    std::string out = platform::LowerCase(text);
-    static const struct {
-        unsigned char Lead, Upper, Lower;
-    } kFolds[] = {
-        {0xC4, 0x84, 0x85}, {0xC4, 0x86, 0x87}, {0xC4, 0x98, 0x99}, {0xC5, 0x81, 0x82}, {0xC5, 0x83, 0x84},
-        {0xC3, 0x93, 0xB3}, {0xC5, 0x9A, 0x9B}, {0xC5, 0xB9, 0xBA}, {0xC5, 0xBB, 0xBC},
-    };
-    for (size_t i = 0; i + 1 < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        const auto next = static_cast<unsigned char>(out[i + 1]);
-        for (const auto& f : kFolds) {
-            if (c == f.Lead && next == f.Upper) {
-                out[i + 1] = static_cast<char>(f.Lower);
-                ++i;
-                break;
-            }
-        }
-    }
-    return out;
 }
 
 // The words the check takes, then numbers and True/False.
@@ -253,9 +233,9 @@ std::string TBoolXCfgTool::GetDisplayText() {
 }
 
 bool TBoolXCfgTool::SetDisplayText(const std::string& text, std::string& error) {
-    const std::string lower = LowerPolish(text);
-    const std::string low = LowerPolish(Item->ReadAttribute("LOW_STR", kLowStr));
-    const std::string high = LowerPolish(Item->ReadAttribute("HIGH_STR", kHighStr));
+    const std::string lower = LowerFold(text);
+    const std::string low = LowerFold(Item->ReadAttribute("LOW_STR", kLowStr));
+    const std::string high = LowerFold(Item->ReadAttribute("HIGH_STR", kHighStr));
     if (!lower.empty() && platform::StartsWith(low, lower)) {
         SetBool(false);
         return true;

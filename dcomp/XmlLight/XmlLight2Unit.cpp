@@ -99,19 +99,31 @@ bool MatchEntity(TAt at, size_t available, size_t& length, char& byte) {
 
 }  // namespace
 
-std::string UpperFold(std::string_view text) {
-    std::string out = platform::UpperCase(text);
+namespace {
+
+// The second byte of each Polish letter after its lead byte, from one case to the other.
+std::string FoldPolish(std::string out, unsigned char TPolishFold::*from, unsigned char TPolishFold::*to) {
     for (size_t i = 0; i + 1 < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
         const auto next = static_cast<unsigned char>(out[i + 1]);
         for (const TPolishFold& f : kPolishFolds) {
-            if (c == f.Lead && next == f.Lower) {
-                out[i + 1] = static_cast<char>(f.Upper);
+            if (c == f.Lead && next == f.*from) {
+                out[i + 1] = static_cast<char>(f.*to);
                 break;
             }
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string UpperFold(std::string_view text) {
+    return FoldPolish(platform::UpperCase(text), &TPolishFold::Lower, &TPolishFold::Upper);
+}
+
+std::string LowerFold(std::string_view text) {
+    return FoldPolish(platform::LowerCase(text), &TPolishFold::Upper, &TPolishFold::Lower);
 }
 
 bool IsXmlName(std::string_view text) {

@@ -32,6 +32,8 @@ using TOnMessage = std::function<void(const std::string&)>;
 
 // a-z and the nine Polish lower-case letters to capitals; every other character unchanged.
 std::string UpperFold(std::string_view text);
+// A-Z and the nine Polish capitals to lower case; every other character unchanged.
+std::string LowerFold(std::string_view text);
 // Digits, A-Z, a-z, "_" and ":" only; the empty text passes.
 bool IsXmlName(std::string_view text);
 // Drops leading and trailing bytes below 32; blanks stay.

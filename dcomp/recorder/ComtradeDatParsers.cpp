@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "dcomp/recorder/Comtrade.h"
 #include "dcomp/recorder/DataFileParsersUnit.h"
+#include "dcomp/recorder/SafeFormat.h"
 #include "platform/Bytes.h"
+#include "platform/Cp1250.h"
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "platform/Strings.h"
@@ -42,23 +43,6 @@ void SampleRange(const TComtrade& recording, bool rangeOnly, int32_t& first, int
     }
 }
 
-// The write's time multiplier; a missing one is estimated, with a warning, and kept.
-double WriteMultiplier(TComtrade& recording, const TOnMessage& onMessage) {
-    double& multiplier = recording.FileParam().TimeMultiplier;
-    if (multiplier != 0 && std::isfinite(multiplier)) return multiplier;
-    if (onMessage) onMessage("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg");
-    const TRateList& rates = recording.RateList();
-    double fallback = 0;
-    if (rates.Count() > 0 && rates.Items(0)->Rate != 0)
-        fallback = 1'000'000.0 / rates.Items(0)->Rate;
-    else if (recording.SampleCount() > 0)
-        fallback = (rates.FGetTime(recording.SampleCount() - 1) - rates.FGetTime(0)) /
-                   recording.SampleCount() * 1'000'000.0;
-    if (fallback == 0 || !std::isfinite(fallback)) fallback = 1.0;
-    multiplier = fallback;
-    return multiplier;
-}
-
 int64_t Stamp(double seconds, double multiplier, int32_t sample, int64_t low, int64_t high) {
     int64_t stamp = 0;
     if (!platform::TryRoundToInt64(seconds / multiplier * 1'000'000.0, stamp) || stamp < low || stamp > high)
@@ -88,7 +72,7 @@ int64_t DatInt(std::string_view text, int64_t low = std::numeric_limits<int32_t>
         if (!ok) ok = platform::TryStrToInt(trimmed, value);  // the other spellings an integer may take
     }
     if (!ok || value < low || value > high)
-        throw platform::EConvertError("'" + std::string(text) + "' is not a valid integer value");
+        throw platform::EConvertError("'" + platform::DecodeText8(text) + "' is not a valid integer value");
     return value;
 }
 
@@ -131,6 +115,22 @@ bool BlankLine(std::string_view line) {
 }
 
 }  // namespace
+
+double SettleTimeMultiplier(TComtrade& recording, const TOnMessage& onMessage) {
+    double& multiplier = recording.FileParam().TimeMultiplier;
+    if (multiplier != 0 && std::isfinite(multiplier)) return multiplier;
+    if (onMessage) onMessage("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg");
+    const TRateList& rates = recording.RateList();
+    double fallback = 0;
+    if (rates.Count() > 0 && rates.Items(0)->Rate != 0)
+        fallback = 1'000'000.0 / rates.Items(0)->Rate;
+    else if (recording.SampleCount() > 0)
+        fallback = (rates.FGetTime(recording.SampleCount() - 1) - rates.FGetTime(0)) /
+                   recording.SampleCount() * 1'000'000.0;
+    if (fallback == 0 || !std::isfinite(fallback)) fallback = 1.0;
+    multiplier = fallback;
+    return multiplier;
+}
 
 // ---- BINARY ----
 
@@ -216,7 +216,7 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& recording, const TNameLi
     int32_t first = 0, end = 0;
     SampleRange(recording, rangeOnly, first, end);
     if (end <= first) return;
-    const double multiplier = WriteMultiplier(recording, onMessage);
+    const double multiplier = SettleTimeMultiplier(recording, onMessage);
     const TRateList& rates = recording.RateList();
     const double t0 = rates.FGetTime(first);
     const size_t analogCount = static_cast<size_t>(analogs.Count());
@@ -312,13 +312,7 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& recording, const TNameL
                     k, DatInt(DatField(fields, 2 + analogCount + static_cast<size_t>(d)),
                               std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()) != 0);
         } catch (const Exception& e) {
-            char prefix[64];
-            std::snprintf(prefix, sizeof prefix, "%zu", i);
-            std::string text = DataFileParsersText("KEY_ERROR_IN_DAT_LINE_us");
-            // "%u" and "%s" of the dictionary text, filled without printf's locale.
-            if (const size_t u = text.find("%u"); u != std::string::npos) text.replace(u, 2, prefix);
-            if (const size_t s = text.find("%s"); s != std::string::npos) text.replace(s, 2, e.Message());
-            throw Exception(text);
+            throw Exception(FormatText(DataFileParsersText("KEY_ERROR_IN_DAT_LINE_us"), {i, e.Message()}));
         }
         ++k;
     }
@@ -330,7 +324,7 @@ void TAsciiDataFileParser::SaveDataToStream(TComtrade& recording, const TNameLis
     TAnalogList analogs(nullptr, false);
     TCyfrList status(nullptr, false);
     recording.CollectChannels(visibleOnly, analogs, status);
-    const double multiplier = WriteMultiplier(recording, onMessage);
+    const double multiplier = SettleTimeMultiplier(recording, onMessage);
     int32_t first = 0, end = 0;
     SampleRange(recording, rangeOnly, first, end);
     std::string text;

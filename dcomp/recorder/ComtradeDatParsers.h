@@ -4,6 +4,11 @@
 
 namespace dcomp {
 
+// The multiplier the data files are written with. A missing one (zero or not finite) is
+// estimated from the first rate or the sample times, with one warning, and kept in the
+// recording.
+double SettleTimeMultiplier(TComtrade& recording, const TOnMessage& onMessage);
+
 // Little-endian records: sample number, time stamp (both 32-bit unsigned), one 16-bit raw
 // per analogue channel, the status channels 16 to a word.
 class TBinaryDataFileParser : public TComtradeDataFileParser {

@@ -4,11 +4,10 @@
 #include <filesystem>
 #include <iterator>
 #include <limits>
-#include <string_view>
 #include <system_error>
-#include <unordered_map>
 
 #include "dcomp/XmlLight/XmlLight2Unit.h"
+#include "dcomp/recorder/ComtradeDatParsers.h"
 #include "platform/Cp1250.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
@@ -63,59 +62,23 @@ std::string Section(const char* prefix, int position) {
     return prefix + std::to_string(position);
 }
 
-// The sections of an information file by folded name, the first of a name winning as
-// in the document's own lookup; a file of many channels is read without a search per key.
-class TSectionIndex {
-public:
-    explicit TSectionIndex(const TIniDocument& inf) {
-        for (const TIniDocument::TSection& s : inf.SectionList()) FSections.emplace(UpperFold(s.Name), &s);
-    }
-    // Whether the key is there; its trimmed value in value.
-    bool Read(const std::string& section, std::string_view key, std::string& value) const {
-        const auto it = FSections.find(UpperFold(section));
-        if (it == FSections.end()) return false;
-        const std::string folded = UpperFold(key);
-        for (const TIniDocument::TEntry& e : it->second->Entries)
-            if (e.Key.size() == key.size() && UpperFold(e.Key) == folded) {
-                value = e.Value;
-                return true;
-            }
-        return false;
-    }
-    std::string ReadString(const std::string& section, std::string_view key, std::string_view def) const {
-        std::string value;
-        return Read(section, key, value) ? value : std::string(def);
-    }
-    // Decimal; the default for an absent key or another text, as the document reads it.
-    int64_t ReadInteger(const std::string& section, std::string_view key, int64_t def) const {
-        std::string value;
-        int64_t number = 0;
-        return Read(section, key, value) && !value.empty() && platform::TryStrToInt(value, number) ? number
-                                                                                                   : def;
-    }
-
-private:
-    std::unordered_map<std::string, const TIniDocument::TSection*> FSections;
-};
-
 // A colour as the INI files keep it: a signed 32-bit number (system colours are
 // negative), unsigned accepted too; anything else keeps the current colour.
-uint32_t ReadColor(const TSectionIndex& inf, const std::string& section, const char* key, uint32_t current) {
+uint32_t ReadColor(const TIniDocument& inf, const std::string& section, const char* key, uint32_t current) {
     const int64_t value = inf.ReadInteger(section, key, static_cast<int32_t>(current));
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<uint32_t>::max())
         return current;
     return static_cast<uint32_t>(value);
 }
 
-void ApplyChannel(const TSectionIndex& inf, const std::string& section, TSygDescr& channel) {
+void ApplyChannel(const TIniDocument& inf, const std::string& section, TSygDescr& channel) {
     channel.PenColor = ReadColor(inf, section, "Pen_Color", channel.PenColor);
     channel.BackgroundColor = ReadColor(inf, section, "Background_Color", channel.BackgroundColor);
     channel.Visible = inf.ReadInteger(section, "Channel_Visible", channel.Visible ? 1 : 0) != 0;
     channel.Comment = inf.ReadString(section, "UserWaveComment", "");
 }
 
-void ApplyViewAttributes(const TIniDocument& document, TComtrade& recording) {
-    const TSectionIndex inf(document);
+void ApplyViewAttributes(const TIniDocument& inf, TComtrade& recording) {
     int position = 1;
     for (TAnalogDescr* c : recording.AnalogList())
         ApplyChannel(inf, Section(kInfAnalogChannel, position++), *c);
@@ -141,23 +104,6 @@ void WriteCommonKeys(TIniDocument& inf, const std::string& section, const TSygDe
 
 std::string SaveText(const TIniDocument& inf) {
     return platform::Utf8ToCp1250(inf.SaveToText());
-}
-
-// The data writers estimate a missing time multiplier, with one warning; settling it
-// first makes the configuration carry the value the data file is written with.
-void SettleTimeMultiplier(TComtrade& recording, const TOnMessage& onMessage) {
-    double& multiplier = recording.FileParam().TimeMultiplier;
-    if (multiplier != 0 && std::isfinite(multiplier)) return;
-    if (onMessage) onMessage("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg");
-    const TRateList& rates = recording.RateList();
-    double fallback = 0;
-    if (rates.Count() > 0 && rates.Items(0)->Rate != 0)
-        fallback = 1'000'000.0 / rates.Items(0)->Rate;
-    else if (recording.SampleCount() > 0)
-        fallback = (rates.FGetTime(recording.SampleCount() - 1) - rates.FGetTime(0)) /
-                   recording.SampleCount() * 1'000'000.0;
-    if (fallback == 0 || !std::isfinite(fallback)) fallback = 1.0;
-    multiplier = fallback;
 }
 
 // The time of the first written sample, as the configuration writes it.
@@ -344,6 +290,8 @@ void TComtradeInterface::SaveToStreams(TComtrade& recording, TNameList& names, b
     TAnalogList analogs(nullptr, false);
     TCyfrList status(nullptr, false);
     recording.CollectChannels(visibleOnly, analogs, status);
+    // Settled before the configuration is written, so that it carries the value the data
+    // file is written with.
     SettleTimeMultiplier(recording, onMessage);
 
     work.WriteCfgToStream(recording, *streams[0], status, analogs, endIndex, firstIndex, formatByte);

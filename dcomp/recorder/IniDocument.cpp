@@ -8,21 +8,46 @@ namespace dcomp {
 
 namespace {
 
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Equal after UpperFold. Folding keeps bytes below 0x80 below it and maps only ASCII
+// letters among them, so only a first difference between two bytes above 0x7F (a Polish
+// letter in two cases) needs the folded copies.
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && UpperFold(a) == UpperFold(b);
+    if (a.size() != b.size()) return false;
+    size_t i = 0;
+    while (i < a.size() && AsciiUpper(a[i]) == AsciiUpper(b[i])) ++i;
+    if (i == a.size()) return true;
+    return (a[i] & 0x80) != 0 && (b[i] & 0x80) != 0 && UpperFold(a) == UpperFold(b);
 }
 
 }  // namespace
 
+size_t TIniDocument::TNameHash::operator()(std::string_view name) const {
+    // FNV-1a over the upper-cased bytes; every byte above 0x7F counts alike, as a Polish
+    // letter's case is in those.
+    uint64_t hash = 14695981039346656037u;
+    for (const char c : name) {
+        hash ^= (c & 0x80) != 0 ? 0x80u : static_cast<unsigned char>(AsciiUpper(c));
+        hash *= 1099511628211u;
+    }
+    return static_cast<size_t>(hash);
+}
+
+bool TIniDocument::TSameName::operator()(std::string_view a, std::string_view b) const {
+    return SameName(a, b);
+}
+
 const TIniDocument::TSection* TIniDocument::Find(std::string_view section) const {
-    for (const TSection& s : FSections)
-        if (SameName(s.Name, section)) return &s;
-    return nullptr;
+    const auto it = FIndex.find(section);
+    return it == FIndex.end() ? nullptr : &FSections[it->second];
 }
 
 TIniDocument::TSection& TIniDocument::FindOrAdd(std::string_view section) {
-    for (TSection& s : FSections)
-        if (SameName(s.Name, section)) return s;
+    if (const auto it = FIndex.find(section); it != FIndex.end()) return FSections[it->second];
+    FIndex.emplace(std::string(section), FSections.size());
     FSections.push_back(TSection{std::string(section), {}});
     return FSections.back();
 }
@@ -87,11 +112,11 @@ std::vector<std::string> TIniDocument::Keys(std::string_view section) const {
 }
 
 void TIniDocument::EraseSection(std::string_view section) {
-    for (auto it = FSections.begin(); it != FSections.end(); ++it)
-        if (SameName(it->Name, section)) {
-            FSections.erase(it);
-            return;
-        }
+    const auto it = FIndex.find(section);
+    if (it == FIndex.end()) return;
+    FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(it->second));
+    FIndex.clear();
+    for (size_t i = 0; i < FSections.size(); ++i) FIndex.emplace(FSections[i].Name, i);
 }
 
 std::string TIniDocument::ReadString(std::string_view section, std::string_view key,

@@ -2,9 +2,11 @@
 // An INI document in memory: sections and keys in the order of their first writing,
 // names matched ignoring letter case, written with CR LF and an empty line after each
 // section.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace dcomp {
@@ -20,7 +22,10 @@ public:
         std::vector<TEntry> Entries;
     };
 
-    void Clear() { FSections.clear(); }
+    void Clear() {
+        FSections.clear();
+        FIndex.clear();
+    }
     bool Empty() const { return FSections.empty(); }
     // Adds to what the document holds: "[name]" opens a section, "key=value" lines belong
     // to the open one (key and value trimmed), ";" lines and lines before any section are
@@ -51,9 +56,22 @@ public:
     const std::vector<TSection>& SectionList() const { return FSections; }
 
 private:
+    // Names equal ignoring letter case hash alike, so a name is found without a walk over
+    // the sections or a folded copy per comparison.
+    struct TNameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct TSameName {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     const TSection* Find(std::string_view section) const;
     TSection& FindOrAdd(std::string_view section);
     std::vector<TSection> FSections;
+    // Section name -> its position in FSections.
+    std::unordered_map<std::string, size_t, TNameHash, TSameName> FIndex;
 };
 
 }  // namespace dcomp

@@ -359,6 +359,38 @@ void TLumoInterface::LoadFromStreams(TComtrade& recording, const TNameList& name
 
     TFieldReader r(bytes, order);
     const std::string streamName = names.empty() ? std::string() : names[0];
+    // The channel blocks of both forms: texts, range, ratio, scale (in 1/10000) and zero.
+    const auto addAnalog = [&](int number, const std::string& id, const std::string& description,
+                               const std::string& unit, double range, double ratio, uint16_t scale,
+                               int16_t zero, uint32_t color) {
+        TAnalogDescr* a = recording.AnalogList().Add();
+        a->Number = number;
+        a->SetChannelId(id);
+        a->SetCircuitComponent(description);
+        a->SetUnits(unit);
+        a->Secondary = range;
+        a->Primary = range * ratio;
+        a->Min = -32768;
+        a->Max = 32767;
+        a->Multiplier = range * (scale / 10000.0) / 32768;
+        a->Offset = -2.0 * zero * a->Multiplier;
+        a->PS = 1;
+        a->PenColor = color;
+        a->BackgroundColor = 0xFFFFFF;
+        a->SourceTag = 0;
+        if (!ReadAnalogSamples(r, pos, n, *a)) RaiseText("KEY_INCOMPLETE_DATA");
+    };
+    const auto addStatus = [&](int number, const std::string& id, const std::string& description,
+                               uint32_t color) {
+        TCyfrDescr* c = recording.CyfrList().Add();
+        c->Number = number;
+        c->SetChannelId(id);
+        c->SetCircuitComponent(description);
+        c->NormalState = 0;
+        c->PenColor = color;
+        c->BackgroundColor = 0xFFFFFF;
+        if (!ReadStatusSamples(r, pos, n, *c)) RaiseText("KEY_INCOMPLETE_DATA");
+    };
     while (bytes.size() - pos > 8) {
         const uint32_t signature = r.U32(pos);
         pos += 4;
@@ -377,33 +409,11 @@ void TLumoInterface::LoadFromStreams(TComtrade& recording, const TNameList& name
                 const TLumoCfgModule& module = cfg.Modules[g];
                 const TLumoCfgChannel& ch = module.Channels[p];
                 const TLumoKind& kind = LumoKind(module.Kind);
-                if (analog) {
-                    TAnalogDescr* a = recording.AnalogList().Add();
-                    a->Number = address + 1;
-                    a->SetChannelId(ch.Name);
-                    a->SetCircuitComponent(ch.Description);
-                    a->SetUnits(ch.Unit);
-                    a->Secondary = kind.SecondaryRange;
-                    a->Primary = a->Secondary * ch.Ratio;
-                    a->Min = -32768;
-                    a->Max = 32767;
-                    a->Multiplier = a->Secondary * (ch.Scale / 10000.0) / 32768;
-                    a->Offset = -2.0 * zero * a->Multiplier;
-                    a->PS = 1;
-                    a->PenColor = kind.Color;
-                    a->BackgroundColor = 0xFFFFFF;
-                    a->SourceTag = 0;
-                    if (!ReadAnalogSamples(r, pos, n, *a)) RaiseText("KEY_INCOMPLETE_DATA");
-                } else {
-                    TCyfrDescr* c = recording.CyfrList().Add();
-                    c->Number = address + 1;
-                    c->SetChannelId(ch.Name);
-                    c->SetCircuitComponent(ch.Description);
-                    c->NormalState = 0;
-                    c->PenColor = kind.Color;
-                    c->BackgroundColor = 0xFFFFFF;
-                    if (!ReadStatusSamples(r, pos, n, *c)) RaiseText("KEY_INCOMPLETE_DATA");
-                }
+                if (analog)
+                    addAnalog(address + 1, ch.Name, ch.Description, ch.Unit, kind.SecondaryRange, ch.Ratio,
+                              ch.Scale, zero, kind.Color);
+                else
+                    addStatus(address + 1, ch.Name, ch.Description, kind.Color);
             }
         } else if (formII) {
             if (bytes.size() - pos < kLumoFormIISize) RaiseText("KEY_INCOMPLETE_DATA");
@@ -412,34 +422,11 @@ void TLumoInterface::LoadFromStreams(TComtrade& recording, const TNameList& name
             const uint16_t place = r.U16(b + 4);
             const int channel = place & 0xFF, module = place >> 8;
             const TLumoKind& kind = LumoKind(r.U8(b + 6));
-            if (analog) {
-                const double range = r.F32(b + 8);
-                TAnalogDescr* a = recording.AnalogList().Add();
-                a->Number = channel + 1;
-                a->SetChannelId(r.Text(b + 28, 6));
-                a->SetCircuitComponent(r.Text(b + 34, 24));
-                a->SetUnits(r.Text(b + 58, 6));
-                a->Secondary = range;
-                a->Primary = range * r.F32(b + 12);
-                a->Min = -32768;
-                a->Max = 32767;
-                a->Multiplier = range * (r.U16(b + 26) / 10000.0) / 32768;
-                a->Offset = -2.0 * r.I16(b + 24) * a->Multiplier;
-                a->PS = 1;
-                a->PenColor = kind.Color;
-                a->BackgroundColor = 0xFFFFFF;
-                a->SourceTag = 0;
-                if (!ReadAnalogSamples(r, pos, n, *a)) RaiseText("KEY_INCOMPLETE_DATA");
-            } else {
-                TCyfrDescr* c = recording.CyfrList().Add();
-                c->Number = module * 100 + channel + 101;
-                c->SetChannelId(r.Text(b + 28, 6));
-                c->SetCircuitComponent(r.Text(b + 34, 24));
-                c->NormalState = 0;
-                c->PenColor = kind.Color;
-                c->BackgroundColor = 0xFFFFFF;
-                if (!ReadStatusSamples(r, pos, n, *c)) RaiseText("KEY_INCOMPLETE_DATA");
-            }
+            if (analog)
+                addAnalog(channel + 1, r.Text(b + 28, 6), r.Text(b + 34, 24), r.Text(b + 58, 6), r.F32(b + 8),
+                          r.F32(b + 12), r.U16(b + 26), r.I16(b + 24), kind.Color);
+            else
+                addStatus(module * 100 + channel + 101, r.Text(b + 28, 6), r.Text(b + 34, 24), kind.Color);
         }
         if (!known) {
             if (!onMessage) RaiseText("KEY_DATA_CORRUPTED");

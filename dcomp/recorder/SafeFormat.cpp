@@ -70,7 +70,8 @@ std::string RealText(double value, const TSpec& s) {
     } else {
         text = platform::FormatFixed(value, precision, fs);
     }
-    if (std::isfinite(value) && text[0] != '-' && (s.Plus || s.Space)) text.insert(0, s.Plus ? "+" : " ");
+    if (std::isfinite(value) && text[0] != '-' && (s.Plus || s.Space))
+        text.insert(text.begin(), s.Plus ? '+' : ' ');
     if (s.Zero && !s.Left && std::isfinite(value) && static_cast<int>(text.size()) < s.Width) {
         const std::size_t at = (text[0] == '-' || text[0] == '+' || text[0] == ' ') ? 1 : 0;
         text.insert(at, static_cast<std::size_t>(s.Width) - text.size(), '0');

@@ -1,5 +1,6 @@
 #include "dcomp/recorder/Vo4Reader.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "dcomp/recorder/Comtrade.h"
@@ -88,7 +89,7 @@ void TVo4Interface::LoadFromStreams(TComtrade& recording, const TNameList&, cons
     const int64_t count = h.Count;
     const std::size_t recordSize = 2 * N;
     const std::size_t whole = (bytes.size() - kVo4HeaderSize) / recordSize;
-    // A short read counts as one record more (below), so this is the most that can pass.
+    // A short read counts as one record more, and up to ten records may be missing.
     if (count - 10 > static_cast<int64_t>(whole) + 1) RaiseText("KEY_INCOMPLETE_DATA");
 
     TObFileParam& params = recording.FileParam();
@@ -122,20 +123,13 @@ void TVo4Interface::LoadFromStreams(TComtrade& recording, const TNameList&, cons
     }
 
     recording.SetSampleCount(count);
-    int64_t k = 0;
-    bool cut = false;
-    for (int64_t i = 0; i < count; ++i) {
-        if (static_cast<uint64_t>(i) >= whole) {
-            cut = true;  // the read came short
-            break;
-        }
+    // The samples past the last whole record keep their defaults.
+    const int64_t stored = std::min(count, static_cast<int64_t>(whole));
+    for (int64_t i = 0; i < stored; ++i) {
         const uint8_t* record = bytes.data() + kVo4HeaderSize + static_cast<std::size_t>(i) * recordSize;
         for (std::size_t c = 0; c < N; ++c)
             channels[c]->SetRaw(static_cast<int32_t>(i), int32_t{platform::GetLe16(record + 2 * c)} - 0x8000);
-        ++k;
     }
-    if (cut) ++k;
-    if (k < count - 10) RaiseText("KEY_INCOMPLETE_DATA");
 }
 
 }  // namespace dcomp

@@ -15,24 +15,14 @@
 
 using namespace dcomp;
 
+using dcomp_test::TSeparator;
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-
-// The process's decimal separator for one test.
-class TSeparator {
-public:
-    explicit TSeparator(char separator) : FSettings(platform::AppFormatSettings()), FScope(FSettings) {
-        FSettings.DecimalSeparator = separator;
-    }
-
-private:
-    platform::TFormatSettings FSettings;
-    platform::TAppFormatSettingsScope FScope;
-};
 
 std::string Show(const TOvbVariant& v) {
     // By the variant's alternatives, in order.

@@ -9,25 +9,16 @@
 
 #include "dcomp/XmlLight/XmlLight2Unit.h"
 #include "platform/FormatSettings.h"
+#include "tests/dcomp/DcompTest.h"
 #include "tests/dcomp/XmlFileTest.h"
 #include "tests/dcomp/XmlTestSupport.h"
 
 using namespace dcomp;
 using dcomp_test::RunProgram;
 
+using dcomp_test::TSeparator;
+
 namespace {
-
-// The process's decimal separator for one test.
-class TSeparator {
-public:
-    explicit TSeparator(char separator) : FSettings(platform::AppFormatSettings()), FScope(FSettings) {
-        FSettings.DecimalSeparator = separator;
-    }
-
-private:
-    platform::TFormatSettings FSettings;
-    platform::TAppFormatSettingsScope FScope;
-};
 
 const char* const kSettingsXml =
     "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"

@@ -14,6 +14,7 @@
 #include "dcomp/OvBase.h"
 #include "dcomp/PwComp/MeasListUnit.h"
 #include "dcomp/SettingsModel.h"
+#include "dcomp/XmlLight/XmlLight2Unit.h"
 #include "platform/DateTime.h"
 #include "platform/Exception.h"
 #include "platform/FormatSettings.h"
@@ -23,21 +24,11 @@
 
 using namespace dcomp;
 
+using dcomp_test::TSeparator;
+
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
-
-// The process's decimal separator for one test.
-class TSeparator {
-public:
-    explicit TSeparator(char separator) : FSettings(platform::AppFormatSettings()), FScope(FSettings) {
-        FSettings.DecimalSeparator = separator;
-    }
-
-private:
-    platform::TFormatSettings FSettings;
-    platform::TAppFormatSettingsScope FScope;
-};
 
 std::string Repeat(const std::string& text, int n) {
     std::string out;
@@ -352,6 +343,14 @@ TEST_F(SettingsToolsTest, Bool) {
     item->SetAttribute("LOW_STR", "%s%d");
     EXPECT_FALSE(item->Tool().SetDisplayText("ŁAD", error));
     EXPECT_EQ(error, "ład not a bool value, allowed values: %s%d,włączony");
+}
+
+// The bool words are matched in lower case, the Polish capitals too.
+TEST(SettingsToolsFold, LowerFoldMirrorsUpperFold) {
+    EXPECT_EQ(LowerFold("ZĄB ŁÓDŹ ŹREBIĘ ĆMA ŚNIEG ŻABA Ń"), "ząb łódź źrebię ćma śnieg żaba ń");
+    EXPECT_EQ(LowerFold("ÉÜ\xC5"), "ÉÜ\xC5");  // other letters and a cut-off sequence stay
+    EXPECT_EQ(LowerFold("NAME_1:X"), "name_1:x");
+    EXPECT_EQ(UpperFold(LowerFold("Wyłączony ŻÓŁW")), "WYŁĄCZONY ŻÓŁW");
 }
 
 TEST_F(SettingsToolsTest, IpDateTimeAndFileName) {

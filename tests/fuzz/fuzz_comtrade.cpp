@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         handler.ReadCfg(recording, *streams[0], {});
     } catch (const platform::Exception& e) {
-        FUZZ_CHECK(e.Message().rfind("Błąd w ", 0) == 0);
+        FUZZ_CHECK(e.Message().rfind("Błąd w ", 0) == 0 && fuzz::ValidUtf8(e.Message()));
         return 0;
     }
     const TComtradeDataFileParser* parser = FindDataFileParser(handler.DataFileFormat);
@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const platform::Exception& e) {
         const std::string m = e.Message();
         FUZZ_CHECK(m.rfind("Błąd w ", 0) == 0 || m.rfind("TBinaryDataFileParser.LoadDataStream(): ", 0) == 0);
+        FUZZ_CHECK(fuzz::ValidUtf8(m));
         return 0;
     }
     FUZZ_CHECK(recording.LoadedCount() <= recording.SampleCount());
@@ -79,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         try {
             reader.ReadCfg(back, *out[0], {});
             FindDataFileParser(reader.DataFileFormat)->LoadDataFromStream(back, names, out, {});
-        } catch (const platform::Exception&) {
+        } catch (const platform::Exception& e) {
+            FUZZ_CHECK(fuzz::ValidUtf8(e.Message()));
             continue;  // texts with line breaks or commas of their own do not read back
         }
         FUZZ_CHECK(back.AnalogList().Count() == recording.AnalogList().Count());

@@ -37,7 +37,8 @@ bool Load(dcomp::TComtrade& rec, const dcomp::TNameList& names, const dcomp::TSt
     try {
         Handler().LoadFromStreams(rec, names, "", streams,
                                   [](const std::string& m) { FUZZ_CHECK(fuzz::ValidUtf8(m)); });
-    } catch (const platform::Exception&) {
+    } catch (const platform::Exception& e) {
+        FUZZ_CHECK(fuzz::ValidUtf8(e.Message()));
         return false;
     }
     fuzz::CheckRecording(rec);

@@ -254,6 +254,9 @@ TEST_F(TRecorderTest, AsciiLineFailures) {
         {"\n\n1,\n",
          "Błąd w 2 linii pliku .dat : odczyt czasu dla próbki nr  2 błąd:'' is not a valid integer value"},
         {"x,0,5,1\n", "Błąd w 0 linii pliku .dat : 'x' is not a valid integer value"},
+        // The quoted bytes are 8-bit text, shown as UTF-8; a "%s" among them stays.
+        {"1,0,5\xB9\xFF,1\n", "Błąd w 0 linii pliku .dat : '5ą˙' is not a valid integer value"},
+        {"1,0,%s%u,1\n", "Błąd w 0 linii pliku .dat : '%s%u' is not a valid integer value"},
     };
     for (const auto& c : cases) {
         TLoaded l(CfgFor(1, 1, "0\r\n0,0", "ASCII"), c.dat);

@@ -481,6 +481,21 @@ TEST(RecorderIni, OrderCaseAndLayout) {
     EXPECT_EQ(back.ReadString("A", "k", ""), "w");
     back.EraseSection("B");
     EXPECT_FALSE(back.SectionExists("b"));
+
+    // Polish letters match in either case, other letters never; after an erase the
+    // sections behind it are still found, and a new one goes to the end.
+    back.WriteString("Źródło Ą", "Klucz", "1");
+    back.WriteString("źródło ą", "KLUCZ", "2");
+    back.WriteString("Źródło Ę", "Klucz", "3");
+    back.WriteString("Zrodlo A", "Klucz", "4");
+    back.EraseSection("a");
+    EXPECT_EQ(back.Sections(), (std::vector<std::string>{"Źródło Ą", "Źródło Ę", "Zrodlo A"}));
+    EXPECT_EQ(back.ReadString("ŹRÓDŁO ą", "klucz", ""), "2");
+    EXPECT_EQ(back.ReadString("źródło ę", "klucz", ""), "3");
+    EXPECT_EQ(back.ReadString("ZRODLO a", "klucz", ""), "4");
+    back.WriteString("a", "K", "5");
+    EXPECT_EQ(back.Sections(), (std::vector<std::string>{"Źródło Ą", "Źródło Ę", "Zrodlo A", "a"}));
+    EXPECT_EQ(back.ReadString("A", "k", ""), "5");
 }
 
 class IniPeerTest : public platform_test::TempDirTest {};
