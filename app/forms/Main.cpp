@@ -63,10 +63,6 @@ TPixelRows Rows(QImage& image) {
             static_cast<int>(image.bytesPerLine() / 4)};
 }
 
-bool FileThere(const std::string& name) {
-    return platform::FileExists(name);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -178,17 +174,18 @@ void TMainForm::BuildToolBar() {
         const char* Name;
         const char* Hint;
         void (TMainForm::*Handler)();
+        bool Document;  // works on the active document window
     };
     const TButton buttons[] = {
-        {"btnLoad", "Open|Load file", nullptr},
-        {"btnSave", "Save|Save to file", &TMainForm::btnSaveClick},
-        {"btnSaveAs", "Save Ass...|Save ass other name", &TMainForm::btnSaveAsClick},
-        {"btnPrint", "Print", &TMainForm::btnPrintClick},
-        {"btnNormView", "Show all", &TMainForm::btnNormViewClick},
-        {"btnEventsView", "List of sequence", &TMainForm::btnEventsViewClick},
-        {"btnListView", "Listing", &TMainForm::btnListViewClick},
-        {"btnGraphView", "Graph", &TMainForm::btnGraphViewClick},
-        {"btnGraphLegend", "Legend", &TMainForm::btnGraphLegendClick},
+        {"btnLoad", "Open|Load file", &TMainForm::FileOpen, false},
+        {"btnSave", "Save|Save to file", &TMainForm::btnSaveClick, true},
+        {"btnSaveAs", "Save Ass...|Save ass other name", &TMainForm::btnSaveAsClick, true},
+        {"btnPrint", "Print", &TMainForm::btnPrintClick, true},
+        {"btnNormView", "Show all", &TMainForm::btnNormViewClick, true},
+        {"btnEventsView", "List of sequence", &TMainForm::btnEventsViewClick, true},
+        {"btnListView", "Listing", &TMainForm::btnListViewClick, true},
+        {"btnGraphView", "Graph", &TMainForm::btnGraphViewClick, true},
+        {"btnGraphLegend", "Legend", &TMainForm::btnGraphLegendClick, true},
     };
     for (const TButton& b : buttons) {
         auto* button = Named(new QToolButton(bar), b.Name);
@@ -197,13 +194,9 @@ void TMainForm::BuildToolBar() {
         forms::SetHint(*button, hint);
         button->setAutoRaise(true);
         bar->addWidget(button);
-        if (b.Handler) {
-            FDocumentButtons.push_back(button);
-            connect(button, &QToolButton::clicked, this,
-                    [this, handler = b.Handler] { Guarded([this, handler] { (this->*handler)(); }); });
-        } else {
-            connect(button, &QToolButton::clicked, this, [this] { Guarded([this] { MF_OpenClick(true); }); });
-        }
+        if (b.Document) FDocumentButtons.push_back(button);
+        connect(button, &QToolButton::clicked, this,
+                [this, handler = b.Handler] { Guarded([this, handler] { (this->*handler)(); }); });
     }
     bar->addSeparator();
     FcbXScale = Named(new QComboBox(bar), "cbXScale");
@@ -235,11 +228,8 @@ void TMainForm::BuildMenus() {
     FFileMenu = new QMenu("&File", this);
     FFileMenu->menuAction()->setStatusTip("File operation");
     add(FFileMenu, "&New", "MF_New", "New registration", QKeySequence("Ctrl+N"), &TMainForm::MF_NewClick);
-    QAction* open = FFileMenu->addAction("&Open");
-    open->setObjectName("MF_Open");
-    open->setStatusTip("Open registration file");
-    open->setShortcut(QKeySequence("Ctrl+O"));
-    connect(open, &QAction::triggered, this, [this] { Guarded([this] { MF_OpenClick(true); }); });
+    add(FFileMenu, "&Open", "MF_Open", "Open registration file", QKeySequence("Ctrl+O"),
+        &TMainForm::FileOpen);
     add(FFileMenu, "Close", "MF_Exit", "Finish the programme", {}, &TMainForm::MF_ExitClick);
 
     FOptionsMenu = new QMenu("Opt&ions", this);
@@ -404,14 +394,19 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 // New and open
 
 std::string TMainForm::NewFileName() {
-    return app::NewFileName(FNewNameCounter, !FClient->subWindowList().empty(), FileThere);
+    return app::NewFileName(FNewNameCounter, !FClient->subWindowList().empty(), platform::FileExists);
 }
 
-TChildForm* TMainForm::NewChildWindow(const std::string& name) {
+TMainForm::TChildWindow TMainForm::AddChildWindow() {
     auto* child = new TChildForm(*this);
     QMdiSubWindow* sub = FClient->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(kChildSize);
+    return {child, sub};
+}
+
+TChildForm* TMainForm::NewChildWindow(const std::string& name) {
+    const auto [child, sub] = AddChildWindow();
     child->FileName = name;
     child->setWindowTitle(Q(name.substr(0, name.find('.'))));
     sub->show();
@@ -577,7 +572,7 @@ void TMainForm::ile1Click() {
 void TMainForm::ProcessCommandLine() {
     if (!FCommandLinePending) return;
     FCommandLinePending = false;
-    for (const TCommandAction& action : ScanCommandLine(FParams, FileThere)) {
+    for (const TCommandAction& action : ScanCommandLine(FParams, platform::FileExists)) {
         Guarded([&] {
             switch (action.Kind) {
                 case TCommandKind::OpenDocument:
@@ -599,10 +594,7 @@ void TMainForm::ProcessCommandLine() {
 }
 
 TChildForm* TMainForm::NewFromParams(const std::string& options) {
-    auto* child = new TChildForm(*this);
-    QMdiSubWindow* sub = FClient->addSubWindow(child);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(kChildSize);
+    const auto [child, sub] = AddChildWindow();
     std::string name = ParamsWindowName(options);
     if (name.empty()) name = NewFileName();
     THalvo& image = child->DeviceImage();

@@ -21,6 +21,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QMdiSubWindow;
 class QToolButton;
 
 namespace app {
@@ -113,6 +114,12 @@ protected:
 private:
     void BuildToolBar();
     void BuildMenus();
+    // A document window in a sub-window of the designed size, deleted when closed.
+    struct TChildWindow {
+        TChildForm* Child;
+        QMdiSubWindow* Sub;
+    };
+    TChildWindow AddChildWindow();
     void FormShow();
     void SubWindowActivated();
     void MergeMenus();

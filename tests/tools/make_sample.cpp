@@ -8,7 +8,6 @@
 //       reads identification, both parameter sets and the events register from the
 //       simulator at 127.0.0.1:PORT over Modbus TCP and saves the document as OUT.
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -18,6 +17,8 @@
 #include "app/device/Interp.h"
 #include "app/device/LinkSettings.h"
 #include "app/device/MessageLog.h"
+#include "platform/Bytes.h"
+#include "platform/Files.h"
 #include "platform/FormatSettings.h"
 #include "tests/app/lister/EventRecordBuilders.h"
 
@@ -63,19 +64,15 @@ Bytes Parset(const std::string& ratedVoltage, std::vector<std::pair<int, uint16_
     app::TextToVoltageCode(ratedVoltage, voltage);
     words.emplace_back(1, voltage);
     Bytes set(2 * kParsetWords, 0);
-    for (const auto& [reg, word] : words) {
-        set[2 * (reg - 1)] = static_cast<uint8_t>(word >> 8);
-        set[2 * (reg - 1) + 1] = static_cast<uint8_t>(word);
-    }
+    for (const auto& [reg, word] : words) platform::PutBe(&set[2 * (reg - 1)], word);
     return set;
 }
 
 bool WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) std::cerr << "make_sample: cannot write " << path << "\n";
-    return static_cast<bool>(out);
+    if (platform::WriteFileAtomic(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+        return true;
+    std::cerr << "make_sample: cannot write " << path << "\n";
+    return false;
 }
 
 int WriteInputs(const std::string& dir) {
