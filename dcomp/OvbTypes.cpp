@@ -287,19 +287,19 @@ void TOvbEngine::CheckRawSize(size_t size) const {
     CheckSpan(size, static_cast<size_t>(Size));
 }
 
-std::vector<std::string> TOvbEngine::GetSelectItems(const std::string& spec) const {
+std::vector<std::string> TOvbEngine::GetSelectItems(const std::string& itemsText) const {
     std::vector<std::string> pieces, items;
-    SplitAtChar(spec.empty() ? ItemsText : spec, pieces, ';');
+    SplitAtChar(itemsText.empty() ? ItemsText : itemsText, pieces, ';');
     if (!pieces.empty()) SplitAtChar(pieces[0], items, '|');
     if (items.size() < 2) items = {"OFF", "ON"};
     return items;
 }
 
-void TOvbEngine::GetBoolPairs(const std::string& spec, std::vector<std::string>& falseWords,
+void TOvbEngine::GetBoolPairs(const std::string& itemsText, std::vector<std::string>& falseWords,
                               std::vector<std::string>& trueWords) const {
     falseWords.clear();
     trueWords.clear();
-    const std::string& text = spec.empty() ? ItemsText : spec;
+    const std::string& text = itemsText.empty() ? ItemsText : itemsText;
     if (text.empty()) {
         falseWords = OvbFalseWords();
         trueWords = OvbTrueWords();
@@ -315,10 +315,10 @@ void TOvbEngine::GetBoolPairs(const std::string& spec, std::vector<std::string>&
     }
 }
 
-bool TOvbEngine::ParseBool(const TOvbValueDesc&, const std::string& text, const std::string& spec,
+bool TOvbEngine::ParseBool(const TOvbValueDesc&, const std::string& text, const std::string& itemsText,
                            TOvbVariant& value, std::string& error) {
     std::vector<std::string> falseWords, trueWords;
-    GetBoolPairs(spec, falseWords, trueWords);
+    GetBoolPairs(itemsText, falseWords, trueWords);
     const std::string folded = UpperFold(text);
     if (InList(falseWords, folded)) {
         value = uint8_t{0};
@@ -333,9 +333,9 @@ bool TOvbEngine::ParseBool(const TOvbValueDesc&, const std::string& text, const 
     return false;
 }
 
-bool TOvbEngine::ParseSelect(const TOvbValueDesc&, const std::string& text, const std::string& spec,
+bool TOvbEngine::ParseSelect(const TOvbValueDesc&, const std::string& text, const std::string& itemsText,
                              TOvbVariant& value, std::string& error) {
-    const int index = IndexInList(GetSelectItems(spec), UpperFold(text));
+    const int index = IndexInList(GetSelectItems(itemsText), UpperFold(text));
     if (index < 0) {
         value = std::monostate{};
         error = kErrUnknown + text;
@@ -398,13 +398,13 @@ bool TOvbEngine::ParsePointer(const TOvbValueDesc& desc, const std::string& text
     }
 }
 
-std::string TOvbEngine::FormatBool(const TOvbVariant& value, const std::string& spec) {
-    const std::vector<std::string> items = GetSelectItems(spec);
+std::string TOvbEngine::FormatBool(const TOvbVariant& value, const std::string& itemsText) {
+    const std::vector<std::string> items = GetSelectItems(itemsText);
     return VariantToDouble(value, platform::AppFormatSettings()) == 0 ? items[0] : items[1];
 }
 
-std::string TOvbEngine::FormatSelect(const TOvbVariant& value, const std::string& spec) {
-    const std::vector<std::string> items = GetSelectItems(spec);
+std::string TOvbEngine::FormatSelect(const TOvbVariant& value, const std::string& itemsText) {
+    const std::vector<std::string> items = GetSelectItems(itemsText);
     const int64_t index = VariantToInt64(value);
     if (index < 0) throw platform::Exception("List index out of bounds (" + platform::IntToStr(index) + ")");
     if (index < static_cast<int64_t>(items.size())) return items[static_cast<size_t>(index)];

@@ -59,17 +59,17 @@ public:
     TOvbEngine& operator=(const TOvbEngine&) = delete;
 
     // Parsing never raises: false with the reason in `error`.
-    virtual bool ParseBool(const TOvbValueDesc& desc, const std::string& text, const std::string& spec,
+    virtual bool ParseBool(const TOvbValueDesc& desc, const std::string& text, const std::string& itemsText,
                            TOvbVariant& value, std::string& error);
-    virtual bool ParseSelect(const TOvbValueDesc& desc, const std::string& text, const std::string& spec,
+    virtual bool ParseSelect(const TOvbValueDesc& desc, const std::string& text, const std::string& itemsText,
                              TOvbVariant& value, std::string& error);
-    virtual bool ParseNumber(const TOvbValueDesc& desc, const std::string& text, const std::string& spec,
+    virtual bool ParseNumber(const TOvbValueDesc& desc, const std::string& text, const std::string& itemsText,
                              TOvbVariant& value, std::string& error);
-    virtual bool ParsePointer(const TOvbValueDesc& desc, const std::string& text, const std::string& spec,
-                              TOvbVariant& value, std::string& error);
-    virtual std::string FormatBool(const TOvbVariant& value, const std::string& spec);
+    virtual bool ParsePointer(const TOvbValueDesc& desc, const std::string& text,
+                              const std::string& itemsText, TOvbVariant& value, std::string& error);
+    virtual std::string FormatBool(const TOvbVariant& value, const std::string& itemsText);
     // A negative value raises the list's index error.
-    virtual std::string FormatSelect(const TOvbVariant& value, const std::string& spec);
+    virtual std::string FormatSelect(const TOvbVariant& value, const std::string& itemsText);
     virtual std::string FormatNumber(const TOvbValueDesc& desc, const TOvbVariant& value,
                                      const std::string& formatName);
     virtual std::string GetTypeName() const { return ""; }
@@ -94,8 +94,8 @@ public:
 protected:
     // platform::Exception unless the span holds Size bytes.
     void CheckRawSize(size_t size) const;
-    std::vector<std::string> GetSelectItems(const std::string& spec) const;
-    void GetBoolPairs(const std::string& spec, std::vector<std::string>& falseWords,
+    std::vector<std::string> GetSelectItems(const std::string& itemsText) const;
+    void GetBoolPairs(const std::string& itemsText, std::vector<std::string>& falseWords,
                       std::vector<std::string>& trueWords) const;
 };
 

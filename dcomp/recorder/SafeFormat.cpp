@@ -13,7 +13,7 @@ namespace {
 // A width or precision from a translated text never sizes more than this.
 constexpr int kMaxField = 1024;
 
-struct TSpec {
+struct TConversion {
     bool Left = false, Plus = false, Space = false, Zero = false;
     int Width = 0;
     int Precision = -1;
@@ -44,7 +44,7 @@ std::string Digits(uint64_t value, int base, bool upper) {
 }
 
 // Sign and digits of an integer conversion; precision is the least number of digits.
-std::string IntegerText(bool negative, uint64_t magnitude, const TSpec& s, int base, bool upper) {
+std::string IntegerText(bool negative, uint64_t magnitude, const TConversion& s, int base, bool upper) {
     std::string digits = Digits(magnitude, base, upper);
     if (s.Precision >= 0 && static_cast<int>(digits.size()) < s.Precision)
         digits.insert(0, static_cast<std::size_t>(s.Precision) - digits.size(), '0');
@@ -55,7 +55,7 @@ std::string IntegerText(bool negative, uint64_t magnitude, const TSpec& s, int b
     return sign + digits;
 }
 
-std::string RealText(double value, const TSpec& s) {
+std::string RealText(double value, const TConversion& s) {
     const auto& fs = platform::DotFormatSettings();
     const int precision = s.Precision < 0 ? 6 : s.Precision;
     std::string text;
@@ -79,7 +79,7 @@ std::string RealText(double value, const TSpec& s) {
     return text;
 }
 
-std::string IntegerOf(const TFormatArg& a, const TSpec& s) {
+std::string IntegerOf(const TFormatArg& a, const TConversion& s) {
     const int base = (s.Conv == 'x' || s.Conv == 'X') ? 16 : 10;
     const bool upper = s.Conv == 'X';
     switch (a.Kind()) {
@@ -91,9 +91,9 @@ std::string IntegerOf(const TFormatArg& a, const TSpec& s) {
         case TFormatArg::TKind::Unsigned:
             return IntegerText(false, a.Unsigned(), s, base, upper);
         case TFormatArg::TKind::Real: {
-            // A real given to an integer specifier shows as a real, never as a converted
+            // A real given to an integer conversion shows as a real, never as a converted
             // integer (which NaN and huge values have not).
-            TSpec real = s;
+            TConversion real = s;
             real.Conv = 'f';
             real.Precision = -1;
             return RealText(a.Real(), real);
@@ -104,7 +104,7 @@ std::string IntegerOf(const TFormatArg& a, const TSpec& s) {
     return std::string(a.Text());
 }
 
-std::string RealOf(const TFormatArg& a, const TSpec& s) {
+std::string RealOf(const TFormatArg& a, const TConversion& s) {
     switch (a.Kind()) {
         case TFormatArg::TKind::Signed:
             return RealText(static_cast<double>(a.Signed()), s);
@@ -118,7 +118,7 @@ std::string RealOf(const TFormatArg& a, const TSpec& s) {
     return std::string(a.Text());
 }
 
-std::string TextOf(const TFormatArg& a, const TSpec& s) {
+std::string TextOf(const TFormatArg& a, const TConversion& s) {
     std::string text;
     if (a.Kind() == TFormatArg::TKind::Text) {
         text = std::string(a.Text());
@@ -126,7 +126,7 @@ std::string TextOf(const TFormatArg& a, const TSpec& s) {
             text.resize(static_cast<std::size_t>(s.Precision));
         return text;
     }
-    TSpec plain;
+    TConversion plain;
     plain.Conv = a.Kind() == TFormatArg::TKind::Real ? 'g' : 'd';
     plain.Precision = a.Kind() == TFormatArg::TKind::Real ? 15 : -1;
     return a.Kind() == TFormatArg::TKind::Real ? RealOf(a, plain) : IntegerOf(a, plain);
@@ -146,7 +146,7 @@ std::string FormatText(std::string_view format, std::initializer_list<TFormatArg
             continue;
         }
         const std::size_t start = i++;
-        TSpec s;
+        TConversion s;
         for (; i < format.size(); ++i) {
             const char f = format[i];
             if (f == '-') {
@@ -194,7 +194,7 @@ std::string FormatText(std::string_view format, std::initializer_list<TFormatArg
             text = TextOf(arg, s);
         } else if (s.Conv == 'c') {
             text = arg.Kind() == TFormatArg::TKind::Text ? std::string(arg.Text().substr(0, 1))
-                                                         : TextOf(arg, TSpec{});
+                                                         : TextOf(arg, TConversion{});
         } else {
             text = IntegerOf(arg, s);
         }

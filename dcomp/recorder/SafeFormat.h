@@ -1,6 +1,6 @@
 #pragma once
 // printf-like formatting of message texts that come from the dictionary, where a
-// translator may change the specifiers: a specifier without an argument stays in the
+// translator may change the conversions: a conversion without an argument stays in the
 // text as written, an argument of another kind is shown as what it is, and numbers never
 // pass through the locale ('.' as decimal separator).
 #include <cstdint>
@@ -39,7 +39,7 @@ private:
     std::string_view FText;
 };
 
-// Specifiers: %[-+ 0#][width][.precision][length](d i u x X f e g s c %).
+// Conversions: %[-+ 0#][width][.precision][length](d i u x X f e g s c %).
 std::string FormatText(std::string_view format, std::initializer_list<TFormatArg> args);
 
 }  // namespace dcomp

@@ -340,7 +340,7 @@ TEST_F(OvbTypesTest, ParseNumber) {
 TEST_F(OvbTypesTest, ParseBoolSelectAndPointer) {
     TOvbEngine e;
     const struct {
-        const char* spec;
+        const char* itemsText;
         const char* text;
         bool ok;
         std::string value;
@@ -352,16 +352,16 @@ TEST_F(OvbTypesTest, ParseBoolSelectAndPointer) {
         {"", "nie", true, "u8:0"},         {"", "ŁAD", false, "null"},
     };
     for (const auto& c : bools) {
-        SCOPED_TRACE(std::string(c.spec) + " " + c.text);
+        SCOPED_TRACE(std::string(c.itemsText) + " " + c.text);
         TOvbVariant value = int32_t{9};
         std::string error = "old";
-        EXPECT_EQ(e.ParseBool({}, c.text, c.spec, value, error), c.ok);
+        EXPECT_EQ(e.ParseBool({}, c.text, c.itemsText, value, error), c.ok);
         EXPECT_EQ(Show(value), c.value);
         EXPECT_EQ(error, c.ok ? "old" : std::string("Nie rozpoznana wartość ") + c.text);
     }
 
     const struct {
-        const char* spec;
+        const char* itemsText;
         const char* text;
         std::string value;
     } selects[] = {
@@ -373,16 +373,16 @@ TEST_F(OvbTypesTest, ParseBoolSelectAndPointer) {
         {"źle|dobrze", "ŹLE", "i32:0"},  // Polish letters fold too
     };
     for (const auto& c : selects) {
-        SCOPED_TRACE(std::string(c.spec) + " " + c.text);
+        SCOPED_TRACE(std::string(c.itemsText) + " " + c.text);
         TOvbVariant value;
         std::string error = "old";
-        const bool ok = e.ParseSelect({}, c.text, c.spec, value, error);
+        const bool ok = e.ParseSelect({}, c.text, c.itemsText, value, error);
         EXPECT_EQ(ok, c.value != "null");
         EXPECT_EQ(Show(value), c.value);
         EXPECT_EQ(error, ok ? "" : std::string("Nie rozpoznana wartość ") + c.text);
     }
 
-    // The engine's own list stands in for an empty spec.
+    // The engine's own list stands in for an empty itemsText.
     e.ItemsText = "x|y|z";
     TOvbVariant value;
     std::string error;

@@ -50,17 +50,17 @@ void Exercise(TLhXMLNode* node) {
 }
 
 void ValueTypes(const std::string& text) {
-    static const std::vector<std::string> specs = {"", "A|B|C;x", "N|Y;0|1"};
+    static const std::vector<std::string> itemsTexts = {"", "A|B|C;x", "N|Y;0|1"};
     for (int i = 0; i < OvbEngines().Count(); ++i) {
         auto engine = OvbEngines().Items(i).EngineClass();
         TOvbValueDesc desc;
         // The text itself, and what the number parser and the float reader make of it.
         std::vector<TOvbVariant> values{text};
-        for (const std::string& spec : specs) {
+        for (const std::string& itemsText : itemsTexts) {
             TOvbVariant value;
             std::string error;
-            engine->ParseBool(desc, text, spec, value, error);
-            engine->ParseSelect(desc, text, spec, value, error);
+            engine->ParseBool(desc, text, itemsText, value, error);
+            engine->ParseSelect(desc, text, itemsText, value, error);
         }
         TOvbVariant number;
         std::string error;

@@ -118,12 +118,12 @@ TEST(SafeFormatTest, FormatsLikePrintfWithoutTheLocale) {
     for (const auto& c : cases) EXPECT_EQ(c.got, c.want);
 }
 
-TEST(SafeFormatTest, MismatchedSpecifiersNeverReadAMissingArgument) {
+TEST(SafeFormatTest, MismatchedConversionsNeverReadAMissingArgument) {
     struct Case {
         std::string got, want;
     };
     const std::vector<Case> cases = {
-        // More specifiers than arguments: the rest stay as written.
+        // More conversions than arguments: the rest stay as written.
         {FormatText("%s ma %u i %s", {"a"}), "a ma %u i %s"},
         {FormatText("%.3f[s] do %.3f[s]", {}), "%.3f[s] do %.3f[s]"},
         // Arguments of another kind show as what they are.

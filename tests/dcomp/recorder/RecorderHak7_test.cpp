@@ -19,8 +19,8 @@ const dcomp::THak7Interface& Hak7() {
 
 // Record `tag`: A carries Uo = 10 × tag + i mod 7 and the status bits of i; B an integral
 // that repeats 100, 90, 50, 50, 2047, -2048, -2048, 2047.
-THak7Spec Record(int tag) {
-    THak7Spec s;
+THak7Fields Record(int tag) {
+    THak7Fields s;
     s.Ns = static_cast<uint16_t>(tag);
     s.Name = "HAK TEST" + std::to_string(tag);
     const int integral[] = {100, 90, 50, 50, 2047, -2048, -2048, 2047};
@@ -164,7 +164,7 @@ TEST(Hak7ReaderTest, ChoosingARecord) {
 }
 
 TEST(Hak7ReaderTest, SumsAndTheProbe) {
-    THak7Spec bad = Record(2);
+    THak7Fields bad = Record(2);
     bad.SumError = 1;
     const std::string badSecond = Hak7Record(Record(1)) + Hak7Record(bad) + Hak7Record(Record(3));
     struct Case {
@@ -207,7 +207,7 @@ TEST(Hak7ReaderTest, ImpossibleDatesGiveTimeZeroAndTheSamplesLoad) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        THak7Spec s = Record(1);
+        THak7Fields s = Record(1);
         s.PackedDate = c.date;
         s.PackedTime = c.time;
         s.PackedMsSec = c.msSec;

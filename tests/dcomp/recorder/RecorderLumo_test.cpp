@@ -24,7 +24,7 @@ bool BigEndian(int version) {
 }
 
 // A whole file of a version 0, 1, 2 or 4: signature text, CFG and header I, or header II.
-std::string LumoFile(int version, const TLumoCfgSpec& cfg, const TLumoHeaderSpec& header,
+std::string LumoFile(int version, const TLumoCfgFields& cfg, const TLumoHeaderFields& header,
                      const std::string& blocks) {
     const bool big = BigEndian(version);
     std::string out = version == 0 ? "" : LumoSignatureText(version);
@@ -36,8 +36,8 @@ std::string LumoFile(int version, const TLumoCfgSpec& cfg, const TLumoHeaderSpec
     return out + blocks;
 }
 
-TLumoCfgSpec OneAnalogModuleCfg() {
-    TLumoCfgSpec cfg;
+TLumoCfgFields OneAnalogModuleCfg() {
+    TLumoCfgFields cfg;
     cfg.RecorderName = "REJESTRATOR \xA3\xD3\x44\xAF";  // ŁÓDŻ in code page 1250
     cfg.ModuleKinds[1] = 4;                             // analog, 200 V range, red
     cfg.ModuleKinds[3] = 1;                             // status
@@ -47,8 +47,8 @@ TLumoCfgSpec OneAnalogModuleCfg() {
 }
 
 // Header I at speed index 13 (1,600 samples/s) or header II at 1,600 samples/s: 5 samples.
-TLumoHeaderSpec FiveSamples() {
-    TLumoHeaderSpec h;
+TLumoHeaderFields FiveSamples() {
+    TLumoHeaderFields h;
     h.Before = 2;
     h.After = 3;
     h.SpeedOrRate = 13;
@@ -109,12 +109,12 @@ TEST(LumoReaderTest, FormIIBlocksInBothByteOrders) {
     for (int version : {2, 4}) {
         SCOPED_TRACE(version);
         const bool big = BigEndian(version);
-        TLumoHeaderSpec h = FiveSamples();
+        TLumoHeaderFields h = FiveSamples();
         h.SpeedOrRate = 2000;
-        TLumoFormIISpec analog;  // kind 5, range 50, ratio 10, scale 10000
+        TLumoFormIIFields analog;  // kind 5, range 50, ratio 10, scale 10000
         analog.Channel = 4;
         analog.Zero = -8;
-        TLumoFormIISpec status;
+        TLumoFormIIFields status;
         status.Signature = L::kSigStatusII;
         status.Module = 2;
         status.Channel = 5;
@@ -150,19 +150,19 @@ TEST(LumoReaderTest, FormIIBlocksInBothByteOrders) {
 }
 
 TEST(LumoReaderTest, StoredIntegerRatiosAreRepaired) {
-    TLumoCfgSpec cfg = OneAnalogModuleCfg();
+    TLumoCfgFields cfg = OneAnalogModuleCfg();
     cfg.Channels[0].RatioBits = 0;
     cfg.Channels[0].Ratio = 0;
     cfg.Channels.push_back({1, 0, "U0", "", "", 0, 3, 10000});  // 3 as an integer: a tiny float
     cfg.Channels.push_back({1, 2, "U2", "", "", 0, 40, 10000});
-    TLumoHeaderSpec h = FiveSamples();
+    TLumoHeaderFields h = FiveSamples();
     const std::string blocks =
         LumoFormI(L::kSigAnalogI, 1 << 2 | 2, 0, LumoAnalogSamples({1, 1, 1, 1, 1}, false), false);
     TLoaded r = Load(Lumo(), LumoFile(0, cfg, h, blocks));
     ASSERT_EQ(r.Error, "");
     EXPECT_EQ(r.A(0).Primary, 200.0 * 40);
     // A tiny ratio on a status module's channel repairs nothing.
-    TLumoCfgSpec quiet = OneAnalogModuleCfg();
+    TLumoCfgFields quiet = OneAnalogModuleCfg();
     quiet.Channels.push_back({3, 0, "P0", "", "", 0, 3, 0});
     quiet.Channels[0].RatioBits = 0x40400000;  // the float 3.0 stored as it is
     r = Load(Lumo(), LumoFile(0, quiet, h, blocks));
@@ -174,17 +174,17 @@ TEST(LumoReaderTest, HeaderFaultsRaiseTheirTexts) {
     struct Case {
         const char* what;
         int version;
-        TLumoCfgSpec cfg;
-        TLumoHeaderSpec header;
+        TLumoCfgFields cfg;
+        TLumoHeaderFields header;
         std::string error;
         bool segment;  // a rate segment was added before the failure
     };
     auto header = [](auto change) {
-        TLumoHeaderSpec h = FiveSamples();
+        TLumoHeaderFields h = FiveSamples();
         change(h);
         return h;
     };
-    TLumoCfgSpec refused;
+    TLumoCfgFields refused;
     refused.Refused = true;
     const std::vector<Case> cases = {
         {"speed 14",
@@ -272,7 +272,7 @@ TEST(LumoReaderTest, ShortHeadersAndUnknownFiles) {
 }
 
 TEST(LumoReaderTest, UnknownBlocksEndTheLoadWithAMessageOrRaise) {
-    const TLumoHeaderSpec h = FiveSamples();
+    const TLumoHeaderFields h = FiveSamples();
     const std::string good =
         LumoFormI(L::kSigAnalogI, 1 << 2 | 2, 0, LumoAnalogSamples({1, 2, 3, 4, 5}, false), false);
     struct Case {
@@ -299,7 +299,7 @@ TEST(LumoReaderTest, UnknownBlocksEndTheLoadWithAMessageOrRaise) {
 
 TEST(LumoReaderTest, OneAndNoSamples) {
     for (uint32_t n : {0u, 1u}) {
-        TLumoHeaderSpec h = FiveSamples();
+        TLumoHeaderFields h = FiveSamples();
         h.Before = 0;
         h.After = n;
         h.SpeedOrRate = 1000;
@@ -318,9 +318,9 @@ TEST(LumoReaderTest, OneAndNoSamples) {
 }
 
 TEST(LumoReaderTest, ImpossibleDatesGiveTimeZero) {
-    for (auto change : {+[](TLumoDateSpec& d) { d.Month = 13; }, +[](TLumoDateSpec& d) { d.MSec = 1000; },
-                        +[](TLumoDateSpec& d) { d.Year = 0; }}) {
-        TLumoHeaderSpec h = FiveSamples();
+    for (auto change : {+[](TLumoDateFields& d) { d.Month = 13; }, +[](TLumoDateFields& d) { d.MSec = 1000; },
+                        +[](TLumoDateFields& d) { d.Year = 0; }}) {
+        TLumoHeaderFields h = FiveSamples();
         h.SpeedOrRate = 1000;
         change(h.Date);
         TLoaded r = Load(Lumo(), LumoFile(4, {}, h, ""));
@@ -330,13 +330,13 @@ TEST(LumoReaderTest, ImpossibleDatesGiveTimeZero) {
     }
 }
 
-std::string File13S(const TLumo13SHeaderSpec& h, const std::string& blocks) {
+std::string File13S(const TLumo13SHeaderFields& h, const std::string& blocks) {
     return std::string(LumoSignatureText(5)) + Lumo13SHeader(h) + blocks;
 }
 
 TEST(LumoReaderTest, Lumtar13SCalibrationBranches) {
     const std::string samples = LumoAnalogSamples({100, 200, 300, 400, 500}, true);
-    TLumo13SBlockSpec line;  // bit 7 set, x2 != x1
+    TLumo13SBlockFields line;  // bit 7 set, x2 != x1
     line.Flags = 0x80;
     line.X1 = 1;
     line.X2 = 3;
@@ -345,13 +345,13 @@ TEST(LumoReaderTest, Lumtar13SCalibrationBranches) {
     line.Zero = 16384;
     line.Range = 8;
     line.Factor = 0.5f;
-    TLumo13SBlockSpec flat = line;  // bit 7 set, x2 = x1
+    TLumo13SBlockFields flat = line;  // bit 7 set, x2 = x1
     flat.X2 = 1;
-    TLumo13SBlockSpec ratio = line;  // bit 7 clear
+    TLumo13SBlockFields ratio = line;  // bit 7 clear
     ratio.Flags = 0x7F;
     ratio.Ratio = 4;
     ratio.Unit2 = "";  // empty: the other unit
-    TLumo13SBlockSpec status;
+    TLumo13SBlockFields status;
     status.Signature = dcomp::kLumoSigStatus13S;
     status.Name = "ST";
     const std::string file =
@@ -400,11 +400,11 @@ TEST(LumoReaderTest, Lumtar13SEndsQuietly) {
         bool params;
         int analogs;
     };
-    TLumo13SHeaderSpec badSignature;
+    TLumo13SHeaderFields badSignature;
     badSignature.Signature = 0x2537AC23;
-    TLumo13SHeaderSpec rate0;
+    TLumo13SHeaderFields rate0;
     rate0.Rate = 0;
-    TLumo13SHeaderSpec huge;
+    TLumo13SHeaderFields huge;
     huge.Before = 0x7FFFFFFF;
     const std::string one = Lumo13SBlock({}, samples);
     const std::vector<Case> cases = {
@@ -427,7 +427,7 @@ TEST(LumoReaderTest, Lumtar13SEndsQuietly) {
 
 TEST(LumoReaderTest, DamagedFilesNeverCrash) {
     std::vector<std::string> files;
-    const TLumoHeaderSpec h = FiveSamples();
+    const TLumoHeaderFields h = FiveSamples();
     for (int version : {0, 1}) {
         const bool big = BigEndian(version);
         files.push_back(
@@ -435,7 +435,7 @@ TEST(LumoReaderTest, DamagedFilesNeverCrash) {
                      LumoFormI(L::kSigAnalogI, 6, 3, LumoAnalogSamples({1, 2, 3, 4, 5}, big), big) +
                          LumoFormI(L::kSigStatusI, 13, 0, LumoStatusSamples({1, 0, 1, 0, 1}, big), big)));
     }
-    TLumoHeaderSpec h2 = h;
+    TLumoHeaderFields h2 = h;
     h2.SpeedOrRate = 500;
     for (int version : {2, 4})
         files.push_back(LumoFile(

@@ -32,11 +32,11 @@ TEST(RecorderSeeds, Write) {
     const std::string base = root;
 
     // Lumo: each generation with one analog and one status block.
-    TLumoCfgSpec cfg;
+    TLumoCfgFields cfg;
     cfg.ModuleKinds[0] = 5;
     cfg.ModuleKinds[1] = 1;
     cfg.Channels.push_back({0, 0, "U1", "Napiecie", "V", 10.0f, 0, 10000});
-    TLumoHeaderSpec h;
+    TLumoHeaderFields h;
     h.Before = 4;
     h.After = 4;
     for (int version : {0, 1}) {
@@ -50,7 +50,7 @@ TEST(RecorderSeeds, Write) {
     h.SpeedOrRate = 1000;
     for (int version : {2, 4}) {
         const bool big = version == 2;
-        TLumoFormIISpec status;
+        TLumoFormIIFields status;
         status.Signature = L::kSigStatusII;
         status.Module = 2;
         Put(base + "/fuzz_lumo", "v" + std::to_string(version) + ".lum",
@@ -58,13 +58,13 @@ TEST(RecorderSeeds, Write) {
                 LumoFormII({}, LumoAnalogSamples(Ramp(8), big), big) +
                 LumoFormII(status, LumoStatusSamples({0, 1, 1, 0, 0, 1, 0, 1}, big), big));
     }
-    TLumo13SBlockSpec line;
+    TLumo13SBlockFields line;
     line.Flags = 0x80;
     line.X2 = 2;
     line.Y2 = 5;
-    TLumo13SBlockSpec status;
+    TLumo13SBlockFields status;
     status.Signature = L::kSigStatus13S;
-    TLumo13SHeaderSpec header13S;
+    TLumo13SHeaderFields header13S;
     header13S.Before = 4;
     header13S.After = 4;
     Put(base + "/fuzz_lumo", "v13s.lum",
@@ -75,10 +75,10 @@ TEST(RecorderSeeds, Write) {
 
     // Vo5: both formats, two analog slots and one status slot.
     for (int format : {1, 2}) {
-        TVo5Spec s;
+        TVo5Fields s;
         s.Format = format;
         s.Count = 6;
-        TVo5ChannelSpec c;
+        TVo5ChannelFields c;
         s.Channels.push_back(c);
         c.Slot = 6;
         s.Channels.push_back(c);
@@ -95,7 +95,7 @@ TEST(RecorderSeeds, Write) {
     }
 
     // Vo4: channels 0 and 1, five samples.
-    TVo4Spec v4;
+    TVo4Fields v4;
     v4.Count = 5;
     v4.Ranges[0] = 100;
     v4.Ranges[1] = 5;
@@ -105,7 +105,7 @@ TEST(RecorderSeeds, Write) {
         Vo4Header(v4) + Words16({0x8000, 0x8001, 0, 0xFFFF, 0x7FFF, 0x8000, 1, 2, 3, 4}, false));
 
     // Hak7: one record; the target takes its first byte as the record selector.
-    THak7Spec k;
+    THak7Fields k;
     for (int i = 0; i < 1000; ++i) {
         k.A.push_back(static_cast<uint16_t>((2048 + i % 100) | (i % 16) << 12));
         k.B.push_back(static_cast<uint16_t>((2048 - i % 50) | ((i / 16) % 16) << 12));

@@ -27,13 +27,13 @@ const dcomp::TVo4Interface& Vo4() {
 
 // Analog slots 1, 2 and 7 (frame positions 0, 2 and 1), status slots 17 and 19; frames
 // of 4 words.
-TVo5Spec ThreeAnalogsTwoStatus(int format, uint32_t count) {
-    TVo5Spec s;
+TVo5Fields ThreeAnalogsTwoStatus(int format, uint32_t count) {
+    TVo5Fields s;
     s.Format = format;
     s.Count = count;
     s.Period = 0.5f;
     s.Before = 3;
-    TVo5ChannelSpec c;
+    TVo5ChannelFields c;
     c.Slot = 0;
     c.Kind = 1;
     c.Zero = 10;
@@ -123,7 +123,7 @@ TEST(Vo5ReaderTest, ReadsChannelsAndFramesOfBothFormats) {
 }
 
 TEST(Vo5ReaderTest, LengthBytesBeyondTheirFieldsAreCut) {
-    TVo5Spec s = ThreeAnalogsTwoStatus(2, 2);
+    TVo5Fields s = ThreeAnalogsTwoStatus(2, 2);
     s.Station = std::string(70, 'S');
     s.StationLength = 255;
     s.Channels[0].Description = std::string(45, 'd');
@@ -145,27 +145,27 @@ TEST(Vo5ReaderTest, HeaderFaults) {
         bool canLoad;
     };
     auto with = [](auto change) {
-        TVo5Spec s = ThreeAnalogsTwoStatus(2, 4);
+        TVo5Fields s = ThreeAnalogsTwoStatus(2, 4);
         change(s);
         return Vo5Head(s) + Frames(4);
     };
-    const std::string good = with([](TVo5Spec&) {});
+    const std::string good = with([](TVo5Fields&) {});
     const std::vector<Case> cases = {
-        {"other text", with([](TVo5Spec& s) { s.Text = "[Dane w formacie Vo5.3]"; }),
+        {"other text", with([](TVo5Fields& s) { s.Text = "[Dane w formacie Vo5.3]"; }),
          "Nieznany nagłówek pliku", false},
-        {"slot 22", with([](TVo5Spec& s) { s.Channels[1].Slot = 22; }), "Nieznany nagłówek pliku", true},
-        {"slot far out", with([](TVo5Spec& s) { s.Channels[1].Slot = 0x80000000u; }),
+        {"slot 22", with([](TVo5Fields& s) { s.Channels[1].Slot = 22; }), "Nieznany nagłówek pliku", true},
+        {"slot far out", with([](TVo5Fields& s) { s.Channels[1].Slot = 0x80000000u; }),
          "Nieznany nagłówek pliku", true},
-        {"period 0", with([](TVo5Spec& s) { s.Period = 0; }), "Nieznany nagłówek pliku", true},
-        {"period negative", with([](TVo5Spec& s) { s.Period = -1; }), "Nieznany nagłówek pliku", true},
-        {"period NaN", with([](TVo5Spec& s) { s.Period = std::numeric_limits<float>::quiet_NaN(); }),
+        {"period 0", with([](TVo5Fields& s) { s.Period = 0; }), "Nieznany nagłówek pliku", true},
+        {"period negative", with([](TVo5Fields& s) { s.Period = -1; }), "Nieznany nagłówek pliku", true},
+        {"period NaN", with([](TVo5Fields& s) { s.Period = std::numeric_limits<float>::quiet_NaN(); }),
          "Nieznany nagłówek pliku", true},
-        {"period infinite", with([](TVo5Spec& s) { s.Period = std::numeric_limits<float>::infinity(); }),
+        {"period infinite", with([](TVo5Fields& s) { s.Period = std::numeric_limits<float>::infinity(); }),
          "Nieznany nagłówek pliku", true},
         {"header cut", good.substr(0, 23 + 316), "Stream read error", true},
         {"records cut", good.substr(0, 23 + 317 + 5 * 180 - 1), "Stream read error", true},
         {"text cut", good.substr(0, 22), "Stream read error", false},
-        {"count far beyond the data", with([](TVo5Spec& s) { s.Count = 0xFFFFFFFF; }), "Niekompletne dane",
+        {"count far beyond the data", with([](TVo5Fields& s) { s.Count = 0xFFFFFFFF; }), "Niekompletne dane",
          true},
     };
     for (const auto& c : cases) {
@@ -209,7 +209,7 @@ TEST(Vo5ReaderTest, EndOfDataAndRepairs) {
 
 TEST(Vo5ReaderTest, NoPresentSlotReadsNoFrame) {
     for (uint32_t count : {0u, 2u, 3u}) {
-        TVo5Spec s = ThreeAnalogsTwoStatus(2, count);
+        TVo5Fields s = ThreeAnalogsTwoStatus(2, count);
         for (auto& c : s.Channels) c.Present = 0;
         TLoaded r = Load(Vo5(), Vo5Head(s) + Frames(4));
         EXPECT_EQ(r.Error, count > 2 ? "Niekompletne dane" : "") << count;
@@ -231,8 +231,8 @@ TEST(Vo5ReaderTest, DamagedFilesNeverCrash) {
 
 // ---- Vo4 -----------------------------------------------------------------------------
 
-TVo4Spec ChannelsTwoToFour(uint32_t count) {
-    TVo4Spec s;
+TVo4Fields ChannelsTwoToFour(uint32_t count) {
+    TVo4Fields s;
     s.F = 2;
     s.L = 4;
     s.Rate = 3000;
@@ -290,24 +290,24 @@ TEST(Vo4ReaderTest, ReadsChannelsAndSamples) {
 TEST(Vo4ReaderTest, HeaderChecksOfProbeAndLoad) {
     struct Case {
         const char* what;
-        void (*change)(TVo4Spec&);
+        void (*change)(TVo4Fields&);
         bool canLoad;
         std::string error;
     };
     const std::vector<Case> cases = {
-        {"F 15 L 15", [](TVo4Spec& s) { s.F = s.L = 15; }, true, ""},
-        {"F = L = 16", [](TVo4Spec& s) { s.F = s.L = 16; }, false, "Incorrect header."},
-        {"L 16", [](TVo4Spec& s) { s.L = 16; }, false, "Incorrect header."},
-        {"L below F", [](TVo4Spec& s) { s.F = 5; }, false, "Incorrect header."},
-        {"word 26 is 17", [](TVo4Spec& s) { s.Word26 = 17; }, false, "Incorrect header."},
-        {"flag 24 is 2", [](TVo4Spec& s) { s.Flag24 = 2; }, false, ""},
-        {"channel flag 2", [](TVo4Spec& s) { s.ChannelFlag = 2; }, false, ""},
-        {"rate 0", [](TVo4Spec& s) { s.Rate = 0; }, true, "Incorrect header."},
-        {"rate negative", [](TVo4Spec& s) { s.Rate = -3000; }, true, "Incorrect header."},
+        {"F 15 L 15", [](TVo4Fields& s) { s.F = s.L = 15; }, true, ""},
+        {"F = L = 16", [](TVo4Fields& s) { s.F = s.L = 16; }, false, "Incorrect header."},
+        {"L 16", [](TVo4Fields& s) { s.L = 16; }, false, "Incorrect header."},
+        {"L below F", [](TVo4Fields& s) { s.F = 5; }, false, "Incorrect header."},
+        {"word 26 is 17", [](TVo4Fields& s) { s.Word26 = 17; }, false, "Incorrect header."},
+        {"flag 24 is 2", [](TVo4Fields& s) { s.Flag24 = 2; }, false, ""},
+        {"channel flag 2", [](TVo4Fields& s) { s.ChannelFlag = 2; }, false, ""},
+        {"rate 0", [](TVo4Fields& s) { s.Rate = 0; }, true, "Incorrect header."},
+        {"rate negative", [](TVo4Fields& s) { s.Rate = -3000; }, true, "Incorrect header."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TVo4Spec s = ChannelsTwoToFour(0);
+        TVo4Fields s = ChannelsTwoToFour(0);
         c.change(s);
         const std::string file = Vo4Header(s);
         EXPECT_EQ(CanLoad(Vo4(), file), c.canLoad);

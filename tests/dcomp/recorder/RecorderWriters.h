@@ -77,13 +77,13 @@ constexpr uint32_t kSigHeaderI = 0x2537AA22, kSigHeaderII = 0x2537AB22, kSigHead
                    kSigStatus13S = 0x2537AC44;
 }  // namespace lumo
 
-struct TLumoDateSpec {
+struct TLumoDateFields {
     uint16_t Year = 2021;
     uint8_t Month = 3, Day = 4, Hour = 5, Minute = 6, Second = 7;
     uint16_t MSec = 250;
 };
 
-inline void PutLumoDate(TImage& img, std::size_t at, const TLumoDateSpec& d) {
+inline void PutLumoDate(TImage& img, std::size_t at, const TLumoDateFields& d) {
     img.U16(at, d.Year);
     img.U8(at + 2, d.Month);
     img.U8(at + 3, d.Day);
@@ -93,7 +93,7 @@ inline void PutLumoDate(TImage& img, std::size_t at, const TLumoDateSpec& d) {
     img.U16(at + 8, d.MSec);
 }
 
-struct TLumoCfgChannelSpec {
+struct TLumoCfgChannelFields {
     std::size_t Module = 0, Channel = 0;
     std::string Name, Description, Unit;
     float Ratio = 1.0f;
@@ -101,24 +101,24 @@ struct TLumoCfgChannelSpec {
     uint16_t Scale = 10000;
 };
 
-struct TLumoCfgSpec {
+struct TLumoCfgFields {
     std::string RecorderName = "REJ1";
     uint32_t ModuleKinds[16] = {};
-    std::vector<TLumoCfgChannelSpec> Channels;
+    std::vector<TLumoCfgChannelFields> Channels;
     bool Refused = false;
 };
 
-inline std::string LumoCfg(const TLumoCfgSpec& spec, bool bigEndian) {
+inline std::string LumoCfg(const TLumoCfgFields& fields, bool bigEndian) {
     using namespace lumo;
     TImage img(bigEndian, kCfgSize);
-    img.Raw(kCfgName, spec.RecorderName);
-    if (spec.Refused) {
+    img.Raw(kCfgName, fields.RecorderName);
+    if (fields.Refused) {
         TImage marker(true);
         marker.U32(0, 0x22456733);
         img.Raw(kCfgMarker, marker.Bytes());
     }
-    for (std::size_t g = 0; g < 16; ++g) img.U32(kModules + g * kModuleSize, spec.ModuleKinds[g]);
-    for (const auto& c : spec.Channels) {
+    for (std::size_t g = 0; g < 16; ++g) img.U32(kModules + g * kModuleSize, fields.ModuleKinds[g]);
+    for (const auto& c : fields.Channels) {
         const std::size_t at = kModules + c.Module * kModuleSize + 4 + c.Channel * kChannelSize;
         if (c.RatioBits != 0) {
             img.U32(at + kChRatio, c.RatioBits);
@@ -133,37 +133,37 @@ inline std::string LumoCfg(const TLumoCfgSpec& spec, bool bigEndian) {
     return img.Bytes();
 }
 
-struct TLumoHeaderSpec {
+struct TLumoHeaderFields {
     uint32_t Signature = 0;  // 0: the right one for the header kind
     uint32_t DataSignature = lumo::kSigStored;
-    TLumoDateSpec Date;
+    TLumoDateFields Date;
     uint32_t Before = 2, After = 3;
     uint32_t SpeedOrRate = 13;  // header I: speed index; header II: rate
     std::string Name = "STACJA";
 };
 
-inline std::string LumoHeaderI(const TLumoHeaderSpec& spec, bool bigEndian) {
+inline std::string LumoHeaderI(const TLumoHeaderFields& fields, bool bigEndian) {
     using namespace lumo;
     TImage img(bigEndian, kHeaderISize);
-    img.U32(kHdrSignature, spec.Signature ? spec.Signature : kSigHeaderI);
-    img.U32(kHdrDataSignature, spec.DataSignature);
-    PutLumoDate(img, kHdrDate, spec.Date);
-    img.U32(kHdrBefore, spec.Before);
-    img.U32(kHdrAfter, spec.After);
-    img.U32(kHdrSpeedOrRate, spec.SpeedOrRate);
+    img.U32(kHdrSignature, fields.Signature ? fields.Signature : kSigHeaderI);
+    img.U32(kHdrDataSignature, fields.DataSignature);
+    PutLumoDate(img, kHdrDate, fields.Date);
+    img.U32(kHdrBefore, fields.Before);
+    img.U32(kHdrAfter, fields.After);
+    img.U32(kHdrSpeedOrRate, fields.SpeedOrRate);
     return img.Bytes();
 }
 
-inline std::string LumoHeaderII(const TLumoHeaderSpec& spec, bool bigEndian) {
+inline std::string LumoHeaderII(const TLumoHeaderFields& fields, bool bigEndian) {
     using namespace lumo;
     TImage img(bigEndian, kHeaderIISize);
-    img.U32(kHdrSignature, spec.Signature ? spec.Signature : kSigHeaderII);
-    img.U32(kHdrDataSignature, spec.DataSignature);
-    PutLumoDate(img, kHdrDate, spec.Date);
-    img.U32(kHdrBefore, spec.Before);
-    img.U32(kHdrAfter, spec.After);
-    img.U32(kHdrSpeedOrRate, spec.SpeedOrRate);
-    img.Raw(kHdrName, spec.Name);
+    img.U32(kHdrSignature, fields.Signature ? fields.Signature : kSigHeaderII);
+    img.U32(kHdrDataSignature, fields.DataSignature);
+    PutLumoDate(img, kHdrDate, fields.Date);
+    img.U32(kHdrBefore, fields.Before);
+    img.U32(kHdrAfter, fields.After);
+    img.U32(kHdrSpeedOrRate, fields.SpeedOrRate);
+    img.Raw(kHdrName, fields.Name);
     return img.Bytes();
 }
 
@@ -194,7 +194,7 @@ inline std::string LumoFormI(uint32_t signature, uint16_t address, int16_t zero,
     return img.Bytes();
 }
 
-struct TLumoFormIISpec {
+struct TLumoFormIIFields {
     uint32_t Signature = lumo::kSigAnalogII;
     uint8_t Channel = 0, Module = 0, Kind = 5;
     float Range = 50.0f, Ratio = 10.0f;
@@ -203,7 +203,7 @@ struct TLumoFormIISpec {
     std::string Name = "U1", Description = "Napiecie", Unit = "V";
 };
 
-inline std::string LumoFormII(const TLumoFormIISpec& s, const std::string& samples, bool bigEndian) {
+inline std::string LumoFormII(const TLumoFormIIFields& s, const std::string& samples, bool bigEndian) {
     using namespace lumo;
     TImage img(bigEndian, 4 + kFormIISize);
     img.U32(0, s.Signature);
@@ -221,15 +221,15 @@ inline std::string LumoFormII(const TLumoFormIISpec& s, const std::string& sampl
     return img.Bytes();
 }
 
-struct TLumo13SHeaderSpec {
+struct TLumo13SHeaderFields {
     uint32_t Signature = lumo::kSigHeader13S;
     uint32_t Identifier = 77;
-    TLumoDateSpec Date;
+    TLumoDateFields Date;
     uint32_t NS = 9, Before = 2, After = 3, Rate = 1000;
     std::string Recorder = "LT1";
 };
 
-inline std::string Lumo13SHeader(const TLumo13SHeaderSpec& s) {
+inline std::string Lumo13SHeader(const TLumo13SHeaderFields& s) {
     using namespace lumo;
     TImage img(true, kHeader13SSize);
     img.U32(kHdrSignature, s.Signature);
@@ -243,7 +243,7 @@ inline std::string Lumo13SHeader(const TLumo13SHeaderSpec& s) {
     return img.Bytes();
 }
 
-struct TLumo13SBlockSpec {
+struct TLumo13SBlockFields {
     uint32_t Signature = lumo::kSigAnalog13S;
     uint16_t Flags = 0;
     int16_t Zero = 0;
@@ -251,7 +251,7 @@ struct TLumo13SBlockSpec {
     std::string Name = "I1", Description = "Prad", Unit1 = "A", Unit2 = "kA";
 };
 
-inline std::string Lumo13SBlock(const TLumo13SBlockSpec& s, const std::string& samples) {
+inline std::string Lumo13SBlock(const TLumo13SBlockFields& s, const std::string& samples) {
     using namespace lumo;
     TImage img(true, kBlock13SSize);
     img.U32(0, s.Signature);
@@ -298,7 +298,7 @@ constexpr std::size_t kCPresent = 0, kCSlot = 1, kCKind = 5, kCZero = 10, kCSeco
                       kCFactor = 122;
 }  // namespace vo5
 
-struct TVo5ChannelSpec {
+struct TVo5ChannelFields {
     uint8_t Present = 1;
     uint32_t Slot = 0;  // 0..21
     uint8_t Kind = 1;
@@ -312,7 +312,7 @@ struct TVo5ChannelSpec {
     double Factor = 1.5;
 };
 
-struct TVo5Spec {
+struct TVo5Fields {
     int Format = 2;
     std::string Text;       // empty: the format's text
     uint16_t A = 0, D = 0;  // 0: counted from the channels
@@ -322,11 +322,11 @@ struct TVo5Spec {
     double Start = 44000.5;
     std::string Station = "Stacja";
     std::size_t StationLength = SIZE_MAX;
-    std::vector<TVo5ChannelSpec> Channels;
+    std::vector<TVo5ChannelFields> Channels;
 };
 
 // Format text, header and records; the frames are appended by the caller.
-inline std::string Vo5Head(const TVo5Spec& s) {
+inline std::string Vo5Head(const TVo5Fields& s) {
     using namespace vo5;
     TImage img;
     img.Raw(
@@ -381,7 +381,7 @@ constexpr std::size_t kCRange = 0, kCFlag12 = 12, kCFlag14 = 14, kCUnit = 20, kC
                       kCFlag100 = 100, kCFlag102 = 102;
 }  // namespace vo4
 
-struct TVo4Spec {
+struct TVo4Fields {
     uint16_t F = 0, L = 1;
     int32_t Rate = 2000;
     uint32_t Count = 0;
@@ -393,7 +393,7 @@ struct TVo4Spec {
     std::string Station = "Stacja VO4";
 };
 
-inline std::string Vo4Header(const TVo4Spec& s) {
+inline std::string Vo4Header(const TVo4Fields& s) {
     using namespace vo4;
     TImage img(false, kHeaderSize);
     img.U16(kF, s.F);
@@ -425,7 +425,7 @@ constexpr std::size_t kDate = 2, kTime = 4, kMsSec = 6, kName = 8, kScaleUo = 56
                       kTriggerMs = 88, kSamples = 90, kSum = 4090;
 }  // namespace hak7
 
-struct THak7Spec {
+struct THak7Fields {
     int Year = 2020, Month = 2, Day = 29, Hour = 13, Minute = 45, Second = 30, MSec = 500;
     uint16_t PackedDate = 0, PackedTime = 0, PackedMsSec = 0;  // when not 0: written as they are
     std::string Name = "HAK-TEST";
@@ -435,7 +435,7 @@ struct THak7Spec {
     int SumError = 0;            // added to the right sum
 };
 
-inline std::string Hak7Record(const THak7Spec& s) {
+inline std::string Hak7Record(const THak7Fields& s) {
     using namespace hak7;
     TImage img(false, kRecordSize);
     img.U16(kDate,
