@@ -45,35 +45,49 @@ const TIniDocument::TSection* TIniDocument::Find(std::string_view section) const
     return it == FIndex.end() ? nullptr : &FSections[it->second];
 }
 
-TIniDocument::TSection& TIniDocument::FindOrAdd(std::string_view section) {
-    if (const auto it = FIndex.find(section); it != FIndex.end()) return FSections[it->second];
+const TIniDocument::TEntry* TIniDocument::FindEntry(std::string_view section, std::string_view key) const {
+    const auto it = FIndex.find(section);
+    if (it == FIndex.end()) return nullptr;
+    const TNameIndex& keys = FKeys[it->second];
+    const auto entry = keys.find(key);
+    return entry == keys.end() ? nullptr : &FSections[it->second].Entries[entry->second];
+}
+
+size_t TIniDocument::FindOrAdd(std::string_view section) {
+    if (const auto it = FIndex.find(section); it != FIndex.end()) return it->second;
     FIndex.emplace(std::string(section), FSections.size());
     FSections.push_back(TSection{std::string(section), {}});
-    return FSections.back();
+    FKeys.emplace_back();
+    return FSections.size() - 1;
+}
+
+void TIniDocument::Put(size_t section, std::string_view key, std::string_view value) {
+    std::vector<TEntry>& entries = FSections[section].Entries;
+    TNameIndex& keys = FKeys[section];
+    if (const auto it = keys.find(key); it != keys.end()) {
+        entries[it->second].Value = std::string(value);
+        return;
+    }
+    keys.emplace(std::string(key), entries.size());
+    entries.push_back(TEntry{std::string(key), std::string(value)});
 }
 
 void TIniDocument::LoadFromText(std::string_view text) {
-    TSection* current = nullptr;
+    size_t current = 0;
+    bool open = false;
     for (const std::string& raw : platform::SplitLines(text)) {
         const std::string line = platform::Trim(raw);
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
             const size_t close = line.find(']');
-            current = &FindOrAdd(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            current = FindOrAdd(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            open = true;
             continue;
         }
         const size_t eq = line.find('=');
-        if (current == nullptr || eq == std::string::npos) continue;
-        const std::string key = platform::Trim(std::string_view(line).substr(0, eq));
-        const std::string value = platform::Trim(std::string_view(line).substr(eq + 1));
-        bool found = false;
-        for (TEntry& e : current->Entries)
-            if (SameName(e.Key, key)) {
-                e.Value = value;
-                found = true;
-                break;
-            }
-        if (!found) current->Entries.push_back(TEntry{key, value});
+        if (!open || eq == std::string::npos) continue;
+        Put(current, platform::Trim(std::string_view(line).substr(0, eq)),
+            platform::Trim(std::string_view(line).substr(eq + 1)));
     }
 }
 
@@ -92,10 +106,7 @@ bool TIniDocument::SectionExists(std::string_view section) const {
 }
 
 bool TIniDocument::ValueExists(std::string_view section, std::string_view key) const {
-    if (const TSection* s = Find(section))
-        for (const TEntry& e : s->Entries)
-            if (SameName(e.Key, key)) return true;
-    return false;
+    return FindEntry(section, key) != nullptr;
 }
 
 std::vector<std::string> TIniDocument::Sections() const {
@@ -115,16 +126,15 @@ void TIniDocument::EraseSection(std::string_view section) {
     const auto it = FIndex.find(section);
     if (it == FIndex.end()) return;
     FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(it->second));
+    FKeys.erase(FKeys.begin() + static_cast<std::ptrdiff_t>(it->second));
     FIndex.clear();
     for (size_t i = 0; i < FSections.size(); ++i) FIndex.emplace(FSections[i].Name, i);
 }
 
 std::string TIniDocument::ReadString(std::string_view section, std::string_view key,
                                      std::string_view def) const {
-    if (const TSection* s = Find(section))
-        for (const TEntry& e : s->Entries)
-            if (SameName(e.Key, key)) return e.Value;
-    return std::string(def);
+    const TEntry* entry = FindEntry(section, key);
+    return entry ? entry->Value : std::string(def);
 }
 
 int64_t TIniDocument::ReadInteger(std::string_view section, std::string_view key, int64_t def) const {
@@ -144,13 +154,7 @@ double TIniDocument::ReadFloat(std::string_view section, std::string_view key, d
 }
 
 void TIniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    TSection& s = FindOrAdd(section);
-    for (TEntry& e : s.Entries)
-        if (SameName(e.Key, key)) {
-            e.Value = std::string(value);
-            return;
-        }
-    s.Entries.push_back(TEntry{std::string(key), std::string(value)});
+    Put(FindOrAdd(section), key, value);
 }
 
 void TIniDocument::WriteInteger(std::string_view section, std::string_view key, int64_t value) {

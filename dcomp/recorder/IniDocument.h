@@ -25,6 +25,7 @@ public:
     void Clear() {
         FSections.clear();
         FIndex.clear();
+        FKeys.clear();
     }
     bool Empty() const { return FSections.empty(); }
     // Adds to what the document holds: "[name]" opens a section, "key=value" lines belong
@@ -67,11 +68,18 @@ private:
         bool operator()(std::string_view a, std::string_view b) const;
     };
 
+    // Name -> position: of a section in FSections, of a key in its section's entries.
+    using TNameIndex = std::unordered_map<std::string, size_t, TNameHash, TSameName>;
+
     const TSection* Find(std::string_view section) const;
-    TSection& FindOrAdd(std::string_view section);
+    const TEntry* FindEntry(std::string_view section, std::string_view key) const;
+    size_t FindOrAdd(std::string_view section);
+    // Replaces the value of the key where the section has it, else appends the key.
+    void Put(size_t section, std::string_view key, std::string_view value);
     std::vector<TSection> FSections;
-    // Section name -> its position in FSections.
-    std::unordered_map<std::string, size_t, TNameHash, TSameName> FIndex;
+    TNameIndex FIndex;
+    // The keys of FSections[i], so a file of many keys loads without a walk per key.
+    std::vector<TNameIndex> FKeys;
 };
 
 }  // namespace dcomp

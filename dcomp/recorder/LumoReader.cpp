@@ -44,10 +44,15 @@ bool IsAnalogKind(uint32_t kind) {
     return kind >= 4 && kind <= 6;
 }
 
+// The bytes of n samples in a channel block: analog words, or status bits packed in words.
+uint64_t SampleBytes(bool analog, uint64_t n) {
+    return analog ? 2 * n : 2 * ((n + 15) / 16);
+}
+
 // Samples of n: analog words × 2, the last sample repeating the one before. False when
 // the stream holds fewer.
 bool ReadAnalogSamples(TFieldReader& r, std::size_t& pos, uint64_t n, TAnalogDescr& channel) {
-    if (pos > r.Size() || (r.Size() - pos) / 2 < n) return false;
+    if (!r.Has(pos, 0) || r.Size() - pos < SampleBytes(true, n)) return false;
     int32_t previous = 0;
     for (uint64_t i = 0; i < n; ++i) {
         const int32_t raw = (i + 1 < n || n == 1) ? r.I16(pos + 2 * i) * 2 : previous;
@@ -60,8 +65,7 @@ bool ReadAnalogSamples(TFieldReader& r, std::size_t& pos, uint64_t n, TAnalogDes
 
 // Status samples, the most significant bit of each word first.
 bool ReadStatusSamples(TFieldReader& r, std::size_t& pos, uint64_t n, TCyfrDescr& channel) {
-    const uint64_t words = (n + 15) / 16;
-    if (pos > r.Size() || (r.Size() - pos) / 2 < words) return false;
+    if (!r.Has(pos, 0) || r.Size() - pos < SampleBytes(false, n)) return false;
     uint8_t previous = 0;
     for (uint64_t i = 0; i < n; ++i) {
         uint8_t bit = previous;
@@ -69,7 +73,7 @@ bool ReadStatusSamples(TFieldReader& r, std::size_t& pos, uint64_t n, TCyfrDescr
         channel.SetBit(static_cast<int32_t>(i), bit);
         previous = bit;
     }
-    pos += 2 * words;
+    pos += SampleBytes(false, n);
     return true;
 }
 
@@ -96,6 +100,32 @@ bool TooManySamples(uint64_t n, std::size_t streamSize) {
     return n > 8 * uint64_t{streamSize};
 }
 
+// Whether the first channel block at pos holds n samples whole (true when no block
+// follows): the recording is sized for a header's count only when the file backs it, so
+// a load that is bound to fail at that block allocates nothing for it.
+bool FirstBlockHolds(TFieldReader& r, std::size_t pos, uint64_t n, bool lumtar) {
+    if (!r.Has(pos, 9)) return true;
+    const std::size_t left = r.Size() - pos;
+    const uint32_t signature = r.U32(pos);
+    std::size_t head = 0;  // the block's bytes before its samples
+    bool analog = false;
+    if (lumtar) {
+        if (signature != kLumoSigAnalog13S && signature != kLumoSigStatus13S) return false;
+        head = kLumoBlock13SSize;
+        analog = signature == kLumoSigAnalog13S;
+    } else if (signature == kLumoSigAnalogI || signature == kLumoSigStatusI) {
+        if ((r.U16(pos + 4) >> 2) >= kModuleCount) return false;
+        head = 8;
+        analog = signature == kLumoSigAnalogI;
+    } else if (signature == kLumoSigAnalogII || signature == kLumoSigStatusII) {
+        head = 4 + kLumoFormIISize;
+        analog = signature == kLumoSigAnalogII;
+    } else {
+        return false;
+    }
+    return left >= head && left - head >= SampleBytes(analog, n);
+}
+
 void Load13S(TComtrade& recording, std::span<const uint8_t> bytes) {
     if (bytes.size() < kLumoSignatureSize + kLumoHeader13SSize) return;
     const TLumoHeader13S h = ParseLumoHeader13S(bytes.subspan(kLumoSignatureSize, kLumoHeader13SSize));
@@ -106,10 +136,9 @@ void Load13S(TComtrade& recording, std::span<const uint8_t> bytes) {
     TObFileParam& params = recording.FileParam();
     params.SetStationName(FormatText("ID=%u %s", {h.Identifier, h.Recorder}));
     params.SetRecDeviceId(FormatText("LUM-TAR NS=%u", {h.NS}));
-    SetupRecording(recording, h.Date, h.Before, n, h.Rate);
-
     TFieldReader r(bytes, TByteOrder::Big);
     std::size_t pos = kLumoSignatureSize + kLumoHeader13SSize;
+    SetupRecording(recording, h.Date, h.Before, FirstBlockHolds(r, pos, n, true) ? n : 0, h.Rate);
     while (bytes.size() - pos > 8) {
         if (bytes.size() - pos < kLumoBlock13SSize) return;
         const std::size_t b = pos;
@@ -355,9 +384,8 @@ void TLumoInterface::LoadFromStreams(TComtrade& recording, const TNameList& name
     if (h.Rate == 0) RaiseText("KEY_ERROR_READING_HDR");
     const uint64_t n = SampleCountOf(h.Before, h.After);
     if (TooManySamples(n, bytes.size())) RaiseText("KEY_INCOMPLETE_DATA");
-    SetupRecording(recording, h.Date, h.Before, n, h.Rate);
-
     TFieldReader r(bytes, order);
+    SetupRecording(recording, h.Date, h.Before, FirstBlockHolds(r, pos, n, false) ? n : 0, h.Rate);
     const std::string streamName = names.empty() ? std::string() : names[0];
     // The channel blocks of both forms: texts, range, ratio, scale (in 1/10000) and zero.
     const auto addAnalog = [&](int number, const std::string& id, const std::string& description,

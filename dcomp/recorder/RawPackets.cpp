@@ -1,5 +1,6 @@
 #include "dcomp/recorder/RawPackets.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "dcomp/recorder/Comtrade.h"
@@ -87,10 +88,12 @@ TQvxLayout MakeQvxLayout(std::span<const int> analogNumbers, std::span<const int
 
 TQvxScanResult ScanQvxPackets(std::span<const uint8_t> bytes, const TQvxLayout& layout, bool debug,
                               const std::function<void(const std::string&)>& onMessage, TDatBuf& buf) {
-    buf.Items.clear();
+    buf.Words.clear();
     buf.L = 0;
     const std::size_t words = bytes.size() / 2;
     if (words < kSearchWords) return TQvxScanResult::NoStart;
+    // Packets never overlap, so only fillers can add to the stream's words.
+    buf.Words.reserve(words);
     auto word = [&](std::size_t w) { return platform::GetBe16(bytes.data() + 2 * w); };
     // The first start word among the kSearchWords words from `from`, or words when none.
     auto findStart = [&](std::size_t from) {
@@ -121,31 +124,25 @@ TQvxScanResult ScanQvxPackets(std::span<const uint8_t> bytes, const TQvxLayout& 
                 pos = words;
                 break;
             }
-            TDatRec rec;
-            rec.Words.resize(L);
             bool good = true;
             for (std::size_t w = 0; w < L; ++w) {
-                rec.Words[w] = word(pos + w);
-                if (((rec.Words[w] & 1) != 0) != (w == 0)) good = false;
+                const uint16_t value = word(pos + w);
+                buf.Words.push_back(value);
+                if (((value & 1) != 0) != (w == 0)) good = false;
             }
             const std::size_t start = pos;
-            buf.Items.push_back(std::move(rec));
             pos += L;
             if (good) continue;
             if (debug) {
-                TDatRec low, high;
-                low.Words.assign(L, 0);
-                high.Words.assign(L, 0xFFFF);
-                for (std::size_t w = 0; w < layout.AnalogWords() && w < L; ++w) {
-                    low.Words[w] = static_cast<uint16_t>(-30000);
-                    high.Words[w] = 30000;
-                }
-                buf.Items.push_back(std::move(low));
-                buf.Items.push_back(std::move(high));
+                const std::size_t analogWords = std::min(layout.AnalogWords(), L);
+                buf.Words.insert(buf.Words.end(), analogWords, static_cast<uint16_t>(-30000));
+                buf.Words.insert(buf.Words.end(), L - analogWords, 0);
+                buf.Words.insert(buf.Words.end(), analogWords, 30000);
+                buf.Words.insert(buf.Words.end(), L - analogWords, 0xFFFF);
                 uint64_t distance = 4294967295u;
                 const std::size_t next = findStart(start + 1);
                 if (next != words) distance = next - start;
-                const uint64_t count = buf.Items.size();
+                const uint64_t count = buf.Count();
                 const uint64_t offset = count * 2 * L;
                 const double percent =
                     static_cast<double>(offset) * 100.0 / static_cast<double>(bytes.size());
@@ -217,7 +214,7 @@ void TLumoOPFaultDataFileParser::LoadDataFromStream(TComtrade& recording, const 
 
     TRateDescr* first = recording.RateList().Items(0);
     int64_t n = first->EndSample();
-    const int64_t count = static_cast<int64_t>(buf.Items.size());
+    const int64_t count = static_cast<int64_t>(buf.Count());
     if (count + 4 < n) {
         const bool cancelled = recording.InfoFile().ReadBool("Quarnel RecAttribs", "Interrupted", false);
         say(FormatText(DataFileParsersText(cancelled ? "KEY_CANCELLED_REC" : "KEY_CORRUPTED_REC"),
@@ -228,15 +225,14 @@ void TLumoOPFaultDataFileParser::LoadDataFromStream(TComtrade& recording, const 
         n = count;
         first->SetEndSample(n);
     }
-    buf.Items.resize(static_cast<std::size_t>(n));
     recording.SetSampleCount(n);
     if (debug) say(FormatText("Podsumowanie PrbCnt=%u PktLen=%u\\e", {count, uint64_t{buf.L}}));
 
     std::vector<TAnalogDescr*> byWord;
     for (std::size_t m : layout.AnalogOrder) byWord.push_back(analogs.Items(static_cast<int>(m)));
     const std::size_t nA = layout.AnalogWords();
-    for (std::size_t i = 0; i < buf.Items.size(); ++i) {
-        const std::vector<uint16_t>& words = buf.Items[i].Words;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        const std::span<const uint16_t> words = buf.Packet(i);
         const auto sample = static_cast<int32_t>(i);
         for (std::size_t m = 0; m < nA; ++m) byWord[m]->SetRaw(sample, static_cast<int16_t>(words[m]));
         for (std::size_t m = 0; m < layout.Modules.size(); ++m) {

@@ -16,16 +16,14 @@
 
 namespace dcomp {
 
-// One raw packet: its words in host order.
-struct TDatRec {
-    std::vector<uint16_t> Words;
-    int Tag = 0;
-};
-
-// The packets of one read, all of the same length L in words.
+// The packets of one read, all of the same length L in words, back to back in host
+// order: one buffer for all of them keeps a stream of tiny packets near its own size.
 struct TDatBuf {
-    std::vector<TDatRec> Items;
+    std::vector<uint16_t> Words;
     std::size_t L = 0;
+
+    std::size_t Count() const { return L == 0 ? 0 : Words.size() / L; }
+    std::span<const uint16_t> Packet(std::size_t i) const { return {Words.data() + i * L, L}; }
 };
 
 // Where each channel's value stands in a QVX_RAW packet.

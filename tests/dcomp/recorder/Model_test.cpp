@@ -498,6 +498,62 @@ TEST(RecorderIni, OrderCaseAndLayout) {
     EXPECT_EQ(back.ReadString("A", "k", ""), "5");
 }
 
+// Among thousands of keys a repeated one keeps its first place and spelling and takes the
+// last value; names fold ASCII and Polish letters only; each section has its own keys.
+TEST(RecorderIni, RepeatedKeysAmongManyKeepTheirFirstPlaceAndLastValue) {
+    constexpr int kKeys = 20000;
+    std::string text = "[Public Analog_Channel_#1]\r\nŹródło_1=x\r\n";
+    std::vector<std::string> keys = {"Źródło_1"};
+    for (int i = 0; i < kKeys; ++i) {
+        text += "Key_" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+        keys.push_back("Key_" + std::to_string(i));
+    }
+    text += "[Other]\r\nKey_7=other\r\n";
+    text += "[PUBLIC ANALOG_CHANNEL_#1]\r\nkey_19999 = b\r\nKEY_10=a\r\n";
+    text += "źRÓDŁO_1=y\r\nZrodlo_1=z\r\nKey_10=c\r\n";
+    keys.push_back("Zrodlo_1");
+    TIniDocument ini;
+    ini.LoadFromText(text);
+    EXPECT_EQ(ini.Sections(), (std::vector<std::string>{"Public Analog_Channel_#1", "Other"}));
+    EXPECT_EQ(ini.Keys("public analog_channel_#1"), keys);
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;  // nullptr: absent
+    };
+    const std::vector<Case> cases = {
+        {"Public Analog_Channel_#1", "key_0", "0"},
+        {"Public Analog_Channel_#1", "KEY_10", "c"},
+        {"Public Analog_Channel_#1", "Key_19999", "b"},
+        {"Public Analog_Channel_#1", "KEY_7", "7"},
+        {"Public Analog_Channel_#1", "ŹRÓDŁO_1", "y"},
+        {"Public Analog_Channel_#1", "zrodlo_1", "z"},
+        {"Public Analog_Channel_#1", "Key_20000", nullptr},
+        {"Public Analog_Channel_#1", "Key_1 ", nullptr},
+        {"other", "key_7", "other"},
+        {"other", "key_8", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "|" + c.key);
+        EXPECT_EQ(ini.ValueExists(c.section, c.key), c.value != nullptr);
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "-"), c.value ? c.value : "-");
+    }
+    // Writing keeps the place of a key it finds and appends one it does not.
+    ini.WriteString("public analog_channel_#1", "źródło_1", "w");
+    ini.WriteString("Public Analog_Channel_#1", "Nowy", "n");
+    ini.EraseSection("Public Analog_Channel_#1");
+    ini.LoadFromText("[Public Analog_Channel_#1]\r\nA=1\r\na=2\r\n");
+    ini.WriteString("OTHER", "KEY_7", "again");
+    EXPECT_EQ(ini.SaveToText(), "[Other]\r\nKey_7=again\r\n\r\n[Public Analog_Channel_#1]\r\nA=2\r\n\r\n");
+    TIniDocument written;
+    written.LoadFromText(text);
+    written.WriteString("public analog_channel_#1", "źródło_1", "w");
+    written.WriteString("Public Analog_Channel_#1", "Nowy", "n");
+    keys.push_back("Nowy");
+    EXPECT_EQ(written.Keys("Public Analog_Channel_#1"), keys);
+    EXPECT_EQ(written.ReadString("Public Analog_Channel_#1", "ŹRÓDŁO_1", ""), "w");
+}
+
 class IniPeerTest : public platform_test::TempDirTest {};
 
 // Python's configparser reads what the document writes.

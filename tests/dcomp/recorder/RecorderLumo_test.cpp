@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -422,6 +423,109 @@ TEST(LumoReaderTest, Lumtar13SEndsQuietly) {
         EXPECT_EQ(r.Error, "");
         EXPECT_EQ(r.Rec().FileParam().StationName().empty(), !c.params);
         EXPECT_EQ(r.Analogs(), c.analogs);
+    }
+}
+
+// A header may claim up to 8 samples a byte of the file; the recording takes the claim
+// only when the first channel block holds that many samples, else it sizes nothing.
+TEST(LumoReaderTest, ClaimsTheFirstBlockDoesNotHoldSizeNothing) {
+    struct Case {
+        const char* what;
+        std::function<std::string(uint32_t n)> file;  // the file for a claim of n samples
+        uint32_t claim;                               // 0: 8 samples a byte of the file
+        bool callback;
+        std::string error;
+        std::vector<std::string> messages;
+        int analogs, status;
+        bool holds;  // the claim loads whole
+    };
+    const auto v4 = [](const std::string& blocks) {
+        return [blocks](uint32_t n) {
+            TLumoHeaderFields h = FiveSamples();
+            h.Before = 0;
+            h.After = n;
+            h.SpeedOrRate = 1000;
+            return LumoFile(4, {}, h, blocks);
+        };
+    };
+    const auto v0 = [](const std::string& blocks) {
+        return [blocks](uint32_t n) {
+            TLumoHeaderFields h = FiveSamples();
+            h.After = n - h.Before;
+            return LumoFile(0, OneAnalogModuleCfg(), h, blocks);
+        };
+    };
+    const auto v13S = [](const std::string& blocks) {
+        return [blocks](uint32_t n) {
+            TLumo13SHeaderFields h;
+            h.Before = 0;
+            h.After = n;
+            return File13S(h, blocks);
+        };
+    };
+    const std::string analogII =
+        LumoFormII({}, LumoAnalogSamples(std::vector<int16_t>(300, 5), false), false);
+    const std::string corrupted = "Uszkodzone dane w pliku: rec.lum\\e";
+    const std::vector<Case> cases = {
+        {"analog samples cut", v4(analogII), 0, true, "Nie kompletne dane", {}, 1, 0, false},
+        {"status samples cut",
+         v0(LumoFormI(L::kSigStatusI, 3 << 2 | 1, 0, LumoStatusSamples(std::vector<int>(32, 1), false),
+                      false)),
+         0,
+         false,
+         "Nie kompletne dane",
+         {},
+         0,
+         1,
+         false},
+        {"form II cut", v4(analogII.substr(0, 40)), 0, true, "Nie kompletne dane", {}, 0, 0, false},
+        {"unknown first block", v4(std::string(100, 'x')), 0, true, "", {corrupted}, 0, 0, false},
+        {"unknown first block, no callback",
+         v4(std::string(100, 'x')),
+         0,
+         false,
+         "Uszkodzone dane",
+         {},
+         0,
+         0,
+         false},
+        {"status bits held",
+         v4(LumoFormII({.Signature = L::kSigStatusII}, std::string(500, '\x5A'), false)),
+         4000,
+         true,
+         "",
+         {},
+         0,
+         1,
+         true},
+        {"no blocks", v4(""), 1700, true, "", {}, 0, 0, true},
+        {"1.3S samples cut",
+         v13S(Lumo13SBlock({}, LumoAnalogSamples(std::vector<int16_t>(100, 1), true))),
+         0,
+         false,
+         "",
+         {},
+         1,
+         0,
+         false},
+        {"1.3S block cut", v13S(Lumo13SBlock({}, "").substr(0, 100)), 0, false, "", {}, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint32_t n = c.claim ? c.claim : static_cast<uint32_t>(8 * c.file(0).size());
+        const std::string file = c.file(n);
+        ASSERT_LE(n, 8 * file.size());
+        TLoaded r = Load(Lumo(), file, "", c.callback);
+        EXPECT_EQ(r.Error, c.error);
+        EXPECT_EQ(r.Messages, c.messages);
+        EXPECT_EQ(r.Analogs(), c.analogs);
+        EXPECT_EQ(r.Status(), c.status);
+        const int samples = c.holds ? static_cast<int>(n) : 0;
+        EXPECT_EQ(r.Samples(), samples);
+        ASSERT_EQ(r.Rec().RateList().Count(), 1);
+        EXPECT_EQ(r.Rec().RateList().Items(0)->EndSample(), samples);
+        for (int i = 0; i < r.Analogs(); ++i) EXPECT_EQ(r.A(i).SampleCount(), samples);
+        for (int i = 0; i < r.Status(); ++i) EXPECT_EQ(r.D(i).SampleCount(), samples);
     }
 }
 

@@ -279,6 +279,49 @@ TEST_F(QvxRawTest, NumbersOutsideThePacketTakeNoWord) {
     EXPECT_EQ(layout.Modules, (std::vector<int>{1, 3}));
 }
 
+TEST_F(QvxRawTest, ManySmallPacketsLoadWhole) {
+    constexpr int kPackets = 20000;
+    struct Case {
+        const char* what;
+        std::vector<int> status;  // analog channel 1 always
+        std::size_t words;        // in a packet
+        int bad;                  // the packet whose start bit is missing, or -1
+        int debug;
+    };
+    const std::vector<Case> cases = {
+        {"one word", {}, 1, -1, 0},
+        {"one word and a module", {101, 115}, 2, -1, 0},
+        {"one word, a wrong one among them, fillers", {}, 1, 777, 1},
+        {"one word and a module, a wrong one among them", {115}, 2, 12345, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Debug(c.debug);
+        std::vector<uint16_t> words;
+        for (int i = 0; i < kPackets; ++i) {
+            words.push_back(static_cast<uint16_t>(i == c.bad ? 2 * i : 2 * i + 1));
+            if (c.words == 2) words.push_back(static_cast<uint16_t>(i % 3 == 0 ? 1 << 15 | 1 << 1 : 0));
+        }
+        const bool fillers = c.bad >= 0 && c.debug > 0;
+        const int count = kPackets + (fillers ? 2 : 0);
+        TRun run = ReadDat(Fault(), Cfg({1}, c.status, count, 1000, "QVX_RAW"), Words16(words, true));
+        EXPECT_EQ(run.Error, "");
+        EXPECT_EQ(run.Messages.size(), fillers ? 2u : 0u);
+        ASSERT_EQ(run.Rec->SampleCount(), count);
+        const auto& a = *run.Rec->AnalogList().Items(0);
+        const auto& d = run.Rec->CyfrList();
+        for (int s = 0; s < count; ++s) {
+            // The packets after the fillers stand two samples later.
+            const int i = fillers && s > c.bad ? (s <= c.bad + 2 ? -1 : s - 2) : s;
+            const int32_t want = i < 0 ? (s == c.bad + 1 ? -30000 : 30000)
+                                       : static_cast<int16_t>(i == c.bad ? 2 * i : 2 * i + 1);
+            ASSERT_EQ(a.GetRaw(s), want) << s;
+            for (int k = 0; k < d.Count(); ++k)
+                ASSERT_EQ(d.Items(k)->GetBit(s), i >= 0 && i % 3 == 0 ? 1 : 0) << s;
+        }
+    }
+}
+
 TEST_F(QvxRawTest, AMissingDatStreamRaises) {
     TComtrade rec;
     dcomp::TNameList names{"x.cfg"};

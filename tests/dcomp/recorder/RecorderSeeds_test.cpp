@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,50 @@ TEST(RecorderSeeds, Write) {
         for (int c = 0; c < 4; ++c) slow.U16(at + 2 + 2 * c, static_cast<uint16_t>(i * (c + 1)));
     }
     Put(base + "/fuzz_qvx_raw", "trend", slow.Bytes());
+
+    // Headers that claim 8 samples a byte of the file, more than the first block holds.
+    const auto claiming = [](const std::function<std::string(uint32_t)>& file) {
+        return file(static_cast<uint32_t>(8 * file(0).size()));
+    };
+    Put(base + "/fuzz_lumo", "claim_v4.lum", claiming([](uint32_t n) {
+            TLumoHeaderFields claim;
+            claim.Before = 0;
+            claim.After = n;
+            claim.SpeedOrRate = 1000;
+            return LumoSignatureText(4) + LumoHeaderII(claim, false) +
+                   LumoFormII({}, LumoAnalogSamples(Ramp(64), false), false);
+        }));
+    Put(base + "/fuzz_lumo", "claim_13s.lum", claiming([](uint32_t n) {
+            TLumo13SHeaderFields claim;
+            claim.Before = 0;
+            claim.After = n;
+            return LumoSignatureText(5) + Lumo13SHeader(claim) +
+                   Lumo13SBlock({}, LumoAnalogSamples(Ramp(64), true));
+        }));
+
+    // Packets as short as the target's configuration allows (L = 5), one of them wrong.
+    std::vector<uint16_t> small;
+    for (int i = 0; i < 400; ++i) {
+        const uint16_t p[] = {static_cast<uint16_t>(i == 200 ? 2 * i : 2 * i + 1),
+                              static_cast<uint16_t>(-4 * i), static_cast<uint16_t>(8 * i),
+                              static_cast<uint16_t>(i % 2 ? 2 : 0),
+                              static_cast<uint16_t>(i % 3 ? 0 : 0x8020)};
+        small.insert(small.end(), p, p + 5);
+    }
+    Put(base + "/fuzz_qvx_raw", "small_packets", Words16(small, true));
+
+    // A file set whose information file repeats keys among many, in other letter cases.
+    std::string inf = "[Public Analog_Channel_#1]\r\nPen_Color=255\r\nUserWaveComment=Łódź\r\n";
+    for (int i = 0; i < 600; ++i) inf += "Key_" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    inf +=
+        "[Quarnel RecAttribs]\r\nKomment=Zażółć\r\nInterrupted=1\r\n"
+        "[PUBLIC ANALOG_CHANNEL_#1]\r\npen_color=65280\r\nUSERWAVECOMMENT=ŁÓDŹ\r\nkey_599=x\r\n"
+        "[quarnel recattribs]\r\nKOMMENT=Źdźbło\r\ninterrupted=0\r\n";
+    Put(base + "/fuzz_comtrade_set", "many_keys",
+        "S1,R1,1999\r\n2,1A,1D\r\n1,IA,A,,A,0.5,0,0,-32768,32767,1,1,P\r\n1,K1,,,0\r\n50\r\n1\r\n1000,3\r\n"
+        "05/01/2020,10:20:30.000000\r\n05/01/2020,10:20:30.001000\r\nASCII\r\n1\r\n\n@@\n"
+        "1,0,3,1\r\n2,1000,-4,0\r\n3,2000,5,1\r\n\n@@\n" +
+            inf + "\n@@\n[Public Status_Channel_#1]\r\nPen_Color=65280\r\n\n@@\n");
 }
 
 }  // namespace
