@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "chart/Bitbit.h"
 #include "platform/Bytes.h"
@@ -18,6 +19,9 @@ namespace {
 
 constexpr uint16_t kTensOfVolts = 0x8000;
 constexpr uint16_t kHundredsOfVolts = 0x4000;
+// Every number one word holds, as a signed or as an unsigned value.
+constexpr int64_t kWordMin = -32768;
+constexpr int64_t kWordMax = 65535;
 
 // Byte offset of the setting's word, or none when the set does not hold it.
 bool WordOffset(const TSettingDescriptor& setting, size_t bytes, size_t setLength, size_t& offset) {
@@ -80,12 +84,24 @@ std::string VoltageText(uint16_t word) {
     }
 }
 
+// The values the setting's word can take, in the setting's units.
+std::string RealRangeText(const TSettingDescriptor& setting) {
+    double low = static_cast<double>(kWordMin) * setting.Scale;
+    double high = static_cast<double>(kWordMax) * setting.Scale;
+    if (low > high) std::swap(low, high);
+    return GeneralText(low) + " to " + GeneralText(high);
+}
+
 uint16_t RealWord(const TSettingDescriptor& setting, std::string_view text) {
     const double number = ReadNumber(text);
-    int64_t raw = 0;
-    if (setting.Scale == 0 || !platform::TryRoundToInt64(number / setting.Scale, raw))
+    if (setting.Scale == 0 || !std::isfinite(setting.Scale))
         throw platform::EConvertError("'" + std::string(text) +
                                       "' cannot be stored with the scale of this setting");
+    // Only the low 16 bits would be stored: the device would get another value.
+    int64_t raw = 0;
+    if (!platform::TryRoundToInt64(number / setting.Scale, raw) || raw < kWordMin || raw > kWordMax)
+        throw ESettingRangeError("'" + std::string(text) +
+                                 "' is out of range for this setting: " + RealRangeText(setting));
     return static_cast<uint16_t>(static_cast<uint64_t>(raw));
 }
 

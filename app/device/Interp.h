@@ -8,16 +8,25 @@
 #include <string_view>
 
 #include "app/device/SettingDescriptor.h"
+#include "platform/Exception.h"
 
 namespace app {
+
+// A typed number whose word would not hold it: no 16-bit word, signed or unsigned.
+class ESettingRangeError : public platform::EConvertError {
+public:
+    using EConvertError::EConvertError;
+};
 
 // The word's text by the setting's kind. "?" for a set never read (setLength 0) or a
 // word outside the set's bytes.
 std::string SettingToText(const TSettingDescriptor& setting, std::span<const uint8_t> set, size_t setLength);
 
 // Stores typed text as the setting's word, in place; nothing for an unread set or an
-// empty text. Raises platform::EConvertError for a number it cannot read or store, and
+// empty text. Raises platform::EConvertError for a number it cannot read or store (its
+// ESettingRangeError when the scaled, rounded number lies outside -32768..65535), and
 // platform::Exception (HexToInt's) for a bad hexadecimal text; the word is then unchanged.
+// A negative number is stored as its two's complement.
 // A Y/N text of any other letter shows "Allowable values: [Y/N]" through
 // platform::Prompts() and stores nothing.
 void TextToSetting(const TSettingDescriptor& setting, std::string_view text, size_t setLength,

@@ -9,6 +9,7 @@
 #include "app/device/Interp.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
+#include "platform/Prompts.h"
 
 namespace app {
 
@@ -133,6 +134,11 @@ TCellEditOutcome ApplyCellEdit(TGridModel& grid, THalvo& image, int parset, int 
     if (held) std::memcpy(before.data(), data.data() + offset, 2);
     try {
         TextToSetting(setting, text, length, data);
+    } catch (const ESettingRangeError& e) {
+        // The limits of the word are nowhere on the screen: the user is told them.
+        grid.SetCell(col, row, SettingToText(setting, data, length));
+        platform::Prompts().MessageBox(e.Message(), "Error", platform::mbOK);
+        return TCellEditOutcome::Refused;
     } catch (const platform::Exception&) {
         grid.SetCell(col, row, SettingToText(setting, data, length));
         return TCellEditOutcome::Refused;

@@ -74,7 +74,7 @@ enum class TCellEditOutcome : uint8_t {
 // Stores a committed cell text into parameter set parset (0 or 1) of the image and shows
 // the word's text in the cell. A text equal to what the cell showed stores nothing (the
 // shown text may be rounded); the document is marked modified exactly when the word's
-// bytes change.
+// bytes change. A number the word cannot hold is refused with a message box saying so.
 TCellEditOutcome ApplyCellEdit(TGridModel& grid, THalvo& image, int parset, int col, int row,
                                const std::string& text);
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Exception.h"
@@ -133,7 +134,6 @@ TEST_F(ParameterSet, TextAsWords) {
         {Setting(skReal, 1), "2,5", 0, 2},  // halves to even
         {Setting(skReal, 1), "3,5", 0, 4},
         {Setting(skReal, 1), "-1", 0, 0xFFFF},
-        {Setting(skReal, 1), "70000", 0, 70000 & 0xFFFF},  // no range check: low 16 bits
         {Setting(skYesNo), "yes", 0, 1},
         {Setting(skYesNo), "T", 0, 1},
         {Setting(skYesNo), "t", 0, 1},
@@ -176,8 +176,9 @@ TEST_F(ParameterSet, UnusableTextRaisesAndLeavesTheWord) {
         {Setting(skReal, 0.1), "26.1", true, "'26.1' is not a valid floating point value"},
         {Setting(skReal, 0.1), "abc", true, "'abc' is not a valid floating point value"},
         {Setting(skReal, 0.0), "1", true, "'1' cannot be stored with the scale of this setting"},
-        {Setting(skReal, 1e-300), "1E300", true, "'1E300' cannot be stored with the scale of this setting"},
-        {Setting(skReal, 1), "1E19", true, "'1E19' cannot be stored with the scale of this setting"},
+        {Setting(skReal, 1e-300), "1E300", true,
+         "'1E300' is out of range for this setting: -3,2768E-296 to 6,5535E-296"},
+        {Setting(skReal, 1), "1E19", true, "'1E19' is out of range for this setting: -32768 to 65535"},
         {Setting(skVoltage), "abc", true, "'abc' is not a valid floating point value"},
         {Setting(skVoltage), "k", true, "'' is not a valid floating point value"},
         {Setting(skVoltage), "15K", true, "'15K' is not a valid floating point value"},
@@ -203,6 +204,57 @@ TEST_F(ParameterSet, UnusableTextRaisesAndLeavesTheWord) {
         }
         EXPECT_EQ(Word(), 0x5A5A) << c.text;
     }
+}
+
+// The scaled, rounded number must fit one word, as a signed or an unsigned value;
+// otherwise only its low 16 bits would reach the device.
+TEST_F(ParameterSet, ARealNoWordHoldsIsRefusedAndLeavesTheWord) {
+    struct Case {
+        TSettingDescriptor setting;
+        std::string text;
+        int32_t stored;  // -1: refused
+    };
+    const auto one = Setting(skReal, 1);
+    const auto tenth = Setting(skReal, 0.1, 1);
+    const auto half = Setting(skReal, 0.5, 1);
+    const auto negative = Setting(skReal, -1);
+    const std::vector<Case> cases = {
+        {one, "-32769", -1},       {one, "-32768", 0x8000},      {one, "-32767,5", 0x8000},
+        {one, "-32768,5", 0x8000}, {one, "-32768,51", -1},       {one, "65535", 0xFFFF},
+        {one, "65535,4", 0xFFFF},  {one, "65534,5", 0xFFFE},     {one, "65535,5", -1},
+        {one, "65536", -1},        {one, "99999", -1},           {one, "-1E19", -1},
+        {tenth, "6553,5", 0xFFFF}, {tenth, "-3276,8", 0x8000},   {tenth, "6553,6", -1},
+        {tenth, "-3276,9", -1},    {tenth, "99999", -1},         {half, "32767,25", 0xFFFE},
+        {half, "32767,75", -1},    {negative, "-65535", 0xFFFF}, {negative, "32768", 0x8000},
+        {negative, "32769", -1},   {negative, "-65536", -1},
+    };
+    for (const Case& c : cases) {
+        SetWord(0x5A5A);
+        try {
+            TextToSetting(c.setting, c.text, length, set);
+            EXPECT_EQ(Word(), c.stored) << c.text;
+        } catch (const ESettingRangeError&) {
+            EXPECT_EQ(c.stored, -1) << c.text;
+            EXPECT_EQ(Word(), 0x5A5A) << c.text;
+        }
+    }
+    const std::pair<TSettingDescriptor, std::string> messages[] = {
+        {one, "'99999' is out of range for this setting: -32768 to 65535"},
+        {tenth, "'99999' is out of range for this setting: -3276,8 to 6553,5"},
+        {negative, "'99999' is out of range for this setting: -65535 to 32768"},
+    };
+    for (const auto& [setting, message] : messages) {
+        try {
+            TextToSetting(setting, "99999", length, set);
+            ADD_FAILURE() << message;
+        } catch (const platform::EConvertError& e) {
+            EXPECT_EQ(e.Message(), message);
+        }
+    }
+    // Every whole number one word holds is taken, negatives as two's complement.
+    for (int32_t n = -32768; n <= 65535; ++n)
+        ASSERT_EQ(Typed(one, std::to_string(n), 0x5A5A), static_cast<uint16_t>(n)) << n;
+    EXPECT_TRUE(prompts.Log.empty());
 }
 
 TEST_F(ParameterSet, OtherLettersForYesNoAreRejectedWithAMessage) {
