@@ -1,6 +1,9 @@
 #pragma once
-// Printing on the system's default printer (CUPS) through QPrinter.
+// Printing on the system's default printer (CUPS) through QPrinter. Qt's CUPS engine
+// sends a job to the queue as its painting ends, dropped or not: the job's pages go into
+// a file of its own instead, which EndJob hands to the queue and Abort deletes.
 #include <QPrinter>
+#include <QString>
 #include <memory>
 #include <string>
 
@@ -31,7 +34,12 @@ public:
     QPrinter& Device() { return *FPrinter; }
 
 private:
+    // The finished job's file to the printer's queue, with the options Qt would give it.
+    void SubmitJobFile() const;
+    void DropJobFile();
+
     std::unique_ptr<QPrinter> FPrinter;
+    QString FJobFile;  // the running job's pages
 };
 
 // The program's printer: PDF files in $HALVO_PDF_DIR when it names a folder, else the

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -17,12 +16,7 @@
 namespace platform {
 namespace {
 
-std::set<std::string> Files(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.insert(e.path().filename().string());
-    return names;
-}
+using platform_test::FileNames;
 
 class PdfPrintTargetTest : public testing::Test {
 protected:
@@ -74,7 +68,7 @@ TEST_F(PdfPrintTargetTest, JobsAreNumberedAndNeverOverwritten) {
     Target.EndJob();
     const std::set<std::string> expected{"007-old.pdf", "008-a_b_c.pdf", "009-print.pdf", "notes.pdf",
                                          "12-short.pdf"};
-    EXPECT_EQ(Files(Dir.Path()), expected);
+    EXPECT_EQ(FileNames(Dir.Path()), expected);
 }
 
 TEST_F(PdfPrintTargetTest, AnAbortedJobLeavesNoFile) {
@@ -85,11 +79,11 @@ TEST_F(PdfPrintTargetTest, AnAbortedJobLeavesNoFile) {
     EXPECT_TRUE(Target.Aborted());
     EXPECT_FALSE(Target.Printing());
     EXPECT_EQ(Target.Canvas(), nullptr);
-    EXPECT_TRUE(Files(Dir.Path()).empty());
+    EXPECT_TRUE(FileNames(Dir.Path()).empty());
     ASSERT_TRUE(Target.BeginJob("Next"));
     EXPECT_FALSE(Target.Aborted());
     Target.EndJob();
-    EXPECT_EQ(Files(Dir.Path()), std::set<std::string>{"001-Next.pdf"});
+    EXPECT_EQ(FileNames(Dir.Path()), std::set<std::string>{"001-Next.pdf"});
 }
 
 TEST_F(PdfPrintTargetTest, NoFolderNoPrinter) {
@@ -104,7 +98,7 @@ TEST_F(PdfPrintTargetTest, TheProgramPrintsIntoTheFolderNamedByTheEnvironment) {
     unsetenv("HALVO_PDF_DIR");
     ASSERT_TRUE(printer->BeginJob("Env"));
     printer->EndJob();
-    EXPECT_EQ(Files(Dir.Path()), std::set<std::string>{"001-Env.pdf"});
+    EXPECT_EQ(FileNames(Dir.Path()), std::set<std::string>{"001-Env.pdf"});
     setenv("HALVO_PDF_DIR", Dir.File("none").c_str(), 1);
     EXPECT_EQ(dynamic_cast<TPdfPrintTarget*>(MakeProgramPrinter().get()), nullptr);
     unsetenv("HALVO_PDF_DIR");

@@ -1,9 +1,12 @@
 #pragma once
-// What poppler's tools see in a printed PDF: the page count and size (pdfinfo) and the
-// words with their boxes in points from the page's top-left (pdftotext -bbox).
+// What poppler's tools see in a printed PDF: the page count and size (pdfinfo), the text
+// as laid out (pdftotext -layout) and the words with their boxes in points from the
+// page's top-left (pdftotext -bbox); and the files a print left in a folder.
 #include <QProcess>
 #include <QStringList>
 #include <QXmlStreamReader>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,10 @@ inline std::string PdfInfo(const std::string& path, const std::string& field) {
     return report.substr(begin, end - begin);
 }
 
+inline std::string PdfText(const std::string& path) {
+    return RunTool("pdftotext", {"-layout", QString::fromStdString(path), "-"});
+}
+
 inline std::vector<TPdfWord> PdfWords(const std::string& path) {
     std::vector<TPdfWord> words;
     const std::string xhtml = RunTool("pdftotext", {"-bbox", QString::fromStdString(path), "-"});
@@ -58,6 +65,13 @@ inline std::vector<TPdfWord> PdfWords(const std::string& path) {
         }
     }
     return words;
+}
+
+inline std::set<std::string> FileNames(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.insert(e.path().filename().string());
+    return names;
 }
 
 }  // namespace platform_test

@@ -1,0 +1,202 @@
+// The program's printer on a real print queue: a cupsd of the test's own with a cups-pdf
+// queue as the default printer. The sample document's listing, chart and settings grid
+// are printed through the printer target as the document window prints them, and the
+// PDFs the queue wrote are read by poppler.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPrinterInfo>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/device/Halvobase.h"
+#include "app/forms/GridPrn.h"
+#include "app/forms/SettingsGrid.h"
+#include "app/lister/Lister.h"
+#include "chart/Graph.h"
+#include "platform/qt/QtPrinterTarget.h"
+#include "tests/app/lister/ListerFixtures.h"
+#include "tests/platform/qt/CupsPdfQueue.h"
+#include "tests/platform/qt/PdfTools.h"
+#include "tests/support/QtTestApp.h"
+
+namespace platform {
+namespace {
+
+constexpr std::chrono::seconds kPdfLimit{120};
+
+// Passes everything on to the printer and counts the pages of each job begun.
+class TPageCounter : public IPrintTarget {
+public:
+    explicit TPageCounter(IPrintTarget& printer) : FPrinter(printer) {}
+    bool HasPrinter() const override { return FPrinter.HasPrinter(); }
+    int PageWidthMM() const override { return FPrinter.PageWidthMM(); }
+    int PageHeightMM() const override { return FPrinter.PageHeightMM(); }
+    int PageWidthPixels() const override { return FPrinter.PageWidthPixels(); }
+    int PageHeightPixels() const override { return FPrinter.PageHeightPixels(); }
+    TPrinterOrientation Orientation() const override { return FPrinter.Orientation(); }
+    int PixelsPerInchX() const override { return FPrinter.PixelsPerInchX(); }
+    int PixelsPerInchY() const override { return FPrinter.PixelsPerInchY(); }
+    bool Printing() const override { return FPrinter.Printing(); }
+    bool BeginJob(const std::string& title) override {
+        const bool begun = FPrinter.BeginJob(title);
+        if (begun) Pages.push_back(1);
+        return begun;
+    }
+    void NewPage() override {
+        FPrinter.NewPage();
+        if (FPrinter.Printing()) ++Pages.back();
+    }
+    void EndJob() override { FPrinter.EndJob(); }
+    void Abort() override { FPrinter.Abort(); }
+    bool Aborted() const override { return FPrinter.Aborted(); }
+    std::string Title() const override { return FPrinter.Title(); }
+    int PageNumber() const override { return FPrinter.PageNumber(); }
+    ICanvas* Canvas() override { return FPrinter.Canvas(); }
+
+    std::vector<int> Pages;
+
+private:
+    IPrintTarget& FPrinter;
+};
+
+// pdfinfo's "Page size" in whole points, as "595 x 842".
+std::string PageSizePoints(const std::string& pdf) {
+    const std::string size = platform_test::PdfInfo(pdf, "Page size");
+    double width = 0, height = 0;
+    const char* end = size.data() + size.size();
+    const auto w = std::from_chars(size.data(), end, width);
+    if (w.ec != std::errc() || std::string_view(w.ptr, end).substr(0, 3) != " x ") return size;
+    if (std::from_chars(w.ptr + 3, end, height).ec != std::errc()) return size;
+    return std::to_string(std::lround(width)) + " x " + std::to_string(std::lround(height));
+}
+
+using platform_test::FileNames;
+using platform_test::PdfText;
+
+// One queue for the binary: the CUPS clients keep the server they first talked to.
+class CupsPrinterTargetTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        platform_test::QtTestApp<QGuiApplication>();
+        Queue = new platform_test::TCupsPdfQueue;
+    }
+    static void TearDownTestSuite() {
+        delete Queue;
+        Queue = nullptr;
+    }
+    void SetUp() override {
+        if (!Queue->Unavailable().empty())
+            GTEST_SKIP() << "no print queue of our own: " << Queue->Unavailable();
+        ASSERT_EQ(Queue->SetupFailure(), "");
+        Queue->Clear(kPdfLimit);
+    }
+
+    static platform_test::TCupsPdfQueue* Queue;
+};
+
+platform_test::TCupsPdfQueue* CupsPrinterTargetTest::Queue = nullptr;
+
+TEST_F(CupsPrinterTargetTest, QtSeesTheQueueAsTheDefaultPrinterWithAnA4Page) {
+    EXPECT_TRUE(QPrinterInfo::availablePrinterNames().contains(platform_test::TCupsPdfQueue::kName));
+    EXPECT_EQ(QPrinterInfo::defaultPrinterName().toStdString(), platform_test::TCupsPdfQueue::kName);
+    const auto printer = MakeProgramPrinter();
+    auto* target = dynamic_cast<TQtPrinterTarget*>(printer.get());
+    ASSERT_NE(target, nullptr);
+    EXPECT_TRUE(target->HasPrinter());
+    EXPECT_EQ(target->Device().printerName().toStdString(), platform_test::TCupsPdfQueue::kName);
+    EXPECT_EQ(target->Device().pageLayout().pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(target->Orientation(), TPrinterOrientation::Portrait);
+    // The printable area lies inside the sheet, in millimetres and in pixels alike.
+    EXPECT_GT(target->PageWidthMM(), 180);
+    EXPECT_LE(target->PageWidthMM(), 210);
+    EXPECT_GT(target->PageHeightMM(), 267);
+    EXPECT_LE(target->PageHeightMM(), 297);
+    const int dpi = target->PixelsPerInchX();
+    EXPECT_EQ(target->PixelsPerInchY(), dpi);
+    EXPECT_GE(dpi, 300);
+    EXPECT_NEAR(target->PageWidthPixels(), target->PageWidthMM() / 25.4 * dpi, dpi / 25.4);
+    EXPECT_NEAR(target->PageHeightPixels(), target->PageHeightMM() / 25.4 * dpi, dpi / 25.4);
+}
+
+TEST_F(CupsPrinterTargetTest, AListingAChartAndAGridComeOutOfTheQueueAsA4Pages) {
+    const auto program = MakeProgramPrinter();
+    ASSERT_NE(dynamic_cast<TQtPrinterTarget*>(program.get()), nullptr);
+    TPageCounter printer(*program);
+
+    // The sample document as its window shows it: the sequence list, the listing and the
+    // chart of sequence 1, the settings grid of parameter set 1.
+    app::THalvo image;
+    image.SetDataDirectory(HALVO_BIN_DIR);
+    ASSERT_TRUE(image.LoadFromFile(std::string(HALVO_BIN_DIR) + "/sample.halvo"));
+    chart::TGraph graph;
+    app::TEvLister lister;
+    app::test::TRecordingListBox list;
+    lister.SetHalvo(&image);
+    lister.SetGraph(&graph);
+    lister.SetListBox(&list);
+    lister.Refresh(nullptr);
+    ASSERT_GE(lister.SequenceCount(), 1);
+    app::TGridModel grid = app::MakeSettingsGrid();
+    app::FillSettingsGrid(grid, image, 0);
+
+    lister.PrintTitle = "sample.halvo-Sequence 1-Listing";
+    lister.PrintListing(1, printer);
+    graph.PrintTitle = "sample.halvo-Sequence 1-Route";
+    const int chartPages = graph.GetPages(printer);
+    graph.Print(1, chartPages, printer);
+    const app::TGridPrint gridPrint(grid, printer);
+    const size_t gridPages = gridPrint.ColumnRanges().size() * gridPrint.RowRanges().size();
+    app::PrintGrid(grid, printer, "Settings - parset 1");
+
+    ASSERT_EQ(printer.Pages.size(), 3u);
+    EXPECT_GT(chartPages, 0);
+    EXPECT_EQ(printer.Pages[1], chartPages);
+    EXPECT_EQ(static_cast<size_t>(printer.Pages[2]), gridPages);
+    const std::vector<std::string> pdfs = Queue->WaitForPdfs(3, kPdfLimit);
+    ASSERT_EQ(pdfs.size(), 3u) << Queue->CompletedJobs() << Queue->Logs();
+    const char* const titles[] = {"Listing", "Route", "parset_1"};
+    for (size_t i = 0; i < pdfs.size(); ++i) {
+        SCOPED_TRACE(pdfs[i]);
+        EXPECT_NE(pdfs[i].find(titles[i]), std::string::npos);
+        EXPECT_EQ(platform_test::PdfInfo(pdfs[i], "Pages"), std::to_string(printer.Pages[i]));
+        EXPECT_EQ(PageSizePoints(pdfs[i]), "595 x 842");
+    }
+    // What was drawn went through the queue as text.
+    const std::string listing = PdfText(pdfs[0]);
+    EXPECT_TRUE(listing.starts_with(list.Line(0))) << listing;
+    EXPECT_NE(PdfText(pdfs[1]).find("sample.halvo-Sequence 1-Route"), std::string::npos) << PdfText(pdfs[1]);
+    const std::string gridText = PdfText(pdfs[2]);
+    EXPECT_NE(gridText.find("Settings - parset 1"), std::string::npos) << gridText;
+    EXPECT_NE(gridText.find("str. 1"), std::string::npos) << gridText;
+    EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
+}
+
+TEST_F(CupsPrinterTargetTest, AnAbortedJobNeverReachesTheQueue) {
+    TQtPrinterTarget printer;
+    ASSERT_TRUE(printer.BeginJob("Dropped"));
+    printer.Canvas()->TextOut(100, 100, "dropped");
+    printer.NewPage();
+    printer.Abort();
+    EXPECT_TRUE(printer.Aborted());
+    EXPECT_FALSE(printer.Printing());
+    ASSERT_TRUE(printer.BeginJob("Kept"));
+    EXPECT_FALSE(printer.Aborted());
+    printer.Canvas()->TextOut(100, 100, "kept");
+    printer.EndJob();
+    const std::vector<std::string> pdfs = Queue->WaitForPdfs(1, kPdfLimit);
+    ASSERT_EQ(pdfs.size(), 1u) << Queue->CompletedJobs() << Queue->Logs();
+    EXPECT_NE(pdfs[0].find("Kept"), std::string::npos);
+    EXPECT_EQ(platform_test::PdfInfo(pdfs[0], "Pages"), "1");
+    EXPECT_NE(PdfText(pdfs[0]).find("kept"), std::string::npos);
+    EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
+}
+
+}  // namespace
+}  // namespace platform
