@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     const platform::TWaiterScope waiterScope(waiter);
     platform::TQtPrompts prompts;
     const platform::TPromptsScope promptsScope(prompts);
-    platform::TRecordingHelp help;
+    platform::TNullHelp help;
     const platform::THelpScope helpScope(help);
 
     std::vector<std::string> params;

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -25,6 +29,32 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Opens a regular file for reading. A FIFO would wait in open() for a writer that may
+// never come, and a device may never end, so only regular files are opened: the stat
+// spares devices the side effects of an open, the fstat closes the gap between the two.
+TUniqueFd OpenRegularFile(const std::string& path, struct stat& st) {
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    TUniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {};
+    return file;
+}
+
+// The file a save replaces: the path itself, or the end of its chain of links, so that
+// the links stay and their target takes the new content.
+bool SaveTarget(const std::string& path, std::string& target) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        target = path;
+        return true;
+    }
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+    if (!resolved) return false;
+    target = resolved.get();
+    return true;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -38,21 +68,24 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    const TUniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file) return false;
+    return ReadFileHead(path, SIZE_MAX, bytes);
+}
+
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& bytes) {
     struct stat st {};
-    if (::fstat(file.Get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    const TUniqueFd file = OpenRegularFile(path, st);
+    if (!file) return false;
     try {
         std::string data;
         // The size is only a hint: files under /proc and /sys say 0, others grow while read.
-        if (S_ISREG(st.st_mode) && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+        if (st.st_size > 0) data.reserve(std::min(static_cast<std::size_t>(st.st_size), limit));
         std::vector<char> chunk(1 << 16);
-        for (;;) {
-            const ssize_t n = ::read(file.Get(), chunk.data(), chunk.size());
+        while (data.size() < limit) {
+            const ssize_t n = ::read(file.Get(), chunk.data(), std::min(chunk.size(), limit - data.size()));
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) return false;
             if (n == 0) break;
-            data.append(chunk.data(), static_cast<size_t>(n));
+            data.append(chunk.data(), static_cast<std::size_t>(n));
         }
         bytes = std::move(data);
         return true;
@@ -65,18 +98,22 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     if (path.empty() || path.back() == '/') return false;
-    std::string dir = ExtractFileDir(path);
-    std::string temp = JoinPath(dir.empty() ? "." : dir, "." + ExtractFileName(path) + ".XXXXXX");
+    std::string target;
+    if (!SaveTarget(path, target)) return false;
+    std::string dir = ExtractFileDir(target);
+    std::string temp = JoinPath(dir.empty() ? "." : dir, "." + ExtractFileName(target) + ".XXXXXX");
     TUniqueFd file(::mkstemp(temp.data()));
     if (!file) return false;
     struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     bool ok = ::fchmod(file.Get(), mode) == 0 && WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0;
     // A file whose close fails may not hold what was written: it must not replace the old one.
     ok = file.Close() && ok;
-    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
+        const int error = errno;
         ::unlink(temp.c_str());
+        errno = error;
         return false;
     }
     // Make the rename itself durable; the file is in place whatever this says.

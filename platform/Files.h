@@ -1,5 +1,6 @@
 #pragma once
 // Small file and path helpers shared by every subsystem (paths use "/").
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -7,10 +8,16 @@ namespace platform {
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
-// The whole file; false when it cannot be opened or read.
+// The whole file; false when it cannot be opened or read. Only regular files are read:
+// a FIFO, a device or a directory is refused at once, as a file that cannot be read
+// (bytes then stay as they were).
 bool ReadWholeFile(const std::string& path, std::string& bytes);
+// The same for at most limit bytes from the file's start.
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& bytes);
 // Writes a temporary beside the target and renames it over, so the old file survives a
-// failed write. False on any failure (the temporary is removed).
+// failed write. A symbolic link is written through: the file at the end of its chain
+// takes the bytes and the links stay; a link that leads nowhere or into a loop fails
+// (errno ENOENT or ELOOP). False on any failure (the temporary is removed).
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
 // Backslashes to "/", repeated "/" collapsed, "./" parts dropped.

@@ -15,7 +15,7 @@ void TRecordingHelp::Quit() {
 }
 
 IHelp& TDefaultHelp::Get() {
-    static TRecordingHelp help;
+    static TNullHelp help;
     return help;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The help system: a context number, the contents, and quitting at exit. The program's
-// help file name is empty, so the service records each request and shows nothing.
+// help file name is empty, so its help shows nothing and keeps nothing; the recording
+// one lets tests see the requests.
 #include <vector>
 
 #include "platform/ServiceScope.h"
@@ -13,6 +14,14 @@ public:
     virtual void Context(int context) = 0;
     virtual void Contents() = 0;
     virtual void Quit() = 0;
+};
+
+// The program's help: without a help file every request does nothing.
+class TNullHelp : public IHelp {
+public:
+    void Context(int) override {}
+    void Contents() override {}
+    void Quit() override {}
 };
 
 class TRecordingHelp : public IHelp {
@@ -30,7 +39,7 @@ public:
     std::vector<TRequest> Requests;
 };
 
-// Without one set, a process-wide recording help with no help file.
+// Without one set, the null help.
 struct TDefaultHelp {
     static IHelp& Get();
 };

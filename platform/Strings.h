@@ -8,7 +8,8 @@
 
 namespace platform {
 
-std::string Trim(std::string_view s);  // blanks and control characters at both ends
+std::string Trim(std::string_view s);           // blanks and control characters at both ends
+std::string_view TrimView(std::string_view s);  // the same, as a view into s
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive

@@ -57,6 +57,9 @@ public:
     const TSets* GetSection(int n) const;
     void AddSetting(int n, int m, const TSettingDescriptor& descriptor);
 
+    // Whether a file was loaded (a missing one too, which gives the defaults): only then
+    // is there a register map.
+    bool Loaded() const { return !LoadedFileName.empty(); }
     uint16_t ParsetAddress(int k) const;
     // Milliseconds for I/O class 1 (DI), 2 (DO), 3 (AI); 0 for any other class.
     int8_t IoCorrection(int ioClass) const;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "app/device/HalvoFiles.h"
+#include "app/device/ParamOptions.h"
 #include "platform/Bytes.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
@@ -28,20 +28,6 @@ const char* const kHelpText =
     "-zns2file zns2filename\n"
     "-halvotype [vesk2|vesk3|eproms string]\n"
     "-h -szhow this message";
-
-// At most limit bytes from the start of the file; false when it cannot be opened.
-// A file is never read further than a caller can use.
-bool ReadFileHead(const std::string& name, std::size_t limit, std::string& bytes) {
-    bytes.clear();
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return false;
-    char chunk[4096];
-    while (bytes.size() < limit && in) {
-        in.read(chunk, static_cast<std::streamsize>(std::min(sizeof chunk, limit - bytes.size())));
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    }
-    return !in.bad();
-}
 
 // Reads the older format's fields in order; every step checks the bytes are there.
 class TCursor {
@@ -341,7 +327,7 @@ bool THalvo::LoadFromFile(const std::string& name) {
     FModified = false;
     std::string content;
     bool loaded = false;
-    if (ReadFileHead(name, kMaxDocumentFileSize + 1, content) && !content.empty()) {
+    if (platform::ReadFileHead(name, kMaxDocumentFileSize + 1, content) && !content.empty()) {
         if (content.size() == kImageSize && content.starts_with(kTypeMarker)) {
             std::memcpy(FImage.data(), content.data(), kImageSize);
             loaded = true;
@@ -365,21 +351,6 @@ bool THalvo::SaveToFile(const std::string& name) {
     return true;
 }
 
-namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// An option starts at a "-" that follows a blank, so "-" inside a path stays in it.
-std::size_t NextOptionStart(const std::string& text, std::size_t from) {
-    for (std::size_t i = std::max<std::size_t>(from, 1); i < text.size(); ++i)
-        if (text[i] == '-' && IsBlank(text[i - 1])) return i;
-    return text.size();
-}
-
-}  // namespace
-
 void THalvo::LoadFromParams(const std::string& options, bool& ok, std::string& message) {
     ok = true;
     message.clear();
@@ -392,21 +363,14 @@ void THalvo::LoadFromParams(const std::string& options, bool& ok, std::string& m
     int type = 0;
     bool typeGiven = false;
 
-    std::string text = platform::Trim(options);
-    while (!text.empty() && ok) {
-        if (text[0] != '-') {
-            ok = false;
-            message = " then expected character was: \"-\" :" + text;
-            break;
-        }
-        const std::size_t end = NextOptionStart(text, 1);
-        const std::string option = platform::Trim(std::string_view(text).substr(1, end - 1));
-        text = platform::Trim(std::string_view(text).substr(end));
-
-        const auto blank =
-            static_cast<std::size_t>(std::find_if(option.begin(), option.end(), IsBlank) - option.begin());
-        const std::string key = platform::Trim(std::string_view(option).substr(0, blank));
-        const std::string value = platform::Trim(std::string_view(option).substr(blank));
+    const TParamOptions cut = CutParamOptions(options);
+    if (!cut.Leading.empty()) {
+        ok = false;
+        message = " then expected character was: \"-\" :" + std::string(cut.Text);
+    }
+    for (std::size_t n = 0; n < cut.Options.size() && ok; ++n) {
+        const std::string_view key = cut.Options[n].Key;
+        const std::string value(cut.Options[n].Value);
         if (key == "buffile") {
             events = {value, true};
         } else if (key == "zns1file") {
@@ -425,7 +389,7 @@ void THalvo::LoadFromParams(const std::string& options, bool& ok, std::string& m
             message = kHelpText;
         } else {
             ok = false;
-            message = "Unknown command: " + key;
+            message = "Unknown command: " + std::string(key);
         }
     }
     if (!ok) return;
@@ -447,7 +411,7 @@ void THalvo::LoadFromParams(const std::string& options, bool& ok, std::string& m
                            TArea{parset2, kParset2LengthOffset, kParset2Offset, kParsetCapacity}}) {
         if (!a.File.Given) continue;
         std::string bytes;
-        if (!ReadFileHead(a.File.Name, a.Capacity, bytes) || bytes.empty()) {
+        if (!platform::ReadFileHead(a.File.Name, a.Capacity, bytes) || bytes.empty()) {
             ok = false;
             message = "Cant load the file: " + a.File.Name;
             return;

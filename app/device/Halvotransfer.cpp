@@ -54,6 +54,27 @@ void THalvoTransfer::Fail(TTransferFailure why) {
     if (FFailure == TTransferFailure::None) FFailure = why;
 }
 
+void THalvoTransfer::Stop(TTransferFailure why) {
+    switch (why) {
+        case TTransferFailure::UnexpectedFunction:
+            AddMessage("Wrong function code, cancel reading");
+            break;
+        case TTransferFailure::Incomplete:
+            AddMessage("Wrong answer length, cancel reading");
+            break;
+        case TTransferFailure::UnknownDevice:
+            AddMessage("Unknown device type, cancel reading");
+            break;
+        default:
+            break;
+    }
+    Fail(why);
+}
+
+void THalvoTransfer::ExplainException() {
+    if (FError && FFailure == TTransferFailure::Exception) AddMessage("Exception answer, cancel reading");
+}
+
 void THalvoTransfer::ClearFailure() {
     FError = false;
     FFailure = TTransferFailure::None;
@@ -202,9 +223,12 @@ void THalvo::DoIdentify() {
     AddMessage("Identification of device:");
     const std::size_t progress = FTransfer.LastLineMark();
     DoTransact(BuildIdentRequest(GetReadOptions().DeviceNumber));
-    if (FTransfer.Stopped() || FTransfer.Answer().empty()) return;
+    if (FTransfer.Stopped() || FTransfer.Answer().empty()) {
+        FTransfer.ExplainException();
+        return;
+    }
     if (FTransfer.AnswerFunction() != kFnReadHolding) {
-        FTransfer.Fail(TTransferFailure::UnexpectedFunction);
+        FTransfer.Stop(TTransferFailure::UnexpectedFunction);
         return;
     }
     const std::span<const uint8_t> data = FTransfer.AnswerData();
@@ -221,6 +245,8 @@ void THalvo::DoIdentify() {
         SetDeviceType(2);
     } else {
         AddMessage("Identification of device:?");
+        // Without definitions there is no register map: nothing could be read.
+        if (!Defs().Loaded()) FTransfer.Stop(TTransferFailure::UnknownDevice);
     }
 }
 
@@ -232,7 +258,7 @@ std::size_t THalvo::DoReadRegisters(int start, std::span<uint8_t> destination, i
         DoTransact(BuildReadRequest(GetReadOptions().DeviceNumber, start, n));
         if (FTransfer.Stopped()) break;
         if (FTransfer.AnswerFunction() != kFnReadHolding) {
-            FTransfer.Fail(TTransferFailure::UnexpectedFunction);
+            FTransfer.Stop(TTransferFailure::UnexpectedFunction);
             break;
         }
         // A device's byte count is not trusted beyond the frame asked for and the
@@ -264,9 +290,12 @@ void THalvo::DoReadParset(int n) {
     const auto bytes = static_cast<std::size_t>(2 * registers);
     std::array<uint8_t, kParsetCapacity> scratch{};
     const std::size_t stored = DoReadRegisters(Defs().ParsetAddress(n), scratch, registers);
-    if (FTransfer.Stopped()) return;
+    if (FTransfer.Stopped()) {
+        FTransfer.ExplainException();
+        return;
+    }
     if (stored < bytes) {
-        FTransfer.Fail(TTransferFailure::Incomplete);
+        FTransfer.Stop(TTransferFailure::Incomplete);
         return;
     }
     std::copy_n(scratch.begin(), bytes, n == 1 ? Parset1Data() : Parset2Data());
@@ -348,6 +377,7 @@ void THalvo::DoReadEvents() {
         } while (!FTransfer.Stopped() && !complete && page <= Defs().EvBufLastReg);
         // The device ends its register with an exception answer.
         if (FTransfer.LastFailure() == TTransferFailure::Exception && total > 0) FTransfer.ClearFailure();
+        FTransfer.ExplainException();
     } catch (...) {
         finish();
         throw;

@@ -22,6 +22,7 @@ enum class TTransferFailure : uint8_t {
     Exception,           // an exception answer
     UnexpectedFunction,  // an answer of another function than the request's
     Incomplete,          // a parameter set answered with fewer bytes than asked
+    UnknownDevice,       // an identification of no known type, and no definitions to read with
 };
 
 class THalvoTransfer {
@@ -31,6 +32,11 @@ public:
     // Clears the flags and the cause: a new operation starts.
     void BeginOperation();
     void Fail(TTransferFailure why);
+    // Fails for a cause the transaction does not report itself and says why in the log.
+    void Stop(TTransferFailure why);
+    // A reading that ends on an exception answer says so; the transaction gives no line
+    // for it, as it is also the normal end of the events register.
+    void ExplainException();
     // Forgets a failure but keeps a pending cancel.
     void ClearFailure();
     void Cancel() { FCancel = true; }

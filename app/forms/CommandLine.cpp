@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/device/ParamOptions.h"
 #include "platform/FormatSettings.h"
 #include "platform/Strings.h"
 
@@ -9,49 +10,16 @@ namespace app {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-struct TOption {
-    std::size_t KeyBegin, KeyEnd;      // after the "-"
-    std::size_t ValueBegin, ValueEnd;  // trimmed
-};
-
-// The options of an option text as the image's reader cuts them: each starts at a "-"
-// at the start or after a blank and runs to the next such "-"; its key ends at the
-// first blank. Text before the first option is not one.
-std::vector<TOption> CutOptions(std::string_view text) {
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '-' && (i == 0 || IsBlank(text[i - 1]))) starts.push_back(i);
-    std::vector<TOption> options;
-    for (std::size_t n = 0; n < starts.size(); ++n) {
-        const std::size_t end = n + 1 < starts.size() ? starts[n + 1] : text.size();
-        TOption o{};
-        o.KeyBegin = starts[n] + 1;
-        o.KeyEnd = o.KeyBegin;
-        while (o.KeyEnd < end && !IsBlank(text[o.KeyEnd])) ++o.KeyEnd;
-        o.ValueBegin = o.KeyEnd;
-        o.ValueEnd = end;
-        while (o.ValueBegin < o.ValueEnd && IsBlank(text[o.ValueBegin])) ++o.ValueBegin;
-        while (o.ValueEnd > o.ValueBegin && IsBlank(text[o.ValueEnd - 1])) --o.ValueEnd;
-        options.push_back(o);
-    }
-    return options;
-}
-
-void LowerRange(std::string& text, std::size_t begin, std::size_t end) {
-    const std::string lower = platform::LowerCase(std::string_view(text).substr(begin, end - begin));
-    text.replace(begin, end - begin, lower);
-}
-
 // Keys and the device-type word in lower case, everything else as typed.
 std::string LowerOptionKeys(std::string text) {
-    for (const TOption& o : CutOptions(text)) {
-        LowerRange(text, o.KeyBegin, o.KeyEnd);
-        if (std::string_view(text).substr(o.KeyBegin, o.KeyEnd - o.KeyBegin) == "halvotype")
-            LowerRange(text, o.ValueBegin, o.ValueEnd);
+    const auto lower = [&text](std::string_view part) {
+        const auto at = static_cast<std::size_t>(part.data() - text.data());
+        text.replace(at, part.size(), platform::LowerCase(part));
+    };
+    // Lowering keeps every length, so the views stay on their bytes.
+    for (const TParamOption& o : CutParamOptions(text).Options) {
+        lower(o.Key);
+        if (o.Key == "halvotype") lower(o.Value);
     }
     return text;
 }
@@ -99,10 +67,9 @@ std::vector<TCommandAction> ScanCommandLine(const std::vector<std::string>& para
 }
 
 std::string ParamsWindowName(std::string_view options) {
-    for (const TOption& o : CutOptions(options)) {
-        const std::string key = platform::LowerCase(options.substr(o.KeyBegin, o.KeyEnd - o.KeyBegin));
-        if (key == "buffile" || key == "zns1file" || key == "zns2file")
-            return std::string(options.substr(o.ValueBegin, o.ValueEnd - o.ValueBegin));
+    for (const TParamOption& o : CutParamOptions(options).Options) {
+        const std::string key = platform::LowerCase(o.Key);
+        if (key == "buffile" || key == "zns1file" || key == "zns2file") return std::string(o.Value);
     }
     return {};
 }

@@ -5,13 +5,34 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 
+#include "tests/support/Bounded.h"
 #include "tests/support/TempDirTest.h"
 
 using namespace platform;
 
-class FilesTest : public platform_test::TempDirTest {};
+class FilesTest : public platform_test::TempDirTest {
+protected:
+    // The inputs that are no regular file: a FIFO nobody writes to (opening it for
+    // reading waits for a writer), a link to it, a directory, a character device.
+    std::vector<std::string> SpecialFiles() {
+        EXPECT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+        std::filesystem::create_symlink(Path("fifo"), Path("to-fifo"));
+        std::filesystem::create_directories(Path("sub"));
+        return {Path("fifo"), Path("to-fifo"), Path("sub"), "/dev/null"};
+    }
+    std::string Target(const std::string& link) const {
+        return std::filesystem::read_symlink(Path(link)).string();
+    }
+    bool IsLink(const std::string& name) const {
+        return std::filesystem::is_symlink(std::filesystem::symlink_status(Path(name)));
+    }
+    std::size_t Entries(const std::string& dir) const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+    }
+};
 
 TEST(Files, PathHelpers) {
     struct Case {
@@ -76,6 +97,29 @@ TEST_F(FilesTest, ReadWholeFile) {
     EXPECT_NE(bytes.find("Name:"), std::string::npos);
 }
 
+TEST_F(FilesTest, OnlyRegularFilesAreReadAndOthersAreRefusedAtOnce) {
+    for (const std::string& path : SpecialFiles()) {
+        const auto outcome = platform_test::RunBounded(10, [&] {
+            std::string bytes = "kept", head = "kept";
+            const bool read = ReadWholeFile(path, bytes);
+            const bool headRead = ReadFileHead(path, 10, head);
+            return std::string(read ? "read " : "refused ") + bytes + (headRead ? " read " : " refused ") +
+                   head;
+        });
+        EXPECT_EQ(outcome, std::string("refused kept refused kept")) << path;
+    }
+}
+
+TEST_F(FilesTest, ReadFileHeadStopsAtItsLimit) {
+    Write("f", "0123456789");
+    for (const auto& [limit, head] : std::vector<std::pair<std::size_t, std::string>>{
+             {0, ""}, {4, "0123"}, {10, "0123456789"}, {11, "0123456789"}}) {
+        std::string bytes = "kept";
+        EXPECT_TRUE(ReadFileHead(Path("f"), limit, bytes)) << limit;
+        EXPECT_EQ(bytes, head) << limit;
+    }
+}
+
 TEST_F(FilesTest, WriteFileAtomicReplacesAndKeepsTheMode) {
     ASSERT_TRUE(WriteFileAtomic(Path("a.ini"), "one"));
     ::chmod(Path("a.ini").c_str(), 0640);
@@ -124,4 +168,59 @@ TEST_F(FilesTest, WriteFileAtomicFailingMidWayKeepsTheOldFile) {
     EXPECT_FALSE(written);
     EXPECT_EQ(Read("a.ini"), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 1);
+}
+
+TEST_F(FilesTest, WriteFileAtomicWritesThroughLinksAndKeepsThem) {
+    struct Case {
+        std::string link;
+        std::vector<std::pair<std::string, std::string>> links;  // name, target as stored
+        std::string target;                                      // the file that takes the bytes
+    };
+    const std::vector<Case> cases{
+        {"abs.ini", {{"abs.ini", Path("real/abs.ini")}}, "real/abs.ini"},
+        {"rel.ini", {{"rel.ini", "real/rel.ini"}}, "real/rel.ini"},
+        {"in/up.ini", {{"in/up.ini", "../real/up.ini"}}, "real/up.ini"},
+        {"chain.ini", {{"chain.ini", "mid.ini"}, {"mid.ini", "real/chain.ini"}}, "real/chain.ini"},
+    };
+    std::filesystem::create_directories(Path("in"));
+    for (const Case& c : cases) {
+        Write(c.target, "old");
+        ::chmod(Path(c.target).c_str(), 0604);
+        for (const auto& [name, target] : c.links) std::filesystem::create_symlink(target, Path(name));
+    }
+    const std::size_t here = Entries(FDir), real = Entries(Path("real"));
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteFileAtomic(Path(c.link), "new")) << c.link;
+        for (const auto& [name, target] : c.links) {
+            EXPECT_TRUE(IsLink(name)) << name;
+            EXPECT_EQ(Target(name), target) << name;
+        }
+        EXPECT_EQ(Read(c.target), "new") << c.link;
+        struct stat st {};
+        ASSERT_EQ(::stat(Path(c.target).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0604u) << c.link;
+    }
+    // No temporary left behind, beside the links or beside their targets.
+    EXPECT_EQ(Entries(FDir), here);
+    EXPECT_EQ(Entries(Path("real")), real);
+}
+
+TEST_F(FilesTest, WriteFileAtomicRefusesLinksThatLeadNowhere) {
+    struct Case {
+        std::string link;
+        int error;
+    };
+    std::filesystem::create_symlink(Path("gone/a.ini"), Path("dangling.ini"));
+    std::filesystem::create_symlink("loop-b.ini", Path("loop-a.ini"));
+    std::filesystem::create_symlink("loop-a.ini", Path("loop-b.ini"));
+    for (const Case& c : {Case{"dangling.ini", ENOENT}, Case{"loop-a.ini", ELOOP}}) {
+        errno = 0;
+        EXPECT_FALSE(WriteFileAtomic(Path(c.link), "new")) << c.link;
+        EXPECT_EQ(errno, c.error) << c.link;
+        EXPECT_TRUE(IsLink(c.link)) << c.link;
+    }
+    EXPECT_EQ(Target("dangling.ini"), Path("gone/a.ini"));
+    EXPECT_EQ(Target("loop-a.ini"), "loop-b.ini");
+    EXPECT_FALSE(std::filesystem::exists(Path("gone")));
+    EXPECT_EQ(Entries(FDir), 3u);
 }

@@ -11,6 +11,7 @@
 
 #include "platform/Cp1250.h"
 #include "platform/Strings.h"
+#include "tests/support/Bounded.h"
 #include "tests/support/TempDirTest.h"
 
 using namespace platform;
@@ -184,6 +185,34 @@ TEST_F(ProfileTest, WriteIntoReadOnlyDirectoryFailsAndKeepsTheFile) {
         [&] { return WritePrivateProfileString("Main", "Port", "COM2", Path("ro/halvo.ini")); }));
     EXPECT_EQ(Read("ro/halvo.ini"), "[Main]\r\nPort=COM1\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("ro")), {}), 1);
+}
+
+TEST_F(ProfileTest, AnIniThatIsNoRegularFileReadsAsMissingAndIsNotReplaced) {
+    ASSERT_EQ(::mkfifo(Path("halvo.ini").c_str(), 0644), 0);
+    std::filesystem::create_directories(Path("dir.ini"));
+    // A device is only read: a failing test must not replace it.
+    for (const std::string name : {"halvo.ini", "dir.ini", "/dev/null"}) {
+        const bool device = name[0] == '/';
+        const auto outcome = platform_test::RunBounded(10, [&] {
+            const TProfileFile file(name);
+            std::string result =
+                (file.Exists() ? "read " : "missing ") + file.ReadString("Main", "Port", "COM1");
+            if (!device)
+                result += WritePrivateProfileString("Main", "Port", "COM2", name) ? " written" : " refused";
+            return result;
+        });
+        EXPECT_EQ(outcome, std::string(device ? "missing COM1" : "missing COM1 refused")) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(Path("halvo.ini")));
+    EXPECT_TRUE(std::filesystem::is_directory(Path("dir.ini")));
+}
+
+TEST_F(ProfileTest, WritingALinkedIniChangesItsTargetAndKeepsTheLink) {
+    Write("conf/halvo.ini", "[Main]\r\nPort=COM1\r\n");
+    std::filesystem::create_symlink("conf/halvo.ini", Path("halvo.ini"));
+    ASSERT_TRUE(WritePrivateProfileString("Main", "Port", "COM2", "halvo.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(Path("halvo.ini"))));
+    EXPECT_EQ(Read("conf/halvo.ini"), "[Main]\r\nPort=COM2\r\n");
 }
 
 TEST_F(ProfileTest, WriteRefusesWhatWouldBreakTheLines) {

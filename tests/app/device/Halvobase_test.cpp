@@ -1,15 +1,18 @@
 #include "app/device/Halvobase.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "app/device/HalvoFiles.h"
 #include "platform/Cp1250.h"
 #include "platform/Prompts.h"
 #include "tests/app/device/DeviceFixtures.h"
+#include "tests/support/Bounded.h"
 
 namespace app {
 namespace {
@@ -262,6 +265,40 @@ TEST_F(HalvoTest, UnreadableFileLeavesTheImageWithoutAMessage) {
     EXPECT_EQ(events.size(), 9u);
 }
 
+// Inputs that are no regular file: a FIFO nobody writes to, a directory, a device.
+std::vector<std::string> SpecialFiles(const test::TTempDir& dir) {
+    EXPECT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    std::filesystem::create_directories(dir.File("folder"));
+    return {dir.File("fifo"), dir.File("folder"), "/dev/null"};
+}
+
+TEST_F(HalvoTest, ADocumentThatIsNoRegularFileIsRefusedAtOnceAsUnreadable) {
+    ASSERT_TRUE(Open(FullImage()));
+    auto outcome = [&](const std::string& path) {
+        return platform_test::RunBounded(10, [&] {
+            events.clear();
+            const bool loaded = halvo.LoadFromFile(path);
+            return std::to_string(loaded) + " " + std::to_string(prompts.Log.size()) + " " +
+                   std::to_string(events.size()) + " " + std::to_string(Saved() == FullImage());
+        });
+    };
+    const auto unreadable = outcome(dir.File("missing.halvo"));
+    ASSERT_EQ(unreadable, std::string("0 0 3 1"));
+    for (const std::string& path : SpecialFiles(dir)) EXPECT_EQ(outcome(path), unreadable) << path;
+}
+
+TEST_F(HalvoTest, ParamsRefuseRawFilesThatAreNoRegularFile) {
+    for (const std::string& path : SpecialFiles(dir)) {
+        for (const std::string option : {"-buffile ", "-zns1file ", "-zns2file "}) {
+            const auto outcome = platform_test::RunBounded(10, [&] {
+                LoadParams(option + path + " -halvotype vesk3");
+                return std::to_string(ok) + " " + message;
+            });
+            EXPECT_EQ(outcome, "0 Cant load the file: " + path) << option << path;
+        }
+    }
+}
+
 TEST_F(HalvoTest, OlderFormatFillsTheImage) {
     halvo.SetStationInfo("kept");
     const OlderFile f;
@@ -452,6 +489,21 @@ TEST_F(HalvoTest, SaveReplacesTheFileAndClearsModified) {
     EXPECT_EQ(test::ReadBytes(path).size(), kSize);
 }
 
+TEST_F(HalvoTest, SavingADocumentOpenedThroughALinkChangesItsTargetAndKeepsTheLink) {
+    ASSERT_TRUE(Open(FullImage()));
+    std::filesystem::create_directories(dir.File("store"));
+    std::filesystem::rename(dir.File("doc.halvo"), dir.File("store/doc.halvo"));
+    std::filesystem::create_symlink("store/doc.halvo", dir.File("doc.halvo"));
+    ASSERT_TRUE(halvo.LoadFromFile(dir.File("doc.halvo")));
+    halvo.SetStationInfo("edited");
+    EXPECT_TRUE(halvo.SaveToFile(dir.File("doc.halvo")));
+    EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(dir.File("doc.halvo"))));
+    EXPECT_EQ(std::filesystem::read_symlink(dir.File("doc.halvo")), "store/doc.halvo");
+    THalvo reopened;
+    ASSERT_TRUE(reopened.LoadFromFile(dir.File("store/doc.halvo")));
+    EXPECT_EQ(reopened.GetStationInfo(), "edited");
+}
+
 TEST_F(HalvoTest, FailedSaveKeepsModified) {
     halvo.SetModified(true);
     EXPECT_FALSE(halvo.SaveToFile(dir.File("missing/dir/doc.halvo")));
@@ -484,6 +536,23 @@ TEST_F(DefinitionsTest, TheIdentificationsFileComesFirst) {
         halvo.SetDeviceType(type);
         EXPECT_EQ(halvo.Defs().ZnsSize, size) << id;
     }
+}
+
+TEST_F(DefinitionsTest, ADefinitionsFileThatIsNoRegularFileGivesTheDefaults) {
+    for (const std::string name : {"ABCD_EFGH.set", "Vesk3.set"}) {
+        std::filesystem::remove(dir.File(name));
+        ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0644), 0);
+    }
+    const auto outcome = platform_test::RunBounded(10, [&] {
+        std::string sizes;
+        for (const auto& [type, id] : std::vector<std::pair<int, std::string>>{{0, "ABCDEFGH"}, {2, ""}}) {
+            halvo.SetUnitVersion(id);
+            halvo.SetDeviceType(type);
+            sizes += std::to_string(halvo.Defs().ZnsSize) + " ";
+        }
+        return sizes;
+    });
+    EXPECT_EQ(outcome, std::string("119 119 "));
 }
 
 TEST_F(DefinitionsTest, TypeZeroKeepsTheDefinitions) {

@@ -140,6 +140,21 @@ INSTANTIATE_TEST_SUITE_P(Roads, PeerTest, testing::Values(TRoad::Rtu, TRoad::Tcp
                              return i.param == TRoad::Rtu ? "Rtu" : "Tcp";
                          });
 
+// A new document whose transfers go over Modbus TCP to a peer on loopback.
+struct TTcpDocument {
+    explicit TTcpDocument(uint16_t port)
+        : settings{
+              TLinkSettings{.TALVOComm = true, .TALVOIP = "127.0.0.1", .TALVOPort = port, .TimeOut = 1000}} {
+        halvo.SetDataDirectory(HALVO_BIN_DIR);
+        halvo.TraceMessages = false;
+        halvo.SetMessageMemo(&log);
+    }
+    test::TFixedLinkSettings settings;
+    TLinkSettingsScope scope{settings};
+    test::TLinesLog log;
+    THalvo halvo;
+};
+
 struct PduCase {
     std::size_t pdu;
     std::size_t answer;
@@ -151,14 +166,9 @@ TEST(TcpRoadTest, OnlyAnAnswerThatFitsTheAnswerFrameIsUsed) {
                              PduCase{300, 0, {"Identification of device:", "TimeOut, cancel reading"}},
                              PduCase{1017, 0, {"Identification of device:", "TimeOut, cancel reading"}}}) {
         TRawTcpPeer peer(c.pdu);
-        test::TFixedLinkSettings settings{TLinkSettings{
-            .TALVOComm = true, .TALVOIP = "127.0.0.1", .TALVOPort = peer.Port(), .TimeOut = 1000}};
-        TLinkSettingsScope scope{settings};
-        test::TLinesLog log;
-        THalvo halvo;
-        halvo.SetDataDirectory(HALVO_BIN_DIR);
-        halvo.TraceMessages = false;
-        halvo.SetMessageMemo(&log);
+        TTcpDocument document(peer.Port());
+        THalvo& halvo = document.halvo;
+        const test::TLinesLog& log = document.log;
         halvo.Identify();
         EXPECT_EQ(halvo.Answer().size(), c.answer) << c.pdu;
         EXPECT_EQ(log.Lines, c.lines) << c.pdu;
@@ -171,6 +181,22 @@ TEST(TcpRoadTest, OnlyAnAnswerThatFitsTheAnswerFrameIsUsed) {
         ASSERT_GE(request.size(), 4u);
         EXPECT_EQ(Bytes(request.begin() + 4, request.end()), (Bytes{0, 6, 31, 3, 0x0E, 0x78, 0, 8}));
     }
+}
+
+// A Modbus TCP server that answers every read with a byte count of 0: the device is not
+// known and a new document has no definitions, so the reading ends after the
+// identification and reports nothing as read.
+TEST(TcpRoadTest, AnUnknownDeviceStopsTheReadingAfterItsIdentification) {
+    TRawTcpPeer peer([](const Bytes& q) { return Bytes{q[0], q[1], 0, 0, 0, 3, q[6], 3, 0}; });
+    TTcpDocument document(peer.Port());
+    THalvo& halvo = document.halvo;
+    const test::TLinesLog& log = document.log;
+    EXPECT_NO_THROW(halvo.ReadFromHALVO());
+    EXPECT_THAT(log.Lines, ElementsAre("Identification of device:?", "Unknown device type, cancel reading"));
+    EXPECT_EQ(halvo.LastFailure(), THalvo::TTransferFailure::UnknownDevice);
+    EXPECT_EQ(halvo.GetParset1ReadDate(), 0.0);
+    EXPECT_EQ(halvo.GetParset2ReadDate(), 0.0);
+    EXPECT_EQ(halvo.GetEventsLength(), 0);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -98,7 +100,7 @@ TEST_F(TransferTest, EachFaultyAnswerFailsWithItsLine) {
         {TFault::Short, {crc}, Failure::CrcError},
         {TFault::OverLong, {crc}, Failure::CrcError},
         {TFault::OtherAddress, {address}, Failure::OtherAddress},
-        {TFault::Exception, {}, Failure::Exception},
+        {TFault::Exception, {"Exception answer, cancel reading"}, Failure::Exception},
         {TFault::OtherAddressException, {address}, Failure::OtherAddress},
     };
     for (const AnswerCase& c : cases) {
@@ -326,7 +328,7 @@ TEST_F(TransferTest, TheEventsReadingKeepsWhatArrivedAndEndsNormallyOnlyOnAnExce
         {3, TFault::TimeOut, 500, Failure::TimeOut, "TimeOut, cancel reading"},
         {3, TFault::OtherAddressException, 500, Failure::OtherAddress,
          "Answer of different address device, cancel reading"},
-        {1, TFault::Exception, 0, Failure::Exception, "Event register reading: "},
+        {1, TFault::Exception, 0, Failure::Exception, "Exception answer, cancel reading"},
     };
     for (const EventsEndCase& c : cases) {
         THalvo image;
@@ -649,6 +651,128 @@ TEST_F(ReadingTest, ACancelledReadingOfASetSaysSo) {
     halvo.ReadParset(1);
     EXPECT_TRUE(device.Requests.empty());
     EXPECT_THAT(log.Lines, ElementsAre("Reading of parset 1: Reading canceled"));
+}
+
+// What a reading left: its log (an exception that escapes it ends the log as the
+// document window shows it), the requests sent and the events raised.
+Lines ReadAll(THalvo& image, test::TLinesLog& imageLog) {
+    try {
+        image.ReadFromHALVO();
+    } catch (const std::exception& e) {
+        imageLog.Lines.push_back(std::string("Exception in ReadFromHALVO: ") + e.what());
+    }
+    return imageLog.Lines;
+}
+
+struct StopCase {
+    int faultAt;  // 1 identification, 2 parset 1, 3 parset 2, 4 the first event page
+    TFault fault;
+    std::string why;
+    Failure failure;
+};
+
+TEST_F(ReadingTest, EveryReadingThatStopsSaysWhyInItsLastLine) {
+    const std::string function = "Wrong function code, cancel reading";
+    const std::string length = "Wrong answer length, cancel reading";
+    const std::string exception = "Exception answer, cancel reading";
+    const std::vector<StopCase> cases{
+        {1, TFault::WrongFunction, function, Failure::UnexpectedFunction},
+        {1, TFault::Exception, exception, Failure::Exception},
+        {1, TFault::TimeOut, "TimeOut, cancel reading", Failure::TimeOut},
+        {2, TFault::ByteCountShort, length, Failure::Incomplete},
+        {2, TFault::WrongFunction, function, Failure::UnexpectedFunction},
+        {2, TFault::Exception, exception, Failure::Exception},
+        {3, TFault::ByteCountShort, length, Failure::Incomplete},
+        {4, TFault::WrongFunction, function, Failure::UnexpectedFunction},
+        {4, TFault::Exception, exception, Failure::Exception},
+    };
+    for (const bool trace : {false, true}) {
+        for (const StopCase& c : cases) {
+            const std::string row = std::to_string(c.faultAt) + "/" +
+                                    std::to_string(static_cast<int>(c.fault)) + "/" + std::to_string(trace);
+            THalvo image;
+            test::TLinesLog imageLog;
+            image.SetMessageMemo(&imageLog);
+            image.SetDataDirectory(HALVO_BIN_DIR);
+            image.TraceMessages = trace;
+            device.Requests.clear();
+            device.Faults = {{c.faultAt, c.fault}};
+            const Lines lines = ReadAll(image, imageLog);
+            ASSERT_FALSE(lines.empty()) << row;
+            EXPECT_EQ(lines.back(), c.why) << row;
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), c.why), 1) << row;
+            EXPECT_EQ(device.Requests.size(), static_cast<std::size_t>(c.faultAt)) << row;
+            EXPECT_TRUE(image.ErrorFlag()) << row;
+            EXPECT_EQ(image.LastFailure(), c.failure) << row;
+            // The set that stopped the reading is neither stored nor dated.
+            EXPECT_EQ(image.GetParset1Length(), c.faultAt > 2 ? 238 : 0) << row;
+            EXPECT_EQ(image.GetParset1ReadDate() != 0.0, c.faultAt > 2) << row;
+            EXPECT_EQ(image.GetParset2Length(), c.faultAt > 3 ? 238 : 0) << row;
+            EXPECT_EQ(image.GetParset2ReadDate() != 0.0, c.faultAt > 3) << row;
+            EXPECT_EQ(image.GetEventsLength(), 0) << row;
+        }
+    }
+}
+
+struct UnknownCase {
+    std::string name;
+    std::function<Bytes(const Bytes& request, Bytes answer)> mutate;
+};
+
+// An identification the program does not know (empty, byte count 0, a second character
+// other than '2' or '3') in a document without definitions: nothing more is read.
+TEST_F(ReadingTest, AnUnknownDeviceWithoutDefinitionsStopsAfterItsIdentification) {
+    const auto identification = [](std::string text) {
+        return [text](const Bytes& q, Bytes answer) {
+            if ((q[2] << 8 | q[3]) != test::TScriptedDevice::kIdentField) return answer;
+            Bytes b{q[0], 3, 16};
+            b.resize(19, 0);
+            std::copy(text.begin(), text.end(), b.begin() + 3);
+            return test::TScriptedDevice::WithCrc(b);
+        };
+    };
+    const std::vector<UnknownCase> cases{
+        {"empty", identification("")},
+        {"X9", identification("X9ABCDEF")},
+        {"count 0",
+         [](const Bytes& q, Bytes) {
+             return test::TScriptedDevice::WithCrc({q[0], 3, 0});
+         }},
+    };
+    for (const UnknownCase& c : cases) {
+        THalvo image;
+        test::TLinesLog imageLog;
+        image.SetMessageMemo(&imageLog);
+        image.SetDataDirectory(HALVO_BIN_DIR);
+        image.TraceMessages = false;
+        std::vector<std::string> raised;
+        image.OnBeginRead = [&] { raised.push_back("Begin"); };
+        image.OnCompleteZestawNastaw1 = [&] { raised.push_back("Zestaw1"); };
+        image.OnCompleteZestawNastaw2 = [&] { raised.push_back("Zestaw2"); };
+        image.OnEvRegCompleted = [&] { raised.push_back("EvReg"); };
+        image.OnCompleteAll = [&] { raised.push_back("All"); };
+        device.Requests.clear();
+        device.Mutate = c.mutate;
+        EXPECT_THAT(ReadAll(image, imageLog),
+                    ElementsAre("Identification of device:?", "Unknown device type, cancel reading"))
+            << c.name;
+        EXPECT_EQ(device.Requests.size(), 1u) << c.name;
+        EXPECT_THAT(raised, ElementsAre("Begin", "All")) << c.name;
+        EXPECT_TRUE(image.ErrorFlag()) << c.name;
+        EXPECT_EQ(image.LastFailure(), Failure::UnknownDevice) << c.name;
+        EXPECT_EQ(image.GetParset1ReadDate(), 0.0) << c.name;
+        EXPECT_EQ(image.GetParset2ReadDate(), 0.0) << c.name;
+        EXPECT_FALSE(image.Modified()) << c.name;
+    }
+    device.Mutate = nullptr;
+}
+
+TEST_F(ReadingTest, AnUnknownDeviceIsReadWithTheDefinitionsTheDocumentHas) {
+    device.Identification = "X9ABCDEF";
+    halvo.ReadFromHALVO();
+    EXPECT_THAT(log.Lines, ElementsAre("Identification of device:?", "Read parset 1 :OK", "Read parset 2 :OK",
+                                       "Event register reading: 500 bytes"));
+    EXPECT_FALSE(halvo.ErrorFlag());
 }
 
 TEST_F(ReadingTest, AnExceptionOfTheLinkPassesAndTheReadingEnds) {

@@ -63,6 +63,7 @@ enum class TFault {
     WrongFunction,          // a valid answer with function 4
     ByteCountTooBig,        // a read answered with 250 data bytes whatever was asked
     ByteCountBeyondData,    // a read whose byte count promises more than it carries
+    ByteCountShort,         // a read whose byte count is 2 short of the data it carries
     Throw,                  // the link raises an exception
 };
 
@@ -224,6 +225,11 @@ private:
             case TFault::ByteCountBeyondData: {
                 Bytes b = body;
                 if (b.size() > 13) b.resize(13);  // 10 data bytes, the byte count unchanged
+                return WithCrc(b);
+            }
+            case TFault::ByteCountShort: {
+                Bytes b = body;
+                if (q[1] == kFnReadHolding && b[2] >= 2) b[2] = static_cast<uint8_t>(b[2] - 2);
                 return WithCrc(b);
             }
             case TFault::Throw:
