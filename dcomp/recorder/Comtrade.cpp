@@ -322,11 +322,12 @@ TCyfrDescr* TCyfrList::Add() {
 // ---- rates and times ----
 
 void TRateDescr::SetEndSample(int64_t count) {
-    if (count < 0) IncorrectEndSample();
-    FOwner.CheckSampleCount(count);
+    if (count < 0 || count > kMaxSampleCount) IncorrectEndSample();
+    // Deferred, the count sizes nothing, so the buffers' byte limit does not apply yet.
+    if (!FOwner.TablesDeferred()) FOwner.CheckSampleCount(count);
     FEndSample = count;
-    for (int i = 1; i < FOwner.Count(); ++i)
-        if (FOwner.Items(i) == this && FOwner.Items(i - 1)->EndSample() > count) IncorrectEndSample();
+    const int at = FOwner.IndexOf(*this);
+    if (at > 0 && FOwner.Items(at - 1)->EndSample() > count) IncorrectEndSample();
     FOwner.RebuildTables();
 }
 
@@ -341,6 +342,13 @@ TRateDescr* TRateList::AddSegment() {
 TRateDescr* TRateList::Items(int index) const {
     if (index < 0 || index >= Count()) ListIndexError(index);
     return FItems[static_cast<size_t>(index)].get();
+}
+
+int TRateList::IndexOf(const TRateDescr& segment) const {
+    // From the end: the segment being set is most often the last.
+    for (int i = Count() - 1; i >= 0; --i)
+        if (FItems[static_cast<size_t>(i)].get() == &segment) return i;
+    return -1;
 }
 
 void TRateList::Clear() {
@@ -371,6 +379,7 @@ void TRateList::SetSampleCount(int64_t count) {
     const int32_t n = Count32(count);
     const size_t old = FTimeTable.size();
     FTimeTable.resize(static_cast<size_t>(n), 0.0);
+    if (static_cast<size_t>(n) > old && !TimesFromData()) FillRateTimes(0, static_cast<int64_t>(old));
     if (FRecording != nullptr) {
         for (TAnalogDescr* c : FRecording->AnalogList()) c->SetSampleCount(n);
         for (TCyfrDescr* c : FRecording->CyfrList()) c->SetSampleCount(n);
@@ -425,12 +434,14 @@ bool TRateList::TimesFromData() const {
 }
 
 void TRateList::RebuildTables() {
+    // Deferred with nothing sized yet: the data file's reader sizes and fills the tables.
+    if (FDeferred && FTimeTable.empty() && FSampleNumbers.empty()) return;
     const size_t oldLength = FTimeTable.size();
     if (TimesFromData()) {
         FComputed.clear();
     } else {
         const int64_t last = LastEndSample();
-        if (last != SampleCount()) {
+        if (!FDeferred && last != SampleCount()) {
             FTimeTable.resize(static_cast<size_t>(last), 0.0);
             FLoadedCount = std::min(FLoadedCount, SampleCount());
         }
@@ -441,19 +452,7 @@ void TRateList::RebuildTables() {
                FComputed[unchanged].second == FItems[unchanged]->EndSample() &&
                FComputed[unchanged].second <= static_cast<int64_t>(oldLength))
             ++unchanged;
-        int64_t start = 0;
-        double t0 = 0;
-        for (size_t k = 0; k < FItems.size(); ++k) {
-            const TRateDescr& s = *FItems[k];
-            const double p = 1.0 / s.Rate;
-            if (k >= unchanged) {
-                const int64_t end = std::min<int64_t>(s.EndSample(), SampleCount());
-                for (int64_t j = start; j < end; ++j)
-                    FTimeTable[static_cast<size_t>(j)] = t0 + p * static_cast<double>(j - start);
-            }
-            t0 += p * static_cast<double>(s.EndSample() - start);
-            start = s.EndSample();
-        }
+        FillRateTimes(unchanged, 0);
         FComputed.clear();
         for (const auto& s : FItems) FComputed.emplace_back(s->Rate, s->EndSample());
     }
@@ -461,6 +460,22 @@ void TRateList::RebuildTables() {
     FSampleNumbers.resize(FTimeTable.size());
     for (size_t i = keep; i < FSampleNumbers.size(); ++i) FSampleNumbers[i] = static_cast<int64_t>(i) + 1;
     FNumbersChanged = false;
+}
+
+void TRateList::FillRateTimes(size_t fromSegment, int64_t fromIndex) {
+    int64_t start = 0;
+    double t0 = 0;
+    for (size_t k = 0; k < FItems.size(); ++k) {
+        const TRateDescr& s = *FItems[k];
+        const double p = 1.0 / s.Rate;
+        if (k >= fromSegment) {
+            const int64_t end = std::min<int64_t>(s.EndSample(), SampleCount());
+            for (int64_t j = std::max(start, fromIndex); j < end; ++j)
+                FTimeTable[static_cast<size_t>(j)] = t0 + p * static_cast<double>(j - start);
+        }
+        t0 += p * static_cast<double>(s.EndSample() - start);
+        start = s.EndSample();
+    }
 }
 
 int32_t TRateList::SampleAt(double seconds) const {

@@ -26,8 +26,8 @@ void SwapDoubles(double& a, double& b);
 double StampToSeconds(double stamp, double multiplier);
 
 // The most samples a recording takes, and the most bytes its sample and time buffers may
-// take together (process-wide; fuzz harnesses lower it). Beyond either, the count setters
-// raise "Incorrect EndSample Value" before anything is allocated.
+// take together (process-wide; some fuzz harnesses lower it). Beyond either, the count
+// setters raise "Incorrect EndSample Value" before anything is allocated.
 inline constexpr int64_t kMaxSampleCount = 100'000'000;
 inline constexpr int64_t kDefaultMaxSampleBytes = int64_t{2} << 30;
 int64_t MaxSampleBytes();
@@ -223,7 +223,7 @@ public:
     double Rate = 0;          // samples per second; 0: the data file's stamps give the times
     int64_t EndSample() const { return FEndSample; }
     // "Incorrect EndSample Value" below 0, below the predecessor's, or beyond the sample
-    // limits; then rebuilds the owner's time and sample-number tables.
+    // limits; then rebuilds the owner's time and sample-number tables (unless deferred).
     void SetEndSample(int64_t count);
     int64_t SegmentSampleCount() const { return FEndSample - FirstSample + 1; }
     double Duration() const { return static_cast<double>(SegmentSampleCount()) / Rate; }
@@ -248,6 +248,8 @@ public:
     // platform::Exception "List index out of bounds (i)" outside 0..Count-1.
     TRateDescr* Items(int index) const;
     TRateDescr* operator[](int index) const { return Items(index); }
+    // The segment's position, -1 when it is not in the list.
+    int IndexOf(const TRateDescr& segment) const;
     void Clear();
     // The last segment's EndSample, 0 without segments.
     int64_t LastEndSample() const;
@@ -256,7 +258,8 @@ public:
     int32_t LoadedCount() const { return FLoadedCount; }
     // Grows the tables to n when shorter; LoadedCount := min(n, SampleCount).
     void SetLoadedCount(int64_t count);
-    // Time table length n, every channel of the recording too; new sample numbers i + 1.
+    // Time table length n, every channel of the recording too; new sample numbers i + 1,
+    // new times within the segments by the rates.
     void SetSampleCount(int64_t count);
 
     double FGetTime(int32_t index) const;
@@ -288,7 +291,17 @@ public:
     // "Incorrect EndSample Value" when the recording's buffers of count samples pass the limits.
     void CheckSampleCount(int64_t count) const;
 
+    // While deferred, a segment's end sizes no table (only the sample count limit is
+    // checked): the reader of the data file sizes the tables by the samples the file
+    // holds (SetSampleCount), so a count that a configuration claims allocates nothing.
+    bool TablesDeferred() const { return FDeferred; }
+    void SetTablesDeferred(bool deferred) { FDeferred = deferred; }
+
 private:
+    // The rate times of the table's entries from fromIndex on, for the segments from
+    // fromSegment on.
+    void FillRateTimes(size_t fromSegment, int64_t fromIndex);
+
     TComtrade* FRecording;
     std::vector<std::unique_ptr<TRateDescr>> FItems;
     std::vector<double> FTimeTable;
@@ -299,6 +312,22 @@ private:
     // differ from its index + 1.
     std::vector<std::pair<double, int64_t>> FComputed;
     bool FNumbersChanged = false;
+    bool FDeferred = false;
+};
+
+// Defers a rate list's tables while it lives and puts the previous state back.
+class TDeferredTables {
+public:
+    explicit TDeferredTables(TRateList& rates) : FRates(rates), FPrevious(rates.TablesDeferred()) {
+        rates.SetTablesDeferred(true);
+    }
+    ~TDeferredTables() { FRates.SetTablesDeferred(FPrevious); }
+    TDeferredTables(const TDeferredTables&) = delete;
+    TDeferredTables& operator=(const TDeferredTables&) = delete;
+
+private:
+    TRateList& FRates;
+    bool FPrevious;
 };
 
 struct TRecAttribs {

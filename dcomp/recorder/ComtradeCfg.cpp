@@ -250,8 +250,9 @@ void TComtradeInterface::ReadCfg(TComtrade& recording, TMemoryStream& stream, co
                 s->SetEndSample(ToInt(Field(fields, 2), 0, std::numeric_limits<int64_t>::max()));
             }
         }
+        // With the tables deferred (a file set's reading) the data file sizes them.
         const int64_t last = recording.RateList().LastEndSample();
-        if (last > 0) recording.SetSampleCount(last);
+        if (last > 0 && !recording.RateList().TablesDeferred()) recording.SetSampleCount(last);
 
         // 7, 8. first-sample and trigger times
         fields = SplitFields(source.NextLine());

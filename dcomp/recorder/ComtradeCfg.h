@@ -53,7 +53,8 @@ public:
     std::string DataFileFormat;
 
     // From the stream's beginning into a recording in its Clear state; every failure is
-    // platform::Exception "Błąd w %u linii pliku .cfg : %s".
+    // platform::Exception "Błąd w %u linii pliku .cfg : %s". The recording takes the
+    // last segment's sample count, unless its rate list defers the tables.
     void ReadCfg(TComtrade& recording, TMemoryStream& stream, const TOnMessage& onMessage);
     // The configuration of the given channels and of the samples firstIndex (inclusive)
     // to endIndex (exclusive); formatByte 0 "ASCII", 1 "BINARY", no file type line else.

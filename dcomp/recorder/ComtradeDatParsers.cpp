@@ -76,18 +76,16 @@ int64_t DatInt(std::string_view text, int64_t low = std::numeric_limits<int32_t>
     return value;
 }
 
-// The lines of a text ended by LF, CR LF or CR, as views into it.
-std::vector<std::string_view> LineViews(std::string_view text) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\n' && text[i] != '\r') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
+// The next line of a text whose lines end with LF, CR LF or CR, as a view into it; false
+// past the last line.
+bool NextLine(std::string_view text, size_t& position, std::string_view& line) {
+    if (position >= text.size()) return false;
+    size_t end = position;
+    while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+    line = text.substr(position, end - position);
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    position = end + 1;
+    return true;
 }
 
 void SplitDatFields(std::string_view line, std::vector<std::string_view>& fields) {
@@ -113,6 +111,28 @@ std::string_view DatField(const std::vector<std::string_view>& fields, size_t in
 bool BlankLine(std::string_view line) {
     return TrimView(line).empty();
 }
+
+// The times of samples 0, 1, 2, ... by the rates, each as TimeOfSample gives it, without
+// walking the segments again for every sample. Indexes come in ascending order.
+class TRateClock {
+public:
+    explicit TRateClock(const TRateList& rates) : FRates(rates) {}
+    double TimeOf(int64_t index) {
+        for (; FSegment < FRates.Count(); ++FSegment) {
+            const TRateDescr& s = *FRates.Items(FSegment);
+            if (index <= s.EndSample()) return FBase + static_cast<double>(index - FPrevious) / s.Rate;
+            FBase += static_cast<double>(s.EndSample() - FPrevious) / s.Rate;
+            FPrevious = s.EndSample();
+        }
+        return FBase;
+    }
+
+private:
+    const TRateList& FRates;
+    int FSegment = 0;
+    int64_t FPrevious = 0;
+    double FBase = 0;
+};
 
 }  // namespace
 
@@ -152,32 +172,33 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& recording, const TName
         const int64_t analogCount = analogs.Count(), statusCount = status.Count();
         const int64_t words = StatusWords(statusCount);
         const int64_t recordLength = 8 + 2 * analogCount + 2 * words;
-        const int64_t size = stream->Size();
+        // The configuration's count when the file holds that many whole records, else the
+        // whole records it holds: what the tables take is bounded by the file.
+        const int64_t held = stream->Size() / recordLength;
         int64_t n = rates.LastEndSample();
-        if (n == 0) n = size / recordLength;
+        if (n == 0 || n > held) n = held;
         recording.SetSampleCount(n);
-        // Samples past the last whole record keep their defaults.
-        const int64_t whole = std::min(n, size / recordLength);
         const uint8_t* bytes = stream->Memory();
         const bool fromData = rates.TimesFromData();
+        TRateClock clock(rates);
         const double multiplier = recording.FileParam().TimeMultiplier;
         std::span<double> times = rates.TimeSpan();
         std::span<int64_t> numbers = rates.SampleNumberSpan();
-        for (int64_t first = 0; first < whole; first += kBlock) {
-            const int64_t last = std::min(whole, first + kBlock);
+        for (int64_t first = 0; first < n; first += kBlock) {
+            const int64_t last = std::min(n, first + kBlock);
             for (int64_t i = first; i < last; ++i) {
                 const uint8_t* record = bytes + i * recordLength;
                 const uint32_t number = platform::GetLe<uint32_t>(record);
                 if (number != 0) numbers[static_cast<size_t>(i)] = number;
                 times[static_cast<size_t>(i)] =
                     fromData ? StampToSeconds(platform::GetLe<uint32_t>(record + 4), multiplier)
-                             : rates.TimeOfSample(i);
+                             : clock.TimeOf(i);
             }
             for (int64_t c = 0; c < analogCount; ++c) {
                 TAnalogDescr* channel = analogs.Items(static_cast<int>(c));
                 const uint8_t* field = bytes + 8 + 2 * c;
                 std::span<int32_t> raws = channel->RawSpan();
-                if (channel->MemoryFormat() == 0 && raws.size() >= static_cast<size_t>(whole)) {
+                if (channel->MemoryFormat() == 0 && raws.size() >= static_cast<size_t>(n)) {
                     for (int64_t i = first; i < last; ++i)
                         raws[static_cast<size_t>(i)] =
                             static_cast<int16_t>(platform::GetLe16(field + i * recordLength));
@@ -197,7 +218,7 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& recording, const TName
                         static_cast<uint8_t>(platform::GetLe16(word + i * recordLength) >> bit & 1);
             }
         }
-        recording.SetLoadedCount(whole);
+        recording.SetLoadedCount(n);
     } catch (const Exception& e) {
         throw Exception(ClassName() + ".LoadDataStream(): " + e.Message());
     }
@@ -268,23 +289,33 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& recording, const TNameL
         throw Exception(ClassName() +
                         ".LoadDataFromStream: " + DataFileParsersText("KEY_DAT_STREAM_NOT_FOUND"));
     stream->Seek(0);
-    const std::vector<std::string_view> lines = LineViews(stream->Bytes());
+    const std::string_view text = stream->Bytes();
+    std::string_view line;
     int64_t samples = 0;
-    for (const std::string_view line : lines)
+    for (size_t at = 0; NextLine(text, at, line);)
         if (!BlankLine(line)) ++samples;
     TRateList& rates = recording.RateList();
     TAnalogList& analogs = recording.AnalogList();
     TCyfrList& status = recording.CyfrList();
-    recording.SetLoadedCount(samples);
     const bool fromData = rates.TimesFromData();
+    TRateClock clock(rates);
     const double multiplier = recording.FileParam().TimeMultiplier;
     const size_t analogCount = static_cast<size_t>(analogs.Count());
     std::vector<std::string_view> fields;
     int32_t k = 0;  // the sample of the line
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (BlankLine(lines[i])) continue;
+    // The recording ends up holding the samples read: all of them, or those before a bad line.
+    const auto keepRead = [&] {
+        recording.SetSampleCount(k);
+        recording.SetLoadedCount(k);
+    };
+    size_t i = 0;  // the line, blank lines counted
+    for (size_t at = 0; NextLine(text, at, line); ++i) {
+        if (BlankLine(line)) continue;
         try {
-            SplitDatFields(lines[i], fields);
+            // The tables grow with the lines read, so a file of bad lines sizes nothing.
+            if (k >= recording.SampleCount())
+                recording.SetSampleCount(std::min<int64_t>(2 * int64_t{k} + 16, samples));
+            SplitDatFields(line, fields);
             const std::string_view number = TrimView(DatField(fields, 0));
             rates.FSetSamplIdx(k, number.empty() ? int64_t{k} + 1
                                                  : DatInt(number, std::numeric_limits<int64_t>::min(),
@@ -301,7 +332,7 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& recording, const TNameL
                                     " " + DataFileParsersText("KEY_ERROR") + e.Message());
                 }
             } else {
-                seconds = rates.TimeOfSample(k);
+                seconds = clock.TimeOf(k);
             }
             rates.FSetTime(k, seconds);
             for (size_t c = 0; c < analogCount; ++c)
@@ -312,10 +343,12 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& recording, const TNameL
                     k, DatInt(DatField(fields, 2 + analogCount + static_cast<size_t>(d)),
                               std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max()) != 0);
         } catch (const Exception& e) {
+            keepRead();
             throw Exception(FormatText(DataFileParsersText("KEY_ERROR_IN_DAT_LINE_us"), {i, e.Message()}));
         }
         ++k;
     }
+    keepRead();
 }
 
 void TAsciiDataFileParser::SaveDataToStream(TComtrade& recording, const TNameList& names, bool visibleOnly,

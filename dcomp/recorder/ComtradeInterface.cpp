@@ -200,6 +200,7 @@ void TComtradeInterface::GetFileNames(const std::string& fileName, TNameList& na
 bool TComtradeInterface::CanLoad(TMemoryStream& stream, const TOnMessage& onMessage) const {
     try {
         TComtrade recording;
+        const TDeferredTables deferred(recording.RateList());  // deciding needs no sample tables
         TComtradeInterface work;
         work.ReadCfg(recording, stream, OrNoop(onMessage));
         return true;
@@ -213,6 +214,9 @@ void TComtradeInterface::LoadFromStreams(TComtrade& recording, const TNameList& 
                                          const TStreamList& streams, const TOnMessage& onMessageIn) const {
     const TOnMessage onMessage = OrNoop(onMessageIn);
     TComtradeInterface work;
+    // The configuration's sample count sizes nothing: the data file's parser sizes the
+    // tables by the samples the file holds.
+    const TDeferredTables deferred(recording.RateList());
 
     recording.HeaderText.clear();
     if (const int hdr = IndexOfFileByExt(".HDR", names); hdr >= 0)

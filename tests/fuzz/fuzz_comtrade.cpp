@@ -61,6 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     FUZZ_CHECK(recording.LoadedCount() <= recording.SampleCount());
+    // The standard encodings load what the data file holds, however many samples the
+    // configuration claims: every sample takes bytes of the file.
+    if (handler.DataFileFormat == "BINARY" || handler.DataFileFormat == "ASCII") {
+        FUZZ_CHECK(recording.LoadedCount() == recording.SampleCount());
+        FUZZ_CHECK(recording.SampleCount() <= static_cast<int64_t>(dat.size()));
+    }
     // Writing millions of samples that a few bytes declared proves nothing more than a few.
     if (recording.SampleCount() > 100'000) return 0;
 

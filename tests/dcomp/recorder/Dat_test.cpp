@@ -1,8 +1,10 @@
 // The BINARY and ASCII data files: record layout, defaults, cuts, the write's ranges,
 // time stamps and clamps, and every failure text.
+#include "dcomp/recorder/ComtradeInterface.h"
 #include "platform/Bytes.h"
 #include "platform/Exception.h"
 #include "tests/dcomp/recorder/RecorderTest.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -109,19 +111,23 @@ TEST_F(TRecorderTest, BinaryTimesFromTheRateIgnoreTheStamps) {
     for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(l.Recording.RateList().FGetTime(i), i / 1000.0);
 }
 
-TEST_F(TRecorderTest, BinaryCutRecordKeepsTheDefaults) {
+// A data file shorter than its configuration loads the whole records it holds.
+TEST_F(TRecorderTest, BinaryCutRecordLoadsTheWholeRecords) {
     const std::string full = Record(1, 0, {7}, {1}) + Record(2, 1000, {8}, {1}) + Record(9, 2000, {9}, {1});
-    for (size_t cut : {full.size() - 1, full.size() - 5, full.size() - 11, full.size() - 12}) {
+    for (size_t cut : {full.size() - 1, full.size() - 5, full.size() - 11, full.size() - 12, size_t{0}}) {
         TLoaded l(CfgFor(1, 1, "1\r\n1000,3", "BINARY"), full.substr(0, cut));
         l.Load();
-        EXPECT_EQ(l.Recording.SampleCount(), 3);
         const int whole = static_cast<int>(cut / 12);
+        EXPECT_EQ(l.Recording.SampleCount(), whole) << cut;
         EXPECT_EQ(l.Recording.LoadedCount(), whole) << cut;
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(l.A(0).GetRaw(i), i < whole ? 7 + i : 0) << cut;
-            EXPECT_EQ(l.D(0).GetBit(i), i < whole ? 1 : 0) << cut;
+        EXPECT_EQ(l.A(0).SampleCount(), whole) << cut;
+        EXPECT_EQ(l.D(0).SampleCount(), whole) << cut;
+        for (int i = 0; i < whole; ++i) {
+            EXPECT_EQ(l.A(0).GetRaw(i), 7 + i) << cut;
+            EXPECT_EQ(l.D(0).GetBit(i), 1) << cut;
+            EXPECT_DOUBLE_EQ(l.Recording.RateList().FGetTime(i), i / 1000.0) << cut;
         }
-        EXPECT_EQ(l.Recording.RateList().FGetSamplIdx(2), 3);
+        EXPECT_EQ(l.Recording.RateList().Items(0)->EndSample(), 3);  // as the configuration says
     }
 }
 
@@ -243,29 +249,128 @@ TEST_F(TRecorderTest, AsciiLineFailures) {
     const struct {
         const char* dat;
         const char* error;
+        int kept;  // the samples of the lines before the bad one
     } cases[] = {
-        {"1,0,5,1\n2,1,6,0\n3,2,x,1\n", "Błąd w 2 linii pliku .dat : 'x' is not a valid integer value"},
-        {"1,0,5,1\n\n3,2,x,1\n", "Błąd w 2 linii pliku .dat : 'x' is not a valid integer value"},
-        {"1,0,5\n", "Błąd w 0 linii pliku .dat : List index out of bounds (3)"},
+        {"1,0,5,1\n2,1,6,0\n3,2,x,1\n", "Błąd w 2 linii pliku .dat : 'x' is not a valid integer value", 2},
+        {"1,0,5,1\n\n3,2,x,1\n", "Błąd w 2 linii pliku .dat : 'x' is not a valid integer value", 1},
+        {"1,0,5\n", "Błąd w 0 linii pliku .dat : List index out of bounds (3)", 0},
         {"1,0,5,1\n2,1,2147483648,1\n",
-         "Błąd w 1 linii pliku .dat : '2147483648' is not a valid integer value"},
+         "Błąd w 1 linii pliku .dat : '2147483648' is not a valid integer value", 1},
         {"1,x,5,1\n",
-         "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:'x' is not a valid integer value"},
+         "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:'x' is not a valid integer value",
+         0},
         {"\n\n1,\n",
-         "Błąd w 2 linii pliku .dat : odczyt czasu dla próbki nr  2 błąd:'' is not a valid integer value"},
-        {"x,0,5,1\n", "Błąd w 0 linii pliku .dat : 'x' is not a valid integer value"},
+         "Błąd w 2 linii pliku .dat : odczyt czasu dla próbki nr  2 błąd:'' is not a valid integer value", 0},
+        {"x,0,5,1\n", "Błąd w 0 linii pliku .dat : 'x' is not a valid integer value", 0},
         // The quoted bytes are 8-bit text, shown as UTF-8; a "%s" among them stays.
-        {"1,0,5\xB9\xFF,1\n", "Błąd w 0 linii pliku .dat : '5ą˙' is not a valid integer value"},
-        {"1,0,%s%u,1\n", "Błąd w 0 linii pliku .dat : '%s%u' is not a valid integer value"},
+        {"1,0,5\xB9\xFF,1\n", "Błąd w 0 linii pliku .dat : '5ą˙' is not a valid integer value", 0},
+        {"1,0,%s%u,1\n", "Błąd w 0 linii pliku .dat : '%s%u' is not a valid integer value", 0},
     };
     for (const auto& c : cases) {
         TLoaded l(CfgFor(1, 1, "0\r\n0,0", "ASCII"), c.dat);
         EXPECT_EQ(l.LoadError(), c.error) << c.dat;
+        EXPECT_EQ(l.Recording.SampleCount(), c.kept) << c.dat;
+        EXPECT_EQ(l.Recording.LoadedCount(), c.kept) << c.dat;
+        if (c.kept > 0) {
+            EXPECT_EQ(l.A(0).GetRaw(0), 5) << c.dat;
+        }
     }
     // Times from the rate: the stamp field is not read.
     TLoaded rate(CfgFor(1, 1, "1\r\n1000,2", "ASCII"), "1,x,5,1\n2,,6,0\n");
     EXPECT_EQ(rate.LoadError(), "");
     EXPECT_DOUBLE_EQ(rate.Recording.RateList().FGetTime(1), 0.001);
+}
+
+// Sets whose configurations claim far more samples than their data files hold, read from
+// a folder as a program reads them. The model refuses any sample table beyond the budget
+// set here, so CanLoad and the load passing under it show that a claim sizes nothing:
+// the set holds the samples of its data file, and a file of bad lines fails at its first
+// line before the tables grow.
+TEST_F(TRecorderTest, ClaimedSamplesBeyondTheDataFileSizeNothing) {
+    struct TBudget {
+        const int64_t Saved = MaxSampleBytes();
+        TBudget() { SetMaxSampleBytes(int64_t{1} << 20); }
+        ~TBudget() { SetMaxSampleBytes(Saved); }
+    } budget;
+    std::string asciiBad;
+    for (int i = 0; i < 10000; ++i) asciiBad += "x\r\n";
+    std::vector<int16_t> raws20;
+    for (int16_t c = 1; c <= 20; ++c) raws20.push_back(c);
+    const struct {
+        const char* name;
+        int analogs;
+        const char* rates;
+        const char* type;
+        std::string dat;
+        const char* error;
+        std::vector<int32_t> lastRaws;  // the last channel's samples
+        std::vector<double> times;
+    } rows[] = {
+        {"BINARY, 99,999,999 at 1000 Hz",
+         1,
+         "1\r\n1000,99999999",
+         "BINARY",
+         Record(1, 0, {7}, {}),
+         "",
+         {7},
+         {0}},
+        {"BINARY, 99,999,999 timed by the data",
+         1,
+         "0\r\n0,99999999",
+         "BINARY",
+         Record(1, 5, {7}, {}),
+         "",
+         {7},
+         {5e-6}},
+        {"ASCII, 99,999,999 at 1000 Hz",
+         1,
+         "1\r\n1000,99999999",
+         "ASCII",
+         "1,0,7\r\n2,1,8\r\n3,2,9\r\n",
+         "",
+         {7, 8, 9},
+         {0, 0.001, 0.002}},
+        {"BINARY, 20 analogue, 10,000,000",
+         20,
+         "1\r\n1000,10000000",
+         "BINARY",
+         Record(1, 0, raws20, {}),
+         "",
+         {20},
+         {0}},
+        {"ASCII of bad lines, 400 analogue",
+         400,
+         "0\r\n0,0",
+         "ASCII",
+         asciiBad,
+         "Błąd w 0 linii pliku .dat : 'x' is not a valid integer value",
+         {},
+         {}},
+    };
+    const platform_test::TTempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string cfg = CfgFor(row.analogs, 0, row.rates, row.type);
+        const std::string path = dir.Write("X.CFG", cfg);
+        dir.Write("X.DAT", row.dat);
+        TMemoryStream probe(cfg);
+        EXPECT_TRUE(TComtradeInterface::Instance().CanLoad(probe, {}));
+        TComtrade r;
+        std::string error;
+        try {
+            LoadComtradeFiles(path, r, {});
+        } catch (const platform::Exception& e) {
+            error = e.Message();
+        }
+        EXPECT_EQ(error, row.error);
+        const int held = static_cast<int>(row.times.size());
+        EXPECT_EQ(r.SampleCount(), held);
+        EXPECT_EQ(r.LoadedCount(), held);
+        for (const TAnalogDescr* a : r.AnalogList()) EXPECT_EQ(a->SampleCount(), held);
+        ASSERT_EQ(r.AnalogList().Count(), row.analogs);
+        EXPECT_EQ(r.AnalogList()[row.analogs - 1]->RawBuffer(), row.lastRaws);
+        EXPECT_EQ(r.RateList().TimeTable(), row.times);
+    }
 }
 
 TEST_F(TRecorderTest, AsciiWrite) {

@@ -610,4 +610,35 @@ TEST_F(TRecorderTest, EndSampleRebuildsChangedTimesAndNumbers) {
     EXPECT_DOUBLE_EQ(r.RateList().FGetTime(6), 0.002 + 0.004);
 }
 
+// Deferred, segment ends claim what they like and size nothing (only the sample count
+// limit holds); the count that a data file sets then gets the same times and numbers as
+// the segments would have built.
+TEST_F(TRecorderTest, DeferredTablesTakeTheirSizeFromTheData) {
+    TComtrade r;
+    r.AnalogList().Add();
+    {
+        const TDeferredTables deferred(r.RateList());
+        TRateDescr* a = r.RateList().AddSegment();
+        a->Rate = 1000;
+        a->SetEndSample(1000);
+        TRateDescr* b = r.RateList().AddSegment();
+        b->Rate = 500;
+        b->SetEndSample(100'000'000);
+        EXPECT_EQ(ErrorOf([&] { b->SetEndSample(100'000'001); }), "Incorrect EndSample Value");
+        b->SetEndSample(2000);
+        EXPECT_EQ(r.SampleCount(), 0);
+        EXPECT_TRUE(r.RateList().SampleNumbers().empty());
+        r.SetSampleCount(1500);
+        b->SetEndSample(3000);  // the table keeps the data's length
+        EXPECT_EQ(r.SampleCount(), 1500);
+    }
+    EXPECT_FALSE(r.RateList().TablesDeferred());
+    TComtrade full;
+    TwoSegments(full);
+    const std::vector<double>& times = full.RateList().TimeTable();
+    EXPECT_EQ(r.RateList().TimeTable(), std::vector<double>(times.begin(), times.begin() + 1500));
+    EXPECT_EQ(r.RateList().FGetSamplIdx(1499), 1500);
+    EXPECT_EQ(r.AnalogList()[0]->SampleCount(), 1500);
+}
+
 }  // namespace
