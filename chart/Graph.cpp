@@ -11,6 +11,7 @@
 #include "platform/FormatSettings.h"
 #include "platform/Prompts.h"
 #include "platform/Strings.h"
+#include "platform/UpdateScope.h"
 #include "platform/Waiter.h"
 
 namespace chart {
@@ -744,7 +745,9 @@ int TGraph::PagesAcross() const {
 
 long double TGraph::TraceHeightSum(int from, int to) {
     long double sum = 0;
-    for (int row = std::max(from, 1); row <= to; ++row)
+    // Rows beyond the last have no samples; the bound keeps ++row from overflowing.
+    const int last = std::min<int>(to, TraceSamples.UsedRowCount());
+    for (int row = std::max(from, 1); row <= last; ++row)
         if (TraceSamples.GetCellCount(row) > 0 && TraceVisible(row)) sum += TraceHeightMM;
     return sum;
 }
@@ -809,17 +812,27 @@ void TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer)
         platform::Prompts().MessageBox("Brak domyślnej drukarki", "Błąd");
         return;
     }
+    if (int64_t{lastPage} - firstPage + 1 > kMaxPrintPages) {
+        platform::Prompts().MessageBox(
+            "The chart would print on more than " + std::to_string(kMaxPrintPages) + " pages.", "Print");
+        return;
+    }
     bool began = false;
     if (!printer.Printing()) {
         if (!printer.BeginJob(PrintTitle)) return;
         began = true;
     }
+    // The job begun here is ended however the pages end, unless the user aborted it.
+    const platform::TScopeExit end([&] {
+        if (began && printer.Printing()) printer.EndJob();
+    });
     const std::vector<std::pair<int, int>> groups = RowGroups();
     const long double span = PageSpan();
     const TRect page{0, 0, printer.PageWidthPixels(), printer.PageHeightPixels()};
     const std::function<bool()> aborted = [&printer] { return printer.Aborted(); };
-    for (int i = firstPage; i <= lastPage; ++i) {
-        const int64_t index = int64_t{i} - 1;
+    // 64 bits: the last page may be the largest int.
+    for (int64_t i = firstPage; i <= lastPage; ++i) {
+        const int64_t index = i - 1;
         const auto& [firstRow, lastRow] = groups[static_cast<size_t>(index / across)];
         const long double xFrom = FDataMinRange + static_cast<long double>(index % across) * span;
         DrawChart(printer.Canvas(), TDrawTarget::Printer, page, static_cast<double>(xFrom),
@@ -829,7 +842,6 @@ void TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer)
         platform::CurrentWaiter().WaitMs(0);
         if (printer.Aborted()) return;
     }
-    if (began) printer.EndJob();
 }
 
 void TGraph::CopyToClipboard() {

@@ -81,6 +81,9 @@ public:
     static constexpr int kSelectedCell = 5;
     static constexpr int kBandCell = 6;
     static constexpr size_t kNameMax = 255;  // characters
+    // More pages than this are refused: no printer takes them, and a bad scale asks for
+    // billions.
+    static constexpr int kMaxPrintPages = 10000;
 
     explicit TGraph(IGraphHost* host = nullptr);
     TGraph(const TGraph&) = delete;

@@ -4,11 +4,13 @@ namespace app {
 
 namespace {
 THalvo* holder = nullptr;
+TBusyKind holderKind = TBusyKind::Transfer;
 }  // namespace
 
-TTransferGuard::TTransferGuard(THalvo& owner) {
+TTransferGuard::TTransferGuard(THalvo& owner, TBusyKind kind) {
     if (holder != nullptr) return;
     holder = &owner;
+    holderKind = kind;
     FHeld = true;
 }
 
@@ -22,6 +24,10 @@ bool TTransferGuard::Busy() {
 
 THalvo* TTransferGuard::Holder() {
     return holder;
+}
+
+bool TTransferGuard::Printing() {
+    return holder != nullptr && holderKind == TBusyKind::Print;
 }
 
 }  // namespace app

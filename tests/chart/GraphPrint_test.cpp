@@ -246,6 +246,52 @@ TEST_F(GraphPrintTest, AJobAlreadyRunningIsContinuedAndLeftOpen) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Chart"), texts.end());
 }
 
+// A page count beyond any paper: the page loop never overflows, and a print of more
+// pages than a printer could sensibly take is refused before its job begins.
+TEST_F(GraphPrintTest, AbsurdPageCounts) {
+    constexpr int kMax = std::numeric_limits<int32_t>::max();
+    struct Case {
+        const char* What;
+        int First, Last;
+        int Pages;  // to print; -1 refused
+    };
+    const Case cases[] = {
+        {"the whole chart", 1, kMax, -1},
+        {"one page too many", 1, TGraph::kMaxPrintPages + 1, -1},
+        {"the last two pages", kMax - 1, kMax, 2},
+        {"the very last page", kMax, kMax, 1},
+        {"as many as allowed", 1, TGraph::kMaxPrintPages, TGraph::kMaxPrintPages},
+    };
+    const std::function<void()> scales[] = {[&] { Fill(1, 40), Graph.ValuePerDivision = 1e-12; },
+                                            [&] { Fill(1, 1e300), Graph.ValuePerDivision = 1; }};
+    // Long jobs are cut short by the user after a few pages.
+    constexpr int kAbortAfter = 3;
+    Target.AbortAfterPage = kAbortAfter;
+    for (const auto& scale : scales)
+        for (const Case& c : cases) {
+            scale();
+            ASSERT_EQ(Graph.Pages(), kMax) << c.What;
+            EXPECT_EQ(Graph.TraceHeightSum(1, kMax), 7) << c.What;
+            Target.Jobs.clear();
+            Prompts.Log.clear();
+            Graph.Print(c.First, c.Last, Target);
+            if (c.Pages < 0) {
+                EXPECT_TRUE(Target.Jobs.empty()) << c.What;
+                EXPECT_EQ(Prompts.Log.size(), 1u) << c.What;
+                for (const auto& shown : Prompts.Log) {
+                    EXPECT_EQ(shown.Text, "The chart would print on more than 10000 pages.") << c.What;
+                    EXPECT_EQ(shown.Caption, "Print") << c.What;
+                }
+                continue;
+            }
+            EXPECT_TRUE(Prompts.Log.empty()) << c.What;
+            ASSERT_EQ(Target.Jobs.size(), 1u) << c.What;
+            EXPECT_EQ(Target.Jobs[0].Pages.size(), static_cast<size_t>(std::min(c.Pages, kAbortAfter)))
+                << c.What;
+            EXPECT_EQ(Target.Jobs[0].Ended, c.Pages <= kAbortAfter) << c.What;
+        }
+}
+
 class GraphCopyTest : public GraphPrintTest {
 protected:
     GraphCopyTest() {
