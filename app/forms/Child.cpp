@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabBar>
@@ -73,7 +74,8 @@ bool HasExtension(const std::string& name) {
 
 }  // namespace
 
-TChildForm::TChildForm(IMainFrame& frame, QWidget* parent) : QWidget(parent), FFrame(frame) {
+TChildForm::TChildForm(IMainFrame& frame, QWidget* parent)
+    : QWidget(parent), FFrame(frame), FServiceMode(frame.ServiceMode()) {
     setObjectName("ChildForm");
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildLayout();
@@ -95,7 +97,7 @@ TChildForm::TChildForm(IMainFrame& frame, QWidget* parent) : QWidget(parent), FF
 
     OptionsToControls();
     ControlsToOptions();
-    const bool service = FFrame.ServiceMode();
+    const bool service = FServiceMode;
     FChbTraceMessages->setVisible(service);
     FChbTraceMessages->setChecked(service);
     FDeviceImage->TraceMessages = service;
@@ -139,13 +141,22 @@ chart::TGraph& TChildForm::Chart() {
 }
 
 void TChildForm::BuildLayout() {
-    auto* layout = new QHBoxLayout(this);
+    // The frame may give the window less room than its controls need (a tile, a small
+    // frame): they scroll inside it, so the window never grows out of the frame.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    outer->addWidget(scroll);
+    auto* content = new QWidget(scroll);
+    auto* layout = new QHBoxLayout(content);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    FNotebook1 = Named(new QTabWidget(this), "Notebook1");
+    FNotebook1 = Named(new QTabWidget(content), "Notebook1");
     layout->addWidget(FNotebook1, 1);
-    FPanel2 = Named(new QFrame(this), "Panel2");
+    FPanel2 = Named(new QFrame(content), "Panel2");
     FPanel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     FPanel2->setFixedWidth(kPanel2Width);
     layout->addWidget(FPanel2);
@@ -251,6 +262,7 @@ void TChildForm::BuildLayout() {
     FNotebook1->addTab(readPage, "Write/Read");
 
     connect(FNotebook1, &QTabWidget::currentChanged, this, [this](int page) { SetPageButtons(page); });
+    scroll->setWidget(content);
     resize(760, 520);
 }
 
@@ -312,9 +324,13 @@ bool TChildForm::Busy() const {
     return FDeviceImage->IsReading() || FWriting || TTransferGuard::Holder() == FDeviceImage.get();
 }
 
+bool TChildForm::Printing() const {
+    return TTransferGuard::Printing() && TTransferGuard::Holder() == FDeviceImage.get();
+}
+
 void TChildForm::OptionsToControls() {
     TReadOptions options = FDeviceImage->GetReadOptions();
-    if (!FFrame.ServiceMode()) {
+    if (!FServiceMode) {
         options.CorrectStartTimes = 1;
         options.ShowAllEvents = 0;
         FDeviceImage->SetReadOptions(options);
@@ -357,7 +373,7 @@ void TChildForm::SetButton(int index, const char* caption, const std::string& hi
 }
 
 void TChildForm::SetPageButtons(int page) {
-    const bool service = FFrame.ServiceMode();
+    const bool service = FServiceMode;
     const bool anyTransfer = TTransferGuard::Busy() || Busy();
     switch (page) {
         case 0:
@@ -385,7 +401,7 @@ void TChildForm::SetPageButtons(int page) {
             SetButton(
                 1, "Execute", "Execute recommendation", [this] { cmdOutlineDblClick(); }, !anyTransfer);
             SetButton(
-                2, "Cancel", "Break reading", [this] { CancelReadClick(); }, Busy());
+                2, "Cancel", "Break reading", [this] { CancelReadClick(); }, Busy() && !Printing());
             break;
         default:
             break;
@@ -399,6 +415,8 @@ void TChildForm::UpdatePageButtons() {
 void TChildForm::UpdateReadingState() {
     FFrame.UpdateControls();
     FNotebook1->setEnabled(!Busy());
+    // The chart's setup would change the pages still to print.
+    FGraphMenu->setEnabled(!Printing());
     SetPageButtons(FNotebook1->currentIndex());
 }
 
@@ -643,11 +661,16 @@ void TChildForm::Waciwoci1Click() {
 }
 
 void TChildForm::PrintSetupClick() {
+    // The printer is not set up again under a running print.
+    if (TTransferGuard::Printing()) return;
     FFrame.PrinterSetup();
     Chart().UpdatePageSize(FFrame.PrintTarget());
 }
 
 void TChildForm::FilePrintClick(bool fromToolBar) {
+    // One print or transfer at a time: each pumps the event loop, and a second print
+    // would add its pages to the running job.
+    if (TTransferGuard::Busy()) return;
     if (!fromToolBar) {
         TPageDlgFrm& dialog = FFrame.PageDialog();
         dialog.SetPrintFlags(PrintFlags);
@@ -655,6 +678,19 @@ void TChildForm::FilePrintClick(bool fromToolBar) {
         PrintFlags = dialog.PrintFlags();
     }
     platform::IPrintTarget& printer = FFrame.PrintTarget();
+    // After the guard is released, so that the commands come back.
+    const platform::TScopeExit refresh([this] { UpdateReadingState(); });
+    TTransferGuard guard(*FDeviceImage, TBusyKind::Print);
+    if (!guard.Held()) return;
+    // A job begun here never outlives the print, however it ends.
+    const platform::TScopeExit endJob([&printer] {
+        if (printer.Printing()) printer.EndJob();
+    });
+    UpdateReadingState();
+    PrintDocument(printer);
+}
+
+void TChildForm::PrintDocument(platform::IPrintTarget& printer) {
     const std::string name = platform::ExtractFileName(FileName);
     std::vector<int> selected;
     for (int i = 0; i < FEventsListBox->count(); ++i)
@@ -699,6 +735,8 @@ void TChildForm::FileCloseClick() {
 }
 
 bool TChildForm::FormCloseQuery() {
+    // The print uses the window to its end.
+    if (Printing()) return false;
     if (Busy()) {
         FDeviceImage->CancelReading();
         return false;

@@ -30,6 +30,10 @@ class QTableWidgetItem;
 class QTextEdit;
 class QTreeWidget;
 
+namespace platform {
+class IPrintTarget;
+}
+
 namespace chart {
 class TGraph;
 class TGraphWidget;
@@ -86,8 +90,11 @@ public:
     // A typed cell text committed: stored into the selected set (see ApplyCellEdit).
     void ZnsGridSetEditText(int col, int row, const std::string& text);
 
-    // The window works on a transfer: its reading, or its write holding the guard.
+    // The window works on a transfer (its reading, or its write holding the guard) or
+    // prints.
     bool Busy() const;
+    // The window's print runs.
+    bool Printing() const;
 
     THalvo& DeviceImage() { return *FDeviceImage; }
     TEvLister& EventLister() { return *FEventLister; }
@@ -113,6 +120,8 @@ private:
     void BuildCommandOutline();
     void EventsCompleted();
     void FormResize();
+    // The selected sequences' listings and charts and the grids, as PrintFlags choose.
+    void PrintDocument(platform::IPrintTarget& printer);
     bool FormCloseQuery();
     void ShowGrid();
     void ShowGridCell(int col, int row);
@@ -123,6 +132,9 @@ private:
     void DecoderError(const std::string& message);
 
     IMainFrame& FFrame;
+    // The frame's service mode when the window was made: a later "service" on the command
+    // line is for the windows after it.
+    const bool FServiceMode;
     TGridModel FGrid = MakeSettingsGrid();
     bool FWriting = false;
     bool FOpening = false;

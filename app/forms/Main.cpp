@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -56,6 +57,17 @@ constexpr QSize kChildSize(800, 560);
 
 QImage LoadLogo(const char* resource) {
     return QImage(resource).convertToFormat(QImage::Format_RGB32);
+}
+
+// The place of the n-th document window (from 0) in the visible area: one step down and
+// right of the one before, at the designed size as far as the area holds it; back at the
+// top left where a window would keep less than half of that size.
+QRect CascadeRect(const QRect& area, int step, int n) {
+    const QSize size = kChildSize.boundedTo(area.size());
+    const int room = std::min(area.width() - size.width() / 2, area.height() - size.height() / 2);
+    const int steps = step > 0 ? std::max(room / step, 0) + 1 : 1;
+    const QPoint at = area.topLeft() + QPoint(1, 1) * (step * (n % steps));
+    return {at, size.boundedTo(QSize(area.right() + 1 - at.x(), area.bottom() + 1 - at.y()))};
 }
 
 TPixelRows Rows(QImage& image) {
@@ -303,11 +315,16 @@ void TMainForm::UpdateControls() {
     if (FDestroying) return;
     TChildForm* active = ActiveChild();
     bool enabled = false;
+    // One print or transfer at a time in the process: no print starts while one runs.
+    const bool canPrint = !AnyTransfer();
     if (active) {
         enabled = !active->Busy();
         for (QAction* action : active->FileMenu()->actions()) {
             const QString text = action->text();
-            if (text == "Print" || text == "&Save" || text == "Save As...") action->setEnabled(enabled);
+            if (text == "&Save" || text == "Save As...") action->setEnabled(enabled);
+            if (text == "Print") action->setEnabled(enabled && canPrint);
+            // The printer is not set up again under a running print.
+            if (text == "Print preview") action->setEnabled(!TTransferGuard::Printing());
         }
     } else {
         // Emptied: no text, the items stay.
@@ -315,7 +332,8 @@ void TMainForm::UpdateControls() {
         FcbXScale->setCurrentIndex(-1);
         FcbXScale->clearEditText();
     }
-    for (QToolButton* button : FDocumentButtons) button->setEnabled(enabled);
+    for (QToolButton* button : FDocumentButtons)
+        button->setEnabled(enabled && (canPrint || button->objectName() != "btnPrint"));
     FcbXScale->setEnabled(enabled);
     // The port a transfer uses is never reconfigured under it.
     FCommSetup->setEnabled(!AnyTransfer());
@@ -362,7 +380,8 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    // While a transfer runs the frame stays: asking the busy document cancels its reading.
+    // While a transfer or a print runs the frame stays: asking the busy document cancels
+    // its reading.
     if (AnyTransfer()) {
         for (TChildForm* child : Children())
             if (child->Busy()) {
@@ -398,10 +417,17 @@ std::string TMainForm::NewFileName() {
 }
 
 TMainForm::TChildWindow TMainForm::AddChildWindow() {
+    const auto before = static_cast<int>(FClient->subWindowList().size());
     auto* child = new TChildForm(*this);
     QMdiSubWindow* sub = FClient->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(kChildSize);
+    // Before the first show the area has no size of its own yet.
+    if (FClient->isVisible()) {
+        const int step = sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub);
+        sub->setGeometry(CascadeRect(FClient->viewport()->rect(), step, before));
+    } else {
+        sub->resize(kChildSize);
+    }
     return {child, sub};
 }
 

@@ -124,7 +124,7 @@ private:
     void SubWindowActivated();
     void MergeMenus();
     void FillWindowMenu();
-    // Any document window works on a transfer, or another one runs.
+    // A transfer or a print runs in any document window, or the busy guard is held.
     bool AnyTransfer() const;
     void ShowAppHint(const QString& hint);
 

@@ -226,6 +226,16 @@ TEST_F(ChildTest, OnlyValueCellsAreEditedAndACommittedEditIsStored) {
     child->DeviceImage().SetModified(false);
     child->FillSettingsGrid();
     EXPECT_FALSE(child->DeviceImage().Modified());
+
+    // A number no word holds: the cell shows the old value again, the user is told why.
+    edit(1, 5, "99999", Qt::Key_Return);
+    EXPECT_EQ(Word(child->DeviceImage().Parset1Data(), 2), 915);
+    EXPECT_EQ(Cell(*grid, 5, 1), "91,5");
+    EXPECT_FALSE(child->DeviceImage().Modified());
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(Prompts.Log[0].Kind, "MessageBox");
+    EXPECT_EQ(Prompts.Log[0].Caption, "Error");
+    EXPECT_EQ(Prompts.Log[0].Text, "'99999' is out of range for this setting: -3276,8 to 6553,5");
 }
 
 TEST_F(ChildTest, ClosingAModifiedWindowAsks) {

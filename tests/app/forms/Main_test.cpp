@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTableWidget>
@@ -495,6 +496,66 @@ TEST_F(MainFormTest, TileLaysTheDocumentsSideBySide) {
     EXPECT_FALSE(windows[0]->geometry().intersects(windows[1]->geometry()));
 }
 
+// Every document window lies inside the visible client area; its document fills it.
+void ExpectInsideTheArea(TMainForm& form) {
+    QApplication::processEvents();
+    const QRect area = form.Client().viewport()->rect();
+    for (QMdiSubWindow* sub : form.Client().subWindowList()) {
+        EXPECT_TRUE(area.contains(sub->geometry()))
+            << sub->windowTitle().toStdString() << " at " << sub->x() << "," << sub->y() << " "
+            << sub->width() << "x" << sub->height() << " in " << area.width() << "x" << area.height();
+        EXPECT_TRUE(sub->contentsRect().contains(sub->widget()->geometry()))
+            << sub->windowTitle().toStdString();
+    }
+}
+
+TEST_F(MainFormTest, NewAndOpenedDocumentsCascadeFromTheTopLeftInsideTheArea) {
+    TMainForm& form = ShowForm();
+    form.OpenDialogFileName = Sample("a.halvo");
+    form.MF_OpenClick(false);
+    for (int i = 0; i < 8; ++i) form.MF_NewClick();
+    form.MF_OpenClick(false);
+    ExpectInsideTheArea(form);
+    const QList<QMdiSubWindow*> windows = form.Client().subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(windows.size(), 10);
+    EXPECT_EQ(windows[0]->pos(), QPoint(0, 0));
+    // Each one a step down and right of the one before, until the next would not fit.
+    EXPECT_GT(windows[1]->x(), 0);
+    EXPECT_EQ(windows[1]->x(), windows[1]->y());
+    for (int i = 2; i < windows.size(); ++i) {
+        if (windows[i]->x() != 0) {
+            EXPECT_EQ(windows[i]->pos(), windows[i - 1]->pos() + windows[1]->pos()) << i;
+        }
+    }
+    EXPECT_FALSE(form.Client().horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(form.Client().verticalScrollBar()->isVisible());
+
+    // A frame smaller than a document window: the windows shrink to the area.
+    form.Client().closeAllSubWindows();
+    form.resize(500, 400);
+    QApplication::processEvents();
+    form.MF_NewClick();
+    form.MF_OpenClick(false);
+    ExpectInsideTheArea(form);
+}
+
+TEST_F(MainFormTest, TileLaysEveryDocumentInsideTheArea) {
+    TMainForm& form = ShowForm();
+    form.OpenDialogFileName = Sample("a.halvo");
+    for (const int count : {4, 9}) {
+        form.Client().closeAllSubWindows();
+        form.MF_OpenClick(false);
+        while (static_cast<int>(form.Children().size()) < count) form.MF_NewClick();
+        Action(form, "ile1")->trigger();
+        ExpectInsideTheArea(form);
+        const QList<QMdiSubWindow*> windows = form.Client().subWindowList();
+        for (int i = 0; i < windows.size(); ++i)
+            for (int j = i + 1; j < windows.size(); ++j)
+                EXPECT_FALSE(windows[i]->geometry().intersects(windows[j]->geometry()))
+                    << count << ": " << i << "," << j;
+    }
+}
+
 // --- Logo ----------------------------------------------------------------------------------
 
 // The client area's pixels at the logo: the background ANDed with the mask, ORed with
@@ -624,6 +685,30 @@ TEST_F(MainFormTest, ServiceInCapitalsSwitchesServiceModeForTheWindowsAfterIt) {
     // The creation-time check takes "service" exactly.
     Form.reset();
     EXPECT_TRUE(MakeForm({"service"}).ServiceMode());
+}
+
+// The frame refreshes every window's page buttons; each window shows the mode it was
+// opened with, whatever the frame's is now.
+TEST_F(MainFormTest, EachWindowKeepsTheServiceModeItWasOpenedWith) {
+    Sample("a.halvo");
+    Sample("b.halvo");
+    TMainForm& form = ShowForm({"a.halvo", "SERVICE", "b.halvo"});
+    ASSERT_EQ(form.Children().size(), 2u);
+    TChildForm& a = *form.Children()[0];
+    TChildForm& b = *form.Children()[1];
+    const auto eventsPage = [](TChildForm& child) {
+        PageButton(child, 2, "Btn1");
+        const QPushButton* btn1 = PageButton(child, 0, "Btn1");
+        return std::make_pair(!child.findChild<QFrame*>("Panel2")->isHidden(), btn1->text().toStdString());
+    };
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(eventsPage(a), std::make_pair(false, std::string("Reading"))) << round;
+        EXPECT_EQ(eventsPage(b), std::make_pair(true, std::string("HexList"))) << round;
+        EXPECT_TRUE(a.findChild<QCheckBox*>("chbcorrectIOtimes")->isHidden());
+        // Another window and its refresh of every window's buttons.
+        form.MF_NewClick();
+    }
+    EXPECT_EQ(eventsPage(*form.Children().back()), std::make_pair(true, std::string("HexList")));
 }
 
 TEST_F(MainFormTest, AMixedCasePathIsReadAsGiven) {
