@@ -282,9 +282,8 @@ void TChannelList<T>::Clear() {
 }
 
 template <class T>
-T* TChannelList<T>::Adopt(std::unique_ptr<T> channel) {
-    const int32_t maxNumber = MaxNumber();
-    channel->Number = maxNumber == std::numeric_limits<int32_t>::max() ? maxNumber : maxNumber + 1;
+T* TChannelList<T>::Adopt(std::unique_ptr<T> channel, int32_t number) {
+    channel->Number = number;
     if (FRecording != nullptr) channel->SetSampleCount(FRecording->SampleCount());
     T* raw = channel.get();
     Append(std::move(channel));
@@ -295,8 +294,12 @@ template class TChannelList<TAnalogDescr>;
 template class TChannelList<TCyfrDescr>;
 
 TAnalogDescr* TAnalogList::Add(uint8_t memoryFormat) {
+    return AddNumbered(memoryFormat, NumberAfter(MaxNumber()));
+}
+
+TAnalogDescr* TAnalogList::AddNumbered(uint8_t memoryFormat, int32_t number) {
     auto& hook = AnalogDescrClass();
-    return Adopt(hook ? hook(memoryFormat) : std::make_unique<TAnalogDescr>(memoryFormat));
+    return Adopt(hook ? hook(memoryFormat) : std::make_unique<TAnalogDescr>(memoryFormat), number);
 }
 
 void TAnalogList::CheckRange(const TOnMessage& onMessage) {
@@ -315,8 +318,12 @@ void TAnalogList::ScaleAnalog() {
 }
 
 TCyfrDescr* TCyfrList::Add() {
+    return AddNumbered(NumberAfter(MaxNumber()));
+}
+
+TCyfrDescr* TCyfrList::AddNumbered(int32_t number) {
     auto& hook = CyfrDescrClass();
-    return Adopt(hook ? hook() : std::make_unique<TCyfrDescr>());
+    return Adopt(hook ? hook() : std::make_unique<TCyfrDescr>(), number);
 }
 
 // ---- rates and times ----

@@ -4,6 +4,7 @@
 // interval, the header text, the information file and the record attributes.
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -177,6 +178,8 @@ public:
     auto begin() const { return FItems.begin(); }
     auto end() const { return FItems.end(); }
     int32_t MaxNumber() const;
+    // The number after n for a new channel: n + 1, n itself at the top of the range.
+    static int32_t NumberAfter(int32_t n) { return n == std::numeric_limits<int32_t>::max() ? n : n + 1; }
     // A channel that this list does not own (lists of a recording take ownership).
     void Append(T* channel);
     void Append(std::unique_ptr<T> channel);
@@ -185,8 +188,8 @@ public:
     bool OwnsObjects() const { return FOwnsObjects; }
 
 protected:
-    // Number, buffer size, then appended and owned.
-    T* Adopt(std::unique_ptr<T> channel);
+    // The number given, the buffer sized, then appended and owned.
+    T* Adopt(std::unique_ptr<T> channel, int32_t number);
 
 private:
     TComtrade* FRecording;
@@ -201,6 +204,9 @@ public:
     // A channel made through AnalogDescrClass: Number = MaxNumber + 1, buffer of the
     // recording's SampleCount.
     virtual TAnalogDescr* Add(uint8_t memoryFormat = 0);
+    // The same with the number given, so that a reader numbering its channels as it goes
+    // does not scan the list for every one.
+    TAnalogDescr* AddNumbered(uint8_t memoryFormat, int32_t number);
     void CheckRange(const TOnMessage& onMessage);
     // "Exception in AnalogList.ScaleAnalog(index=%d): %s" when a channel fails.
     void ScaleAnalog();
@@ -210,6 +216,8 @@ class TCyfrList : public TChannelList<TCyfrDescr> {
 public:
     using TChannelList::TChannelList;
     virtual TCyfrDescr* Add();
+    // The same with the number given (no scan of the list).
+    TCyfrDescr* AddNumbered(int32_t number);
 };
 
 // One sampling-rate segment.

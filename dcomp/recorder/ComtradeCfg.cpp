@@ -169,11 +169,15 @@ void TComtradeInterface::ReadCfg(TComtrade& recording, TMemoryStream& stream, co
         if (analogCount + statusCount != total)
             throw Exception("Nie zgadza się ilość kanałów analogowych,cyfrowych i ich suma");
 
-        // 3. analogue channels
+        // 3. analogue channels. Each is added with the number Add would give it (the
+        // largest so far + 1, kept as we go rather than found by scanning the list each
+        // time), so a line that fails leaves the channel numbered as Add numbers it.
+        int32_t largest = recording.AnalogList().MaxNumber();
         for (int64_t i = 0; i < analogCount; ++i) {
             fields = SplitFields(source.NextLine());
-            TAnalogDescr* c = recording.AnalogList().Add(0);
+            TAnalogDescr* c = recording.AnalogList().AddNumbered(0, TAnalogList::NumberAfter(largest));
             c->Number = static_cast<int32_t>(ToInt(Field(fields, 1)));
+            largest = std::max(largest, c->Number);
             c->SetChannelId(Field(fields, 2));
             c->SetPhase(Field(fields, 3));
             c->SetCircuitComponent(Field(fields, 4));
@@ -207,11 +211,13 @@ void TComtradeInterface::ReadCfg(TComtrade& recording, TMemoryStream& stream, co
             }
         }
 
-        // 4. status channels
+        // 4. status channels, numbered as the analogue ones
+        largest = recording.CyfrList().MaxNumber();
         for (int64_t i = 0; i < statusCount; ++i) {
             fields = SplitFields(source.NextLine());
-            TCyfrDescr* c = recording.CyfrList().Add();
+            TCyfrDescr* c = recording.CyfrList().AddNumbered(TCyfrList::NumberAfter(largest));
             c->Number = static_cast<int32_t>(ToInt(Field(fields, 1)));
+            largest = std::max(largest, c->Number);
             c->SetChannelId(Field(fields, 2));
             if (revision == 0) continue;
             size_t stateField = 3;

@@ -271,6 +271,94 @@ TEST_F(TRecorderTest, CfgStatusStates) {
     }
 }
 
+// Thousands of channels, numbered out of order: each keeps the number and the id of its
+// line, and the lists go on numbering after the largest.
+TEST_F(TRecorderTest, CfgReadsManyChannels) {
+    constexpr int kCount = 5000;
+    for (const bool old : {true, false}) {
+        TCfg cfg;
+        cfg.Line1 = old ? "S,R" : "S,R,1999";
+        cfg.Counts =
+            std::to_string(2 * kCount) + "," + std::to_string(kCount) + "A," + std::to_string(kCount) + "D";
+        cfg.Analog.clear();
+        cfg.Status.clear();
+        for (int i = 0; i < kCount; ++i) {
+            if (i > 0) cfg.Analog += "\r\n";
+            cfg.Analog += std::to_string(2 * i + 1) + ",A" + std::to_string(i) +
+                          (old ? ",,,V,1" : ",,,V,1,0,0,-1,1,1,1,P");
+            cfg.Status.push_back(std::to_string(kCount - i) + ",D" + std::to_string(i) + ",,,1");
+        }
+        TComtrade r;
+        ReadCfgText(r, cfg.Text());
+        ASSERT_EQ(r.AnalogList().Count(), kCount);
+        ASSERT_EQ(r.CyfrList().Count(), kCount);
+        for (int i = 0; i < kCount; ++i) {
+            const TAnalogDescr* a = r.AnalogList()[i];
+            const TCyfrDescr* d = r.CyfrList()[i];
+            ASSERT_EQ(a->Number, 2 * i + 1) << i;
+            ASSERT_EQ(a->ChannelId(), "A" + std::to_string(i));
+            ASSERT_EQ(a->SampleCount(), 10);
+            ASSERT_EQ(d->Number, kCount - i) << i;
+            ASSERT_EQ(d->ChannelId(), "D" + std::to_string(i));
+            ASSERT_EQ(d->NormalState, old ? 0 : 1);
+        }
+        EXPECT_EQ(r.AnalogList().Add()->Number, 2 * kCount);
+        EXPECT_EQ(r.CyfrList().Add()->Number, kCount + 1);
+    }
+}
+
+// A reading that stops inside the channel lines keeps the channels appended so far; the
+// one whose line failed keeps the number a new channel gets (the largest so far + 1), and
+// a count of 2^31-1 that the text does not hold ends at the end of the text.
+TEST_F(TRecorderTest, CfgChannelsLeftByAFailedReading) {
+    constexpr int32_t kTop = std::numeric_limits<int32_t>::max();
+    const struct {
+        std::vector<int32_t> existing;  // channels of the recording before the reading
+        const char* count;              // channels the second line claims
+        std::vector<const char*> numbers;
+        std::vector<int32_t> expected;
+        const char* error;
+    } cases[] = {
+        {{}, "3", {"5", "2", "x"}, {5, 2, 6}, "Błąd w 5 linii pliku .cfg : 'x' is not a valid integer value"},
+        {{10}, "2", {"1", "x"}, {10, 1, 11}, "Błąd w 4 linii pliku .cfg : 'x' is not a valid integer value"},
+        {{}, "2", {"-3", ""}, {-3, 1}, "Błąd w 4 linii pliku .cfg : '' is not a valid integer value"},
+        {{},
+         "2",
+         {"2147483647", "x"},
+         {kTop, kTop},
+         "Błąd w 4 linii pliku .cfg : 'x' is not a valid integer value"},
+        {{}, "2147483647", {"1", "2"}, {1, 2}, "Błąd w 5 linii pliku .cfg : Unexpected end of file"},
+    };
+    for (const bool analog : {true, false}) {
+        for (const auto& c : cases) {
+            TComtrade r;
+            for (const int32_t n : c.existing) {
+                if (analog)
+                    r.AnalogList().Add()->Number = n;
+                else
+                    r.CyfrList().Add()->Number = n;
+            }
+            std::string text = std::string("S,R,1999\r\n") + c.count + (analog ? "," : ",0A,") + c.count +
+                               (analog ? "A,0D\r\n" : "D\r\n");
+            for (const char* n : c.numbers)
+                text += std::string(n) + (analog ? ",A,,,V,1,0,0,-1,1,1,1,P\r\n" : ",D,,,0\r\n");
+            std::string error;
+            try {
+                ReadCfgText(r, text);
+            } catch (const platform::Exception& e) {
+                error = e.Message();
+            }
+            EXPECT_EQ(error, c.error) << text;
+            std::vector<int32_t> numbers;
+            if (analog)
+                for (const TAnalogDescr* a : r.AnalogList()) numbers.push_back(a->Number);
+            else
+                for (const TCyfrDescr* d : r.CyfrList()) numbers.push_back(d->Number);
+            EXPECT_EQ(numbers, c.expected) << text;
+        }
+    }
+}
+
 TEST_F(TRecorderTest, CfgRatesFrequencyAndFileType) {
     {
         TCfg cfg;
