@@ -12,11 +12,11 @@ namespace {
 
 // Keys and the device-type word in lower case, everything else as typed.
 std::string LowerOptionKeys(std::string text) {
+    // Lowering keeps every length: the bytes are written over in place and the views
+    // stay on them.
     const auto lower = [&text](std::string_view part) {
-        const auto at = static_cast<std::size_t>(part.data() - text.data());
-        text.replace(at, part.size(), platform::LowerCase(part));
+        std::ranges::copy(platform::LowerCase(part), text.begin() + (part.data() - text.data()));
     };
-    // Lowering keeps every length, so the views stay on their bytes.
     for (const TParamOption& o : CutParamOptions(text).Options) {
         lower(o.Key);
         if (o.Key == "halvotype") lower(o.Value);

@@ -316,13 +316,13 @@ void TMainForm::UpdateControls() {
     TChildForm* active = ActiveChild();
     bool enabled = false;
     // One print or transfer at a time in the process: no print starts while one runs.
-    const bool canPrint = !AnyTransfer();
+    const bool anyTransfer = AnyTransfer();
     if (active) {
         enabled = !active->Busy();
         for (QAction* action : active->FileMenu()->actions()) {
             const QString text = action->text();
             if (text == "&Save" || text == "Save As...") action->setEnabled(enabled);
-            if (text == "Print") action->setEnabled(enabled && canPrint);
+            if (text == "Print") action->setEnabled(enabled && !anyTransfer);
             // The printer is not set up again under a running print.
             if (text == "Print preview") action->setEnabled(!TTransferGuard::Printing());
         }
@@ -333,10 +333,10 @@ void TMainForm::UpdateControls() {
         FcbXScale->clearEditText();
     }
     for (QToolButton* button : FDocumentButtons)
-        button->setEnabled(enabled && (canPrint || button->objectName() != "btnPrint"));
+        button->setEnabled(enabled && (!anyTransfer || button->objectName() != "btnPrint"));
     FcbXScale->setEnabled(enabled);
     // The port a transfer uses is never reconfigured under it.
-    FCommSetup->setEnabled(!AnyTransfer());
+    FCommSetup->setEnabled(!anyTransfer);
     for (TChildForm* child : Children()) child->UpdatePageButtons();
 }
 

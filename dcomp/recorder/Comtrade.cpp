@@ -517,18 +517,17 @@ int32_t TRateList::SampleAt(double seconds) const {
 }
 
 double TRateList::TimeOfSample(int64_t index) const {
-    double t = 0;
-    int64_t prev = 0;
-    for (const auto& s : FItems) {
-        if (index > s->EndSample()) {
-            t += static_cast<double>(s->EndSample() - prev) / s->Rate;
-            prev = s->EndSample();
-        } else {
-            t += static_cast<double>(index - prev) / s->Rate;
-            break;
-        }
+    return TRateClock(*this).TimeOf(index);
+}
+
+double TRateClock::TimeOf(int64_t index) {
+    for (; FSegment < FRates.Count(); ++FSegment) {
+        const TRateDescr& s = *FRates.Items(FSegment);
+        if (index <= s.EndSample()) return FBase + static_cast<double>(index - FPrevious) / s.Rate;
+        FBase += static_cast<double>(s.EndSample() - FPrevious) / s.Rate;
+        FPrevious = s.EndSample();
     }
-    return t;
+    return FBase;
 }
 
 // ---- class hooks ----

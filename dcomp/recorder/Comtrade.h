@@ -323,6 +323,20 @@ private:
     bool FDeferred = false;
 };
 
+// The times of samples by the rates, as TimeOfSample gives them, for indexes in ascending
+// order: the segments are walked once for all of them, not again for every sample.
+class TRateClock {
+public:
+    explicit TRateClock(const TRateList& rates) : FRates(rates) {}
+    double TimeOf(int64_t index);
+
+private:
+    const TRateList& FRates;
+    int FSegment = 0;
+    int64_t FPrevious = 0;
+    double FBase = 0;
+};
+
 // Defers a rate list's tables while it lives and puts the previous state back.
 class TDeferredTables {
 public:

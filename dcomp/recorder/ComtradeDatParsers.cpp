@@ -112,28 +112,6 @@ bool BlankLine(std::string_view line) {
     return TrimView(line).empty();
 }
 
-// The times of samples 0, 1, 2, ... by the rates, each as TimeOfSample gives it, without
-// walking the segments again for every sample. Indexes come in ascending order.
-class TRateClock {
-public:
-    explicit TRateClock(const TRateList& rates) : FRates(rates) {}
-    double TimeOf(int64_t index) {
-        for (; FSegment < FRates.Count(); ++FSegment) {
-            const TRateDescr& s = *FRates.Items(FSegment);
-            if (index <= s.EndSample()) return FBase + static_cast<double>(index - FPrevious) / s.Rate;
-            FBase += static_cast<double>(s.EndSample() - FPrevious) / s.Rate;
-            FPrevious = s.EndSample();
-        }
-        return FBase;
-    }
-
-private:
-    const TRateList& FRates;
-    int FSegment = 0;
-    int64_t FPrevious = 0;
-    double FBase = 0;
-};
-
 }  // namespace
 
 double SettleTimeMultiplier(TComtrade& recording, const TOnMessage& onMessage) {

@@ -24,10 +24,9 @@ void TPagedPrintTarget::NewPage() {
     FCanvas.emplace(*FPainter);
 }
 
-void TPagedPrintTarget::EndPainting(const std::function<void()>& beforeEnd) {
+void TPagedPrintTarget::EndPainting() {
     if (!Printing()) return;
     FCanvas.reset();
-    if (beforeEnd) beforeEnd();
     FPainter->end();
     FPainter.reset();
     FDevice = nullptr;

@@ -4,7 +4,6 @@
 // job's title, its page number and whether the last job was aborted.
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -25,9 +24,9 @@ public:
 protected:
     // Starts painting the job's first page on device; false when the painter cannot.
     bool BeginPainting(QPagedPaintDevice& device, const std::string& title);
-    // The page's canvas draws what it holds back, beforeEnd runs, the painter ends.
-    // Nothing while no job runs.
-    void EndPainting(const std::function<void()>& beforeEnd = {});
+    // The page's canvas draws what it holds back, then the painter ends. Nothing while no
+    // job runs.
+    void EndPainting();
 
     bool FAborted = false;
 

@@ -27,7 +27,13 @@ inline std::optional<std::string> RunBounded(unsigned seconds, const std::functi
         ::close(out[0]);
         ::signal(SIGALRM, SIG_DFL);
         ::alarm(seconds);
-        const std::string text = action();
+        // An exception must not carry the child on into the rest of the test run.
+        std::string text;
+        try {
+            text = action();
+        } catch (...) {
+            ::_exit(3);
+        }
         std::size_t done = 0;
         while (done < text.size()) {
             const ssize_t n = ::write(out[1], text.data() + done, text.size() - done);

@@ -163,9 +163,6 @@ protected:
         std::sort(files.begin(), files.end());
         return files;
     }
-    static std::string Text(const std::string& path) {
-        return platform_test::RunTool("pdftotext", {"-layout", QString::fromStdString(path), "-"});
-    }
 
     platform::TPdfPrintTarget Printer{Dir.File("pdf")};
     platform::TPrinterScope PrinterScope{Printer};
@@ -193,16 +190,16 @@ TEST_F(ChildPdfTest, TheSelectedSequencesListingsChartsAndBothGridsArePrinted) {
     EXPECT_EQ(platform_test::PdfInfo(files[2], "Pages"), "3");
     EXPECT_EQ(platform_test::PdfInfo(files[3], "Pages"), "3");
 
-    const std::string listing = Text(files[0]);
+    const std::string listing = platform_test::PdfText(files[0]);
     EXPECT_NE(listing.find("Sequence no.1"), std::string::npos) << listing;
     for (const TLine& l : Decode(child->DeviceImage()).Listing) {
         const std::string trimmed = l.Text.substr(l.Text.find_first_not_of(' '));
         EXPECT_NE(listing.find(trimmed.substr(0, trimmed.find("  "))), std::string::npos) << l.Text;
     }
-    EXPECT_FALSE(Text(files[1]).empty());  // the chart
+    EXPECT_FALSE(platform_test::PdfText(files[1]).empty());  // the chart
 
-    const std::string grid1 = Text(files[2]);
-    const std::string grid2 = Text(files[3]);
+    const std::string grid1 = platform_test::PdfText(files[2]);
+    const std::string grid2 = platform_test::PdfText(files[3]);
     for (const char* word :
          {"Settings - parset 1", "str. 1", "1. Voltages", "Level 0.9Vr [%]", "def: Vesk3.set"})
         EXPECT_NE(grid1.find(word), std::string::npos) << word << "\n" << grid1;

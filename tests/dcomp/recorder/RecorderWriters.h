@@ -142,28 +142,27 @@ struct TLumoHeaderFields {
     std::string Name = "STACJA";
 };
 
-inline std::string LumoHeaderI(const TLumoHeaderFields& fields, bool bigEndian) {
+// The fields headers I and II share; header II adds the station name past header I's end.
+inline TImage LumoHeaderImage(const TLumoHeaderFields& fields, bool bigEndian, std::size_t size,
+                              uint32_t signature) {
     using namespace lumo;
-    TImage img(bigEndian, kHeaderISize);
-    img.U32(kHdrSignature, fields.Signature ? fields.Signature : kSigHeaderI);
+    TImage img(bigEndian, size);
+    img.U32(kHdrSignature, fields.Signature ? fields.Signature : signature);
     img.U32(kHdrDataSignature, fields.DataSignature);
     PutLumoDate(img, kHdrDate, fields.Date);
     img.U32(kHdrBefore, fields.Before);
     img.U32(kHdrAfter, fields.After);
     img.U32(kHdrSpeedOrRate, fields.SpeedOrRate);
-    return img.Bytes();
+    return img;
+}
+
+inline std::string LumoHeaderI(const TLumoHeaderFields& fields, bool bigEndian) {
+    return LumoHeaderImage(fields, bigEndian, lumo::kHeaderISize, lumo::kSigHeaderI).Bytes();
 }
 
 inline std::string LumoHeaderII(const TLumoHeaderFields& fields, bool bigEndian) {
-    using namespace lumo;
-    TImage img(bigEndian, kHeaderIISize);
-    img.U32(kHdrSignature, fields.Signature ? fields.Signature : kSigHeaderII);
-    img.U32(kHdrDataSignature, fields.DataSignature);
-    PutLumoDate(img, kHdrDate, fields.Date);
-    img.U32(kHdrBefore, fields.Before);
-    img.U32(kHdrAfter, fields.After);
-    img.U32(kHdrSpeedOrRate, fields.SpeedOrRate);
-    img.Raw(kHdrName, fields.Name);
+    TImage img = LumoHeaderImage(fields, bigEndian, lumo::kHeaderIISize, lumo::kSigHeaderII);
+    img.Raw(lumo::kHdrName, fields.Name);
     return img.Bytes();
 }
 
