@@ -44,6 +44,24 @@ int32_t CheckAnswer(uint16_t transId, uint8_t unitId, int32_t rxLen, const uint8
 
 }  // namespace
 
+int32_t BuildReadRequest(uint16_t startReg, uint16_t regCount, uint16_t transId, uint8_t unitId,
+                         uint8_t* buffer) {
+    return BuildPair(3, startReg, regCount, transId, unitId, buffer);
+}
+
+int32_t BuildWriteRequest(uint16_t startReg, uint16_t regCount, uint16_t transId, uint8_t unitId,
+                          const uint16_t* values, uint8_t* buffer) {
+    // The byte count is one byte: callers keep regCount at kMaxRegCount or below.
+    const size_t bytes = 2 * size_t{regCount};
+    PutHeader(buffer, transId, unitId, bytes + 6);
+    buffer[7] = 16;
+    PutBe16(buffer + 8, startReg);
+    PutBe16(buffer + 10, regCount);
+    buffer[12] = static_cast<uint8_t>(bytes);
+    for (size_t i = 0; i < regCount; ++i) PutBe16(buffer + 13 + 2 * i, values[i]);
+    return static_cast<int32_t>(bytes + 13);
+}
+
 int32_t BuildTALVOPresetReg(uint16_t Register, uint16_t TransId, uint8_t UnitId, uint16_t Value,
                             uint8_t* Buffer) {
     return BuildPair(6, Register, Value, TransId, UnitId, Buffer);
@@ -55,21 +73,20 @@ using namespace talvo;
 
 extern "C" {
 
+// Nothing is written for arguments that make no frame: -8 for a missing area, -9 for a
+// count that one frame does not hold.
 int32_t BuildTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
                            uint8_t* Buffer) noexcept {
-    return BuildPair(3, StartReg, RegCount, TransId, UnitId, Buffer);
+    if (Buffer == nullptr) return -8;
+    if (RegCount < 1 || RegCount > kMaxReadCount) return -9;
+    return BuildReadRequest(StartReg, RegCount, TransId, UnitId, Buffer);
 }
 
 int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
                             const uint16_t* Values, uint8_t* Buffer) noexcept {
-    const size_t bytes = 2 * size_t{RegCount};
-    PutHeader(Buffer, TransId, UnitId, bytes + 6);
-    Buffer[7] = 16;
-    PutBe16(Buffer + 8, StartReg);
-    PutBe16(Buffer + 10, RegCount);
-    Buffer[12] = static_cast<uint8_t>(bytes);
-    for (size_t i = 0; i < RegCount; ++i) PutBe16(Buffer + 13 + 2 * i, Values[i]);
-    return static_cast<int32_t>(bytes + 13);
+    if (Buffer == nullptr || Values == nullptr) return -8;
+    if (RegCount < 1 || RegCount > kMaxWriteCount) return -9;
+    return BuildWriteRequest(StartReg, RegCount, TransId, UnitId, Values, Buffer);
 }
 
 int32_t CheckTALVOReadRegs(uint16_t, uint16_t RegCount, uint16_t TransId, uint8_t UnitId, int32_t RxLen,

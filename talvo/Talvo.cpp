@@ -74,7 +74,7 @@ int32_t ReadRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t star
                  uint16_t* values, bool swap) {
     uint8_t tx[kRequestArea];
     TAnswer rx;
-    const int32_t len = BuildTALVOReadRegs(startReg, regCount, transId, unitId, tx);
+    const int32_t len = BuildReadRequest(startReg, regCount, transId, unitId, tx);
     if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
     const int32_t rc = CheckTALVOReadRegs(startReg, regCount, transId, unitId, rx.Len, rx.Data);
     if (rc == 0) GetTALVOReadRegs(regCount, rx.Data, values, swap);
@@ -90,7 +90,7 @@ int32_t SendFrame(TSimpTcp& sock, const uint8_t* tx, int32_t len, uint16_t trans
 int32_t WriteRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg, uint16_t regCount,
                   const uint16_t* values) {
     uint8_t tx[kRequestArea];
-    const int32_t len = BuildTALVOWriteRegs(startReg, regCount, transId, unitId, values, tx);
+    const int32_t len = BuildWriteRequest(startReg, regCount, transId, unitId, values, tx);
     return SendFrame(sock, tx, len, transId, unitId);
 }
 

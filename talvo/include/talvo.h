@@ -78,10 +78,13 @@ TALVO_API bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t 
 /* Frame helpers. A frame starts with the 7-byte header; the transaction identifier is
  * carried in host order, everything else big-endian. */
 
-/* Writes the 12-byte function-3 request; returns 12. */
+/* Writes the 12-byte function-3 request; returns 12. -8 for a NULL Buffer, -9 for a
+ * RegCount outside 1..125 (the registers one answer holds); nothing is written then. */
 TALVO_API int32_t BuildTALVOReadRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
                                      uint8_t* Buffer) TALVO_NOEXCEPT;
-/* Writes the function-16 request into Buffer (2 * RegCount + 13 bytes); returns its length. */
+/* Writes the function-16 request into Buffer (2 * RegCount + 13 bytes); returns its length.
+ * -8 for a NULL Buffer or Values, -9 for a RegCount outside 1..123 (the registers one
+ * request holds); nothing is written then. */
 TALVO_API int32_t BuildTALVOWriteRegs(uint16_t StartReg, uint16_t RegCount, uint16_t TransId, uint8_t UnitId,
                                       const uint16_t* Values, uint8_t* Buffer) TALVO_NOEXCEPT;
 /* Judges a read answer of RxLen bytes: -1, -2, -3, -4, an exception code, -5, else 0. */

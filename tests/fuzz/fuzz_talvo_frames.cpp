@@ -4,6 +4,7 @@
 // FuzzedDataProvider: the fields from the end, the rest is the answer.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -56,17 +57,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckText(write, maxLen);
     CheckText(static_cast<int32_t>(startReg << 16 | transId), maxLen);
 
-    std::vector<uint8_t> request(12);
-    FUZZ_CHECK(BuildTALVOReadRegs(startReg, regCount, transId, unitId, request.data()) == 12);
-    FUZZ_CHECK(talvo::FrameTransId(request.data()) == transId && request[6] == unitId);
-    FUZZ_CHECK(talvo::GetBe16(request.data() + 8) == startReg &&
-               talvo::GetBe16(request.data() + 10) == regCount);
+    // A count one frame does not hold builds nothing.
+    const bool readFits = regCount >= 1 && regCount <= talvo::kMaxReadCount;
+    std::vector<uint8_t> request(12, 0xA5);
+    const int32_t built = BuildTALVOReadRegs(startReg, regCount, transId, unitId, request.data());
+    FUZZ_CHECK(built == (readFits ? 12 : -9));
+    if (readFits) {
+        FUZZ_CHECK(talvo::FrameTransId(request.data()) == transId && request[6] == unitId);
+        FUZZ_CHECK(talvo::GetBe16(request.data() + 8) == startReg &&
+                   talvo::GetBe16(request.data() + 10) == regCount);
+    } else {
+        FUZZ_CHECK(std::count(request.begin(), request.end(), 0xA5) == 12);
+    }
     const uint16_t count = regCount % (talvo::kMaxRegCount + 1);
-    std::vector<uint16_t> values(count);
+    const bool writeFits = count >= 1 && count <= talvo::kMaxWriteCount;
+    // Never empty, so that a count of 0 meets real values (an empty vector's are NULL).
+    std::vector<uint16_t> values(std::max<std::size_t>(count, 1));
     for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<uint16_t>(transId + i);
-    request.assign(2 * std::size_t{count} + 13, 0);
-    FUZZ_CHECK(BuildTALVOWriteRegs(startReg, count, transId, unitId, values.data(), request.data()) ==
-               static_cast<int32_t>(request.size()));
-    FUZZ_CHECK(talvo::GetBe16(request.data() + 4) == request.size() - 6);
+    request.assign(2 * std::size_t{count} + 13, 0xA5);
+    const int32_t length =
+        BuildTALVOWriteRegs(startReg, count, transId, unitId, values.data(), request.data());
+    if (writeFits) {
+        FUZZ_CHECK(length == static_cast<int32_t>(request.size()));
+        FUZZ_CHECK(talvo::GetBe16(request.data() + 4) == request.size() - 6);
+        FUZZ_CHECK(request[12] == 2 * count);
+    } else {
+        FUZZ_CHECK(length == -9);
+        FUZZ_CHECK(std::count(request.begin(), request.end(), 0xA5) ==
+                   static_cast<std::ptrdiff_t>(request.size()));
+    }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -48,15 +49,42 @@ TEST(TalvoFrames, RequestsAreByteExact) {
     }
 }
 
-TEST(TalvoFrames, WriteOf127RegistersFillsTheRequestArea) {
-    std::vector<uint16_t> values(127);
+TEST(TalvoFrames, WriteOf123RegistersIsTheLongestBuilt) {
+    std::vector<uint16_t> values(123);
     for (size_t i = 0; i < values.size(); ++i) values[i] = static_cast<uint16_t>(0x0100 + i);
-    // Exactly the area size, so that AddressSanitizer sees any byte beyond it.
-    std::vector<uint8_t> frame(kRequestArea);
-    ASSERT_EQ(BuildTALVOWriteRegs(0, 127, 1, 1, values.data(), frame.data()), 267);
+    // Exactly the frame's size, so that AddressSanitizer sees any byte beyond it.
+    std::vector<uint8_t> frame(259);
+    ASSERT_EQ(BuildTALVOWriteRegs(0, 123, 1, 1, values.data(), frame.data()), 259);
     EXPECT_EQ(Bytes(frame.begin() + 4, frame.begin() + 13),
-              (Bytes{0x01, 0x05, 0x01, 0x10, 0x00, 0x00, 0x00, 0x7F, 0xFE}));
-    EXPECT_EQ(Bytes(frame.end() - 2, frame.end()), (Bytes{0x01, 0x7E}));
+              (Bytes{0x00, 0xFD, 0x01, 0x10, 0x00, 0x00, 0x00, 0x7B, 0xF6}));
+    EXPECT_EQ(Bytes(frame.end() - 2, frame.end()), (Bytes{0x01, 0x7A}));
+}
+
+TEST(TalvoFrames, BadArgumentsBuildNothing) {
+    const std::vector<uint16_t> values(256, 0x5555);
+    struct Case {
+        const char* name;
+        std::function<int32_t(uint8_t*)> build;
+        int32_t expected;
+    };
+    const std::vector<Case> cases{
+        {"read into NULL", [](uint8_t*) { return BuildTALVOReadRegs(0, 1, 1, 1, nullptr); }, -8},
+        {"read of 0", [](uint8_t* b) { return BuildTALVOReadRegs(0, 0, 1, 1, b); }, -9},
+        {"read of 126", [](uint8_t* b) { return BuildTALVOReadRegs(0, 126, 1, 1, b); }, -9},
+        {"read of 65535", [](uint8_t* b) { return BuildTALVOReadRegs(0, 0xFFFF, 1, 1, b); }, -9},
+        {"write into NULL", [&](uint8_t*) { return BuildTALVOWriteRegs(0, 1, 1, 1, values.data(), nullptr); },
+         -8},
+        {"write of NULL", [](uint8_t* b) { return BuildTALVOWriteRegs(0, 1, 1, 1, nullptr, b); }, -8},
+        {"write of 0", [&](uint8_t* b) { return BuildTALVOWriteRegs(0, 0, 1, 1, values.data(), b); }, -9},
+        {"write of 124", [&](uint8_t* b) { return BuildTALVOWriteRegs(0, 124, 1, 1, values.data(), b); }, -9},
+        // Its byte count would be 280, which the one-byte field cannot hold.
+        {"write of 140", [&](uint8_t* b) { return BuildTALVOWriteRegs(0, 140, 1, 1, values.data(), b); }, -9},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> frame(600, 0xA5);
+        EXPECT_EQ(c.build(frame.data()), c.expected) << c.name;
+        EXPECT_EQ(std::count(frame.begin(), frame.end(), 0xA5), 600) << c.name << ": bytes written";
+    }
 }
 
 TEST(TalvoFrames, GetReadRegsSwapsOnlyWhenAsked) {

@@ -1,10 +1,13 @@
 // The calls against an independent Modbus TCP server (libmodbus, tests/peers/tcp_server.c).
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "talvo.h"
+#include "talvo/Frames.h"
+#include "talvo/SimpSock.h"
 #include "tests/talvo/Peers.h"
 
 namespace talvo {
@@ -99,6 +102,49 @@ TEST_F(TalvoServer, OneShotCalls) {
     // An exception answer is no success.
     std::vector<uint16_t> many(127);
     EXPECT_FALSE(UniversalTALVOReadRegs("127.0.0.1", Port(), kUnit, 0, 127, kTimeout, many.data(), true));
+}
+
+// The largest frames the builders make are ones the server serves; one register more
+// builds nothing.
+TEST_F(TalvoServer, BuiltFramesOfTheLargestCountsAreServed) {
+    TSimpTcp sock;
+    sock.Host = "127.0.0.1";
+    sock.Port = Port();
+    sock.RecvTimeout = kTimeout;
+    sock.ConnectTimeout = kTimeout;
+    ASSERT_EQ(sock.Open(), 0);
+    ASSERT_EQ(sock.Connect(), 0);
+    const std::vector<uint16_t> written(124, 0x7E7E);
+    struct Case {
+        const char* name;
+        std::function<int32_t(uint8_t*)> build;
+        Bytes answerHead;  // after the header
+        std::function<int32_t(uint8_t*)> oneMore;
+    };
+    const std::vector<Case> cases{
+        {"read",
+         [](uint8_t* b) { return BuildTALVOReadRegs(0x0100, 125, 0x0A0B, kUnit, b); },
+         {0x03, 250},
+         [](uint8_t* b) { return BuildTALVOReadRegs(0x0100, 126, 0x0A0B, kUnit, b); }},
+        {"write",
+         [&](uint8_t* b) { return BuildTALVOWriteRegs(0x0500, 123, 0x0C0D, kUnit, written.data(), b); },
+         {0x10, 0x05, 0x00, 0x00, 123},
+         [&](uint8_t* b) { return BuildTALVOWriteRegs(0x0500, 124, 0x0C0D, kUnit, written.data(), b); }},
+    };
+    for (const Case& c : cases) {
+        Bytes frame(300);
+        const int32_t len = c.build(frame.data());
+        ASSERT_GT(len, 0) << c.name;
+        ASSERT_EQ(sock.Send(frame.data(), static_cast<size_t>(len)), 0) << c.name;
+        Bytes answer(kHeaderLen + c.answerHead.size());
+        ASSERT_EQ(sock.ReceiveExact(TickMs(), answer.data(), answer.size()), 0) << c.name;
+        EXPECT_EQ(Bytes(answer.begin(), answer.begin() + 2), Bytes(frame.begin(), frame.begin() + 2))
+            << c.name;
+        EXPECT_EQ(Bytes(answer.begin() + kHeaderLen, answer.end()), c.answerHead) << c.name;
+        Bytes rest(GetBe16(answer.data() + 4) + 6 - answer.size());
+        EXPECT_EQ(sock.ReceiveExact(TickMs(), rest.data(), rest.size()), 0) << c.name;
+        EXPECT_EQ(c.oneMore(frame.data()), -9) << c.name;
+    }
 }
 
 TEST_F(TalvoServer, AllEntriesAtOnceThenCloseAll) {
