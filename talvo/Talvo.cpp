@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -57,52 +58,69 @@ TEntry* Lookup(int32_t index, int32_t& rc) {
     return &gTable[index];
 }
 
-// Sends one request and receives one whole answer: 0, -12, -11 or -13.
-int32_t Exchange(TSimpTcp& sock, const uint8_t* tx, size_t txLen, TAnswer& rx) {
+// Which answer a call takes: the transaction it sent and whether an answer of another
+// transaction is read past (one-shot calls) or judged as the answer (table calls).
+struct TTransaction {
+    uint16_t Id;
+    bool SkipOthers;
+};
+
+// Sends one request and receives one whole answer: 0, -12, -11 or -13. A frame whose
+// protocol identifier is not 0 is no Modbus answer and is read past, as is one of another
+// transaction when the call skips those; what is read past counts against the call's
+// time-out from the send and is never taken.
+int32_t Exchange(TSimpTcp& sock, const uint8_t* tx, size_t txLen, TTransaction transaction, TAnswer& rx) {
     // Whatever is waiting now answers an earlier request.
     sock.DiscardInput();
     if (sock.Send(tx, txLen) != 0) return -12;
-    if (sock.ReceiveExact(TickMs(), rx.Data, kHeaderLen) != 0) return -11;
-    const int n = GetBe16(rx.Data + 4);
-    if (n < kMinLengthField || n > kMaxLengthField) return -13;
-    if (sock.ReceiveExact(TickMs(), rx.Data + kHeaderLen, static_cast<size_t>(n - 1)) != 0) return -11;
-    rx.Len = n + 6;
-    return 0;
+    const uint64_t sent = TickMs();
+    for (bool skipped = false;; skipped = true) {
+        // A peer that keeps sending frames of other transactions cannot hold the call.
+        if (skipped && TickMs() - sent >= static_cast<uint64_t>(std::max(sock.RecvTimeout, 0))) return -11;
+        if (sock.ReceiveExact(sent, rx.Data, kHeaderLen) != 0) return -11;
+        const int n = GetBe16(rx.Data + 4);
+        if (n < kMinLengthField || n > kMaxLengthField) return -13;
+        if (sock.ReceiveExact(TickMs(), rx.Data + kHeaderLen, static_cast<size_t>(n - 1)) != 0) return -11;
+        rx.Len = n + 6;
+        if (GetBe16(rx.Data + 2) != 0) continue;
+        if (transaction.SkipOthers && FrameTransId(rx.Data) != transaction.Id) continue;
+        return 0;
+    }
 }
 
-int32_t ReadRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg, uint16_t regCount,
+int32_t ReadRegs(TSimpTcp& sock, TTransaction t, uint8_t unitId, uint16_t startReg, uint16_t regCount,
                  uint16_t* values, bool swap) {
     uint8_t tx[kRequestArea];
     TAnswer rx;
-    const int32_t len = BuildReadRequest(startReg, regCount, transId, unitId, tx);
-    if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
-    const int32_t rc = CheckTALVOReadRegs(startReg, regCount, transId, unitId, rx.Len, rx.Data);
+    const int32_t len = BuildReadRequest(startReg, regCount, t.Id, unitId, tx);
+    if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), t, rx); rc != 0) return rc;
+    const int32_t rc = CheckTALVOReadRegs(startReg, regCount, t.Id, unitId, rx.Len, rx.Data);
     if (rc == 0) GetTALVOReadRegs(regCount, rx.Data, values, swap);
     return rc;
 }
 
-int32_t SendFrame(TSimpTcp& sock, const uint8_t* tx, int32_t len, uint16_t transId, uint8_t unitId) {
+int32_t SendFrame(TSimpTcp& sock, const uint8_t* tx, int32_t len, TTransaction t, uint8_t unitId) {
     TAnswer rx;
-    if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), rx); rc != 0) return rc;
-    return CheckTALVOWriteRegs(0, 0, transId, unitId, rx.Len, rx.Data);
+    if (const int32_t rc = Exchange(sock, tx, static_cast<size_t>(len), t, rx); rc != 0) return rc;
+    return CheckTALVOWriteRegs(0, 0, t.Id, unitId, rx.Len, rx.Data);
 }
 
-int32_t WriteRegs(TSimpTcp& sock, uint16_t transId, uint8_t unitId, uint16_t startReg, uint16_t regCount,
+int32_t WriteRegs(TSimpTcp& sock, TTransaction t, uint8_t unitId, uint16_t startReg, uint16_t regCount,
                   const uint16_t* values) {
     uint8_t tx[kRequestArea];
-    const int32_t len = BuildWriteRequest(startReg, regCount, transId, unitId, values, tx);
-    return SendFrame(sock, tx, len, transId, unitId);
+    const int32_t len = BuildWriteRequest(startReg, regCount, t.Id, unitId, values, tx);
+    return SendFrame(sock, tx, len, t, unitId);
 }
 
-int32_t SendRaw(TSimpTcp& sock, uint16_t transId, uint8_t unitId, const uint8_t* request, int32_t requestLen,
+int32_t SendRaw(TSimpTcp& sock, TTransaction t, uint8_t unitId, const uint8_t* request, int32_t requestLen,
                 uint8_t* response, int32_t* responseLen) {
     uint8_t tx[kRequestArea];
     TAnswer rx;
-    PutHeader(tx, transId, unitId, static_cast<size_t>(requestLen));
+    PutHeader(tx, t.Id, unitId, static_cast<size_t>(requestLen));
     if (requestLen > 0) std::memcpy(tx + kHeaderLen, request, static_cast<size_t>(requestLen));
-    const int32_t rc = Exchange(sock, tx, static_cast<size_t>(kHeaderLen + requestLen), rx);
+    const int32_t rc = Exchange(sock, tx, static_cast<size_t>(kHeaderLen + requestLen), t, rx);
     if (rc != 0) return rc;
-    if (FrameTransId(rx.Data) != transId) return -3;
+    if (FrameTransId(rx.Data) != t.Id) return -3;
     *responseLen = rx.Len - kHeaderLen;
     std::memcpy(response, rx.Data + kHeaderLen, static_cast<size_t>(*responseLen));
     return 0;
@@ -119,11 +137,16 @@ bool ValidRaw(const uint8_t* request, int32_t requestLen, const uint8_t* respons
 template <class Call>
 int32_t OnEntry(TEntry& entry, int32_t timeout, Call call) {
     SetTimeouts(*entry.Sock, timeout);
-    const uint16_t transId = entry.TransId++;
-    return call(*entry.Sock, transId);
+    // A table call judges an answer of another transaction (-3), as its callers expect.
+    return call(*entry.Sock, TTransaction{entry.TransId++, false});
 }
 
-// Connects, makes one exchange with transaction identifier 1 and closes on every path.
+// The one-shot calls share one counter, so that an answer a gateway still holds for an
+// earlier call, now sent on this call's connection, is never taken for this one.
+std::atomic<uint16_t> gOneShotTransId{1};
+
+// Connects, makes one exchange with a transaction identifier of its own and closes on
+// every path.
 template <class Call>
 bool OneShot(const char* host, uint16_t port, int32_t timeout, Call call) try {
     TSimpTcp sock;
@@ -131,7 +154,7 @@ bool OneShot(const char* host, uint16_t port, int32_t timeout, Call call) try {
     sock.Port = port;
     SetTimeouts(sock, timeout);
     if (sock.Open() != 0 || sock.Connect() != 0) return false;
-    const bool ok = call(sock, uint16_t{1}) == 0;
+    const bool ok = call(sock, TTransaction{gOneShotTransId++, true}) == 0;
     sock.Close();
     return ok;
 } catch (...) {
@@ -200,8 +223,8 @@ int32_t TALVOReadRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_t
     TEntry* entry = Lookup(Index, rc);
     if (entry == nullptr) return rc;
     if (!ValidCount(RegCount) || Values == nullptr) return -9;
-    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-        return ReadRegs(sock, transId, UnitId, StartReg, RegCount, Values, Swap);
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, TTransaction t) {
+        return ReadRegs(sock, t, UnitId, StartReg, RegCount, Values, Swap);
     });
 }
 
@@ -211,8 +234,8 @@ int32_t TALVOWriteRegs(int32_t Index, uint8_t UnitId, uint16_t StartReg, uint16_
     TEntry* entry = Lookup(Index, rc);
     if (entry == nullptr) return rc;
     if (!ValidCount(RegCount) || Values == nullptr) return -9;
-    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-        return WriteRegs(sock, transId, UnitId, StartReg, RegCount, Values);
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, TTransaction t) {
+        return WriteRegs(sock, t, UnitId, StartReg, RegCount, Values);
     });
 }
 
@@ -221,10 +244,10 @@ int32_t TALVOPresetReg(int32_t Index, uint8_t UnitId, uint16_t Register, uint16_
     int32_t rc;
     TEntry* entry = Lookup(Index, rc);
     if (entry == nullptr) return rc;
-    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, TTransaction t) {
         uint8_t tx[kRequestArea];
-        const int32_t len = BuildTALVOPresetReg(Register, transId, UnitId, Value, tx);
-        return SendFrame(sock, tx, len, transId, UnitId);
+        const int32_t len = BuildTALVOPresetReg(Register, t.Id, UnitId, Value, tx);
+        return SendFrame(sock, tx, len, t, UnitId);
     });
 }
 
@@ -235,8 +258,8 @@ int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t* Request, 
     if (entry == nullptr) return rc;
     if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return -9;
     *ResponseLen = 1;
-    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-        return SendRaw(sock, transId, UnitId, Request, RequestLen, Response, ResponseLen);
+    return OnEntry(*entry, Timeout, [&](TSimpTcp& sock, TTransaction t) {
+        return SendRaw(sock, t, UnitId, Request, RequestLen, Response, ResponseLen);
     });
 }
 
@@ -245,24 +268,24 @@ bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId, 
                                int32_t* ResponseLen) noexcept {
     if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return false;
     *ResponseLen = 0;
-    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-        return SendRaw(sock, transId, UnitId, Request, RequestLen, Response, ResponseLen);
+    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, TTransaction t) {
+        return SendRaw(sock, t, UnitId, Request, RequestLen, Response, ResponseLen);
     });
 }
 
 bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
                             uint16_t RegCount, int32_t Timeout, uint16_t* Values, bool Swap) noexcept {
     if (!ValidCount(RegCount) || Values == nullptr) return false;
-    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-        return ReadRegs(sock, transId, UnitId, StartReg, RegCount, Values, Swap);
+    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, TTransaction t) {
+        return ReadRegs(sock, t, UnitId, StartReg, RegCount, Values, Swap);
     });
 }
 
 bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
                              uint16_t RegCount, int32_t Timeout, const uint16_t* Values) noexcept {
     if (!ValidCount(RegCount) || Values == nullptr) return false;
-    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, uint16_t transId) {
-        return WriteRegs(sock, transId, UnitId, StartReg, RegCount, Values);
+    return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, TTransaction t) {
+        return WriteRegs(sock, t, UnitId, StartReg, RegCount, Values);
     });
 }
 

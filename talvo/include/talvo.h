@@ -44,7 +44,8 @@ TALVO_API int32_t TALVOReinit(int32_t Index) TALVO_NOEXCEPT;
 /* Closes every entry; false when any close failed. */
 TALVO_API bool TALVOCloseAll(void) TALVO_NOEXCEPT;
 
-/* Calls on an entry. Timeout is in milliseconds. RegCount 1 to 127, else -9. */
+/* Calls on an entry. Timeout is in milliseconds. RegCount 1 to 127, else -9. An answer of
+ * another transaction gives -3; a frame whose protocol identifier is not 0 is read past. */
 
 /* Function 3. Values receives RegCount words, in host order when Swap is true, else as
  * the bytes arrived. */
@@ -61,9 +62,12 @@ TALVO_API int32_t TALVOPresetReg(int32_t Index, uint8_t UnitId, uint16_t Registe
 TALVO_API int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t* Request, uint8_t* Response,
                                    int32_t Timeout, int32_t RequestLen, int32_t* ResponseLen) TALVO_NOEXCEPT;
 
-/* One-shot calls: connect, one exchange with transaction identifier 1, close. */
+/* One-shot calls: connect, one exchange, close. Each call sends a transaction identifier
+ * of its own (one counter for the process, starting at 1); an answer of another
+ * transaction, or one whose protocol identifier is not 0, is read past and never taken,
+ * within the call's Timeout. */
 
-/* Raw request PDU; true when a whole answer with transaction identifier 1 arrived. The
+/* Raw request PDU; true when a whole answer of the call's transaction arrived. The
  * answer's unit identifier, function code and exception bit are the caller's to judge. */
 TALVO_API bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId,
                                          const uint8_t* Request, uint8_t* Response, int32_t Timeout,

@@ -48,6 +48,9 @@ struct ReadCase {
 };
 
 const Bytes kGood{0x01, 0x00, 0x00, 0x00, 0x00, 0x07, 0x11, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02};
+// A whole read answer of another protocol than Modbus (identifier 1), and of other values.
+const Bytes kOtherProtocol{0x01, 0x00, 0x00, 0x01, 0x00, 0x07, 0x11, 0x03, 0x04, 0x0B, 0x0B, 0x0B, 0x0B};
+const Bytes kOtherValues{0x01, 0x00, 0x00, 0x00, 0x00, 0x07, 0x11, 0x03, 0x04, 0x0B, 0x0B, 0x0B, 0x0B};
 
 void PrintTo(const ReadCase& c, std::ostream* os) {
     *os << c.name;
@@ -96,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{
             "ShortAnswer", {Send({0x01, 0x00, 0x00, 0x00, 0x00, 0x05, 0x11, 0x03, 0x02, 0x00, 0x01})}, -5},
         ReadCase{"Exception", {Send({0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x11, 0x83, 0x02})}, 2},
-        ReadCase{"ExceptionWithoutCode", {Send({0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x11, 0x83, 0x00})}, -5}),
+        ReadCase{"ExceptionWithoutCode", {Send({0x01, 0x00, 0x00, 0x00, 0x00, 0x03, 0x11, 0x83, 0x00})}, -5},
+        ReadCase{"OtherProtocolOnly", {Send(kOtherProtocol)}, -11},
+        ReadCase{"OtherProtocolThenAnswer", {Send(kOtherProtocol), Send(kGood)}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TalvoTable, IndexIsJudgedBeforeEntryBeforeArguments) {
@@ -229,7 +234,7 @@ TEST_F(TalvoTable, RawAnswerOfOtherTransactionIsRejected) {
 TEST(TalvoOneShot, RawRequestOf254BytesNeverConnects) {
     Bytes request(254, 0x42);
     const Bytes answer{0x01, 0x00, 0x00, 0x00, 0x00, 0x04, 0x22, 0x2B, 0x0E, 0x01};
-    ScriptedPeer peer({{Read(), Send(answer)}});
+    ScriptedPeer peer({{Read(), Reply(answer)}});
     uint8_t response[1017];
     int32_t responseLen = -1;
     EXPECT_FALSE(UniversalTALVOSendAndWait("127.0.0.1", peer.Port(), 0x22, request.data(), response, 2000,
@@ -243,6 +248,78 @@ TEST(TalvoOneShot, RawRequestOf254BytesNeverConnects) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].size(), 260u);
 }
+
+TEST(TalvoOneShot, EachCallSendsATransactionOfItsOwn) {
+    const std::vector<Step> script{Read(), Reply(kGood)};
+    ScriptedPeer peer({script, script, script});
+    uint16_t values[2];
+    const uint8_t request[] = {0x03, 0x00, 0x10, 0x00, 0x02};
+    uint8_t response[1017];
+    int32_t responseLen = 0;
+    EXPECT_TRUE(UniversalTALVOReadRegs("127.0.0.1", peer.Port(), kUnit, 0x0010, 2, 2000, values, true));
+    EXPECT_TRUE(UniversalTALVOSendAndWait("127.0.0.1", peer.Port(), kUnit, request, response, 2000,
+                                          sizeof request, &responseLen));
+    EXPECT_TRUE(UniversalTALVOWriteRegs("127.0.0.1", peer.Port(), kUnit, 0x0010, 2, 2000, values));
+    const auto requests = peer.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    std::vector<uint16_t> ids;
+    for (const Bytes& r : requests) ids.push_back(static_cast<uint16_t>(r[0] | r[1] << 8));
+    EXPECT_EQ(ids[1], static_cast<uint16_t>(ids[0] + 1));
+    EXPECT_EQ(ids[2], static_cast<uint16_t>(ids[0] + 2));
+}
+
+struct SkipCase {
+    const char* name;
+    std::vector<Step> answers;  // after the request was read
+    bool taken;
+};
+
+void PrintTo(const SkipCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class TalvoOneShotAnswers : public testing::TestWithParam<SkipCase> {};
+
+// Only the answer to the call's own request is taken; whatever else comes is read past
+// and leaves nothing behind, and the call ends with its time-out.
+TEST_P(TalvoOneShotAnswers, OnlyTheCallsOwnAnswerIsTaken) {
+    std::vector<Step> script{Read()};
+    for (const Step& s : GetParam().answers) script.push_back(s);
+    ScriptedPeer peer({script, script});
+    const uint64_t start = TickMs();
+    uint16_t values[2] = {0xDEAD, 0xDEAD};
+    EXPECT_EQ(UniversalTALVOReadRegs("127.0.0.1", peer.Port(), kUnit, 0x0010, 2, 300, values, true),
+              GetParam().taken);
+    const uint8_t request[] = {0x03, 0x00, 0x10, 0x00, 0x02};
+    std::vector<uint8_t> response(1017, 0xEE);
+    int32_t responseLen = -1;
+    EXPECT_EQ(UniversalTALVOSendAndWait("127.0.0.1", peer.Port(), kUnit, request, response.data(), 300,
+                                        sizeof request, &responseLen),
+              GetParam().taken);
+    EXPECT_LT(TickMs() - start, 5000u);
+    if (GetParam().taken) {
+        EXPECT_EQ(values[0], 1);
+        EXPECT_EQ(values[1], 2);
+        ASSERT_EQ(responseLen, 6);
+        EXPECT_EQ(Bytes(response.begin(), response.begin() + 6), (Bytes{0x03, 0x04, 0x00, 0x01, 0x00, 0x02}));
+    } else {
+        EXPECT_EQ(values[0], 0xDEAD) << "values written on failure";
+        EXPECT_EQ(values[1], 0xDEAD) << "values written on failure";
+        EXPECT_EQ(responseLen, 0);
+        EXPECT_EQ(std::count(response.begin(), response.end(), 0xEE), 1017) << "response written on failure";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TalvoOneShotAnswers,
+    testing::Values(SkipCase{"Own", {Reply(kGood)}, true},
+                    SkipCase{"PreviousThenOwn", {Reply(kOtherValues, -1), Reply(kGood)}, true},
+                    SkipCase{"NextThenOwn", {Reply(kOtherValues, 1), Reply(kGood)}, true},
+                    SkipCase{"OtherProtocolThenOwn", {Reply(kOtherProtocol), Reply(kGood)}, true},
+                    SkipCase{"PreviousOnly", {Reply(kOtherValues, -1)}, false},
+                    SkipCase{"OtherProtocolOnly", {Reply(kOtherProtocol)}, false},
+                    SkipCase{"PreviousWithoutEnd", {Flood(kOtherValues, -1)}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TalvoOneShot, FailuresGiveFalseAndLeaveNoDescriptor) {
     Listener refusing(-1);

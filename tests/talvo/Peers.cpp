@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <stdexcept>
 
 namespace talvo::test {
@@ -26,6 +27,12 @@ Step Read(size_t count) {
 }
 Step Send(Bytes bytes) {
     return {Step::Send, std::move(bytes)};
+}
+Step Reply(Bytes bytes, int idOffset) {
+    return {Step::Reply, std::move(bytes), 0, idOffset};
+}
+Step Flood(Bytes bytes, int idOffset) {
+    return {Step::Flood, std::move(bytes), 0, idOffset};
 }
 Step Trickle(Bytes bytes) {
     return {Step::Trickle, std::move(bytes)};
@@ -103,11 +110,12 @@ void ScriptedPeer::Run() {
         if (!fd) continue;
         ++FAccepted;
         bool keep = true;
+        uint16_t transId = 0;
         if (next < FScripts.size()) {
             for (const Step& step : FScripts[next]) {
                 if (step.kind == Step::Close) {
                     keep = false;
-                } else if (!RunStep(fd.Get(), step)) {
+                } else if (!RunStep(fd.Get(), step, transId)) {
                     break;
                 }
                 std::lock_guard lock(FMutex);
@@ -132,7 +140,7 @@ bool ScriptedPeer::ReadFully(int fd, uint8_t* p, size_t count) {
     return count == 0;
 }
 
-bool ScriptedPeer::RunStep(int fd, const Step& step) {
+bool ScriptedPeer::RunStep(int fd, const Step& step, uint16_t& transId) {
     switch (step.kind) {
         case Step::Read: {
             Bytes request(step.count != 0 ? step.count : 6);
@@ -142,6 +150,8 @@ bool ScriptedPeer::RunStep(int fd, const Step& step) {
                 request.resize(6 + rest);
                 if (!ReadFully(fd, request.data() + 6, rest)) return false;
             }
+            // The identifier travels in host order.
+            std::memcpy(&transId, request.data(), sizeof transId);
             std::lock_guard lock(FMutex);
             FRequests.push_back(std::move(request));
             return true;
@@ -149,6 +159,23 @@ bool ScriptedPeer::RunStep(int fd, const Step& step) {
         case Step::Send:
             return send(fd, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL) ==
                    static_cast<ssize_t>(step.bytes.size());
+        case Step::Reply:
+        case Step::Flood: {
+            Bytes bytes = step.bytes;
+            const auto id = static_cast<uint16_t>(transId + step.idOffset);
+            std::memcpy(bytes.data(), &id, sizeof id);
+            const auto sendAll = [&] {
+                return send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+                       static_cast<ssize_t>(bytes.size());
+            };
+            if (step.kind == Step::Reply) return sendAll();
+            // Many frames a send, so that the client always finds the next one waiting.
+            const Bytes one = bytes;
+            for (int i = 1; i < 100; ++i) bytes.insert(bytes.end(), one.begin(), one.end());
+            while (!FStop && sendAll()) {
+            }
+            return true;
+        }
         case Step::Trickle:
             for (uint8_t b : step.bytes) {
                 if (send(fd, &b, 1, MSG_NOSIGNAL) != 1) return false;
@@ -175,8 +202,10 @@ bool ScriptedPeer::RunStep(int fd, const Step& step) {
     return true;
 }
 
-ModbusServer::ModbusServer()
-    : FProcess(std::make_unique<peers::TPeerProcess>(std::vector<std::string>{HALVO_BIN_DIR "/tcp_server"})) {
+ModbusServer::ModbusServer(bool late) {
+    std::vector<std::string> args{HALVO_BIN_DIR "/tcp_server"};
+    if (late) args.push_back("--late");
+    FProcess = std::make_unique<peers::TPeerProcess>(args);
     const std::string line = FProcess->FirstLine();
     if (line.rfind("PORT ", 0) == 0) FPort = static_cast<uint16_t>(std::stoi(line.substr(5)));
     if (FPort == 0) throw std::runtime_error("tcp_server did not start: '" + line + "'");

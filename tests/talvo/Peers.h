@@ -23,12 +23,18 @@ using Bytes = std::vector<uint8_t>;
 // What the scripted peer does on one accepted connection, step by step. After the last
 // step it keeps the connection open (a stalled peer) unless the step was Close().
 struct Step {
-    enum Kind { Read, Send, Trickle, Flush, Await, Close } kind;
+    enum Kind { Read, Send, Reply, Flood, Trickle, Flush, Await, Close } kind;
     Bytes bytes;
     size_t count = 0;  // Read: bytes to read, 0 = one Modbus TCP request
+    int idOffset = 0;  // Reply, Flood: added to the transaction identifier
 };
 Step Read(size_t count = 0);
 Step Send(Bytes bytes);
+// Sends the bytes under the transaction identifier of the last request read on this
+// connection, plus idOffset.
+Step Reply(Bytes bytes, int idOffset = 0);
+// Replies as above, again and again, until the client goes away.
+Step Flood(Bytes bytes, int idOffset);
 // One byte at a time, 1 ms apart.
 Step Trickle(Bytes bytes);
 // Waits until the client's kernel has acknowledged everything sent.
@@ -56,7 +62,7 @@ public:
 
 private:
     void Run();
-    bool RunStep(int fd, const Step& step);
+    bool RunStep(int fd, const Step& step, uint16_t& transId);
     bool ReadFully(int fd, uint8_t* p, size_t count);
 
     std::vector<std::vector<Step>> FScripts;
@@ -73,9 +79,11 @@ private:
 };
 
 // The libmodbus server of tests/peers, started on an ephemeral port; killed when destroyed.
+// A late server is a gateway that answers the first request of each connection only after
+// it has sent there the answer to the request before it (of an earlier connection).
 class ModbusServer {
 public:
-    ModbusServer();
+    explicit ModbusServer(bool late = false);
     ~ModbusServer();
     uint16_t Port() const { return FPort; }
     // The value the server starts register `reg` with.

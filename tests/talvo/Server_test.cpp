@@ -147,6 +147,36 @@ TEST_F(TalvoServer, BuiltFramesOfTheLargestCountsAreServed) {
     }
 }
 
+// A gateway that hands each new connection the answer to the request before first: every
+// one-shot call still takes the answer to its own request. Each request reads other
+// registers than the one before, so a late answer taken shows in the values.
+TEST_F(TalvoServer, OneShotCallsTakeOnlyTheirOwnAnswerFromALateGateway) {
+    ModbusServer gateway(true);
+    for (uint16_t start : {0x0100, 0x0200, 0x0300}) {
+        std::vector<uint16_t> values(119);
+        EXPECT_TRUE(UniversalTALVOReadRegs("127.0.0.1", gateway.Port(), kUnit, start, 119, kTimeout,
+                                           values.data(), true));
+        EXPECT_EQ(values, Initial(start, 119)) << start;
+    }
+    for (uint16_t start : {0x0E77, 0x0F00}) {
+        const uint8_t request[] = {0x03, static_cast<uint8_t>(start >> 8), static_cast<uint8_t>(start), 0x00,
+                                   0x08};
+        std::vector<uint8_t> response(1017);
+        int32_t responseLen = 0;
+        ASSERT_TRUE(UniversalTALVOSendAndWait("127.0.0.1", gateway.Port(), kUnit, request, response.data(),
+                                              kTimeout, sizeof request, &responseLen));
+        ASSERT_EQ(responseLen, 18);
+        EXPECT_EQ(response[2] << 8 | response[3], ModbusServer::Initial(start)) << start;
+    }
+    const std::vector<uint16_t> written{0x1111, 0x2222, 0x3333};
+    EXPECT_TRUE(
+        UniversalTALVOWriteRegs("127.0.0.1", gateway.Port(), kUnit, 0x0400, 3, kTimeout, written.data()));
+    std::vector<uint16_t> back(3);
+    EXPECT_TRUE(
+        UniversalTALVOReadRegs("127.0.0.1", gateway.Port(), kUnit, 0x0400, 3, kTimeout, back.data(), true));
+    EXPECT_EQ(back, written);
+}
+
 TEST_F(TalvoServer, AllEntriesAtOnceThenCloseAll) {
     const int before = CountOpenFds();
     for (int32_t i = 0; i <= 100; ++i) ASSERT_EQ(TALVOAdd(i, "127.0.0.1", Port()), 0) << i;
