@@ -6,8 +6,12 @@
  * before it is answered, all 65,536 holding registers go to the dump file (big-endian,
  * written whole and renamed into place). The dump is written once at start too.
  *
- *   vesk_sim (--rtu DEVICE | --tcp [--port N]) --dump FILE [--address N] [--ident TEXT]
- *            [--parset1 FILE] [--parset2 FILE] [--events FILE]
+ *   vesk_sim (--rtu DEVICE | --tcp [--port N] [--late]) --dump FILE [--address N]
+ *            [--ident TEXT] [--parset1 FILE] [--parset2 FILE] [--events FILE]
+ *
+ * --late: a gateway that hands over a late answer: on each connection, before it answers
+ * the first request, it sends there the answer to the request of the connection before,
+ * under that request's transaction identifier.
  *
  * Parameter-set files hold register words as the device sends them (big-endian).
  * Prints "READY" (RTU) or "PORT <n>" (TCP on 127.0.0.1, at --port or else a free port
@@ -114,11 +118,13 @@ static void serve(modbus_t* ctx, const uint8_t* query, int length, modbus_mappin
 
 int main(int argc, char** argv) {
     const char *rtu = NULL, *ident = "", *parset1 = NULL, *parset2 = NULL, *events_file = NULL;
-    int tcp = 0, address = 31, port = 0;
+    int tcp = 0, late = 0, address = 31, port = 0;
     for (int i = 1; i < argc; ++i) {
         const int more = i + 1 < argc;
         if (strcmp(argv[i], "--tcp") == 0)
             tcp = 1;
+        else if (strcmp(argv[i], "--late") == 0)
+            late = 1;
         else if (strcmp(argv[i], "--rtu") == 0 && more)
             rtu = argv[++i];
         else if (strcmp(argv[i], "--dump") == 0 && more)
@@ -141,7 +147,7 @@ int main(int argc, char** argv) {
         }
     }
     if ((rtu == NULL) == !tcp || dump_path == NULL || port < 0 || port > 65535) {
-        fprintf(stderr, "usage: vesk_sim (--rtu DEVICE | --tcp [--port N]) --dump FILE [options]\n");
+        fprintf(stderr, "usage: vesk_sim (--rtu DEVICE | --tcp [--port N] [--late]) --dump FILE [options]\n");
         return 2;
     }
 
@@ -191,12 +197,20 @@ int main(int argc, char** argv) {
         printf("PORT %d\n", ntohs(addr.sin_port));
         fflush(stdout);
         /* One connection at a time: each one-shot call of the client opens its own. */
+        uint8_t previous[MODBUS_TCP_MAX_ADU_LENGTH];
+        int previous_length = 0;
         for (;;) {
             if (modbus_tcp_accept(ctx, &server) < 0) continue;
+            int fresh = 1;
             for (;;) {
                 const int rc = modbus_receive(ctx, query);
                 if (rc < 0) break;
-                if (rc > 0) serve(ctx, query, rc, map, pages);
+                if (rc == 0) continue;
+                if (late && fresh && previous_length > 0) serve(ctx, previous, previous_length, map, pages);
+                fresh = 0;
+                serve(ctx, query, rc, map, pages);
+                memcpy(previous, query, (size_t)rc);
+                previous_length = rc;
             }
             modbus_close(ctx);
         }

@@ -142,9 +142,12 @@ INSTANTIATE_TEST_SUITE_P(Roads, PeerTest, testing::Values(TRoad::Rtu, TRoad::Tcp
 
 // A new document whose transfers go over Modbus TCP to a peer on loopback.
 struct TTcpDocument {
-    explicit TTcpDocument(uint16_t port)
-        : settings{
-              TLinkSettings{.TALVOComm = true, .TALVOIP = "127.0.0.1", .TALVOPort = port, .TimeOut = 1000}} {
+    explicit TTcpDocument(uint16_t port, int32_t timeSilence = TLinkSettings{}.TimeSilence)
+        : settings{TLinkSettings{.TALVOComm = true,
+                                 .TALVOIP = "127.0.0.1",
+                                 .TALVOPort = port,
+                                 .TimeOut = 1000,
+                                 .TimeSilence = timeSilence}} {
         halvo.SetDataDirectory(HALVO_BIN_DIR);
         halvo.TraceMessages = false;
         halvo.SetMessageMemo(&log);
@@ -181,6 +184,33 @@ TEST(TcpRoadTest, OnlyAnAnswerThatFitsTheAnswerFrameIsUsed) {
         ASSERT_GE(request.size(), 4u);
         EXPECT_EQ(Bytes(request.begin() + 4, request.end()), (Bytes{0, 6, 31, 3, 0x0E, 0x78, 0, 8}));
     }
+}
+
+// A gateway that hands each new connection the answer to the request before first (the
+// Vesk simulator with --late): every part of a reading still holds what the device sent
+// for it, also a parameter set read right after the other one.
+TEST(TcpRoadTest, ALateAnswerOfTheGatewayIsNotTakenForTheNextRequest) {
+    test::TTempDir dir;
+    peers::TPeerProcess sim(
+        {HALVO_BIN_DIR "/vesk_sim", "--tcp", "--late", "--dump", dir.File("dump.bin"), "--ident",
+         "V3SIM-0123456789", "--parset1", dir.Write("p1.bin", Text(Pattern(238, 1))), "--parset2",
+         dir.Write("p2.bin", Text(Pattern(238, 2))), "--events", dir.Write("ev.bin", Text(Pattern(500, 3)))});
+    const std::string line = sim.FirstLine();
+    ASSERT_TRUE(line.starts_with("PORT ")) << line;
+    TTcpDocument document(static_cast<uint16_t>(std::stoi(line.substr(5))), 5);
+    THalvo& halvo = document.halvo;
+    halvo.ReadFromHALVO();
+    EXPECT_THAT(document.log.Lines, ElementsAre("Identification of device:VESK-3", "Read parset 1 :OK",
+                                                "Read parset 2 :OK", "Event register reading: 500 bytes"));
+    EXPECT_EQ(Area(halvo.Parset1Data(), 238), Pattern(238, 1));
+    EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
+    EXPECT_EQ(Area(halvo.EventsBuffer(), 500), Pattern(500, 3));
+
+    halvo.ReadParset(1);
+    halvo.ReadParset(2);
+    EXPECT_EQ(Area(halvo.Parset1Data(), 238), Pattern(238, 1));
+    EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
+    EXPECT_FALSE(halvo.ErrorFlag());
 }
 
 // A Modbus TCP server that answers every read with a byte count of 0: the device is not
