@@ -201,7 +201,8 @@ public:
     // n: 1 or 2. The set is replaced only when all of it arrived.
     void ReadParset(int n);
     void ReadEvents();
-    // step <= 0 means the remaining count. True when every frame was accepted.
+    // step <= 0 means the remaining count. True when every frame was accepted. A cancel
+    // does not cut a write: the device would be left with a set half new, half old.
     bool WriteRegisters(int start, std::span<const uint8_t> source, int step, int count);
     // Document set n into device set m.
     void WriteParset(int n, int m);
@@ -229,7 +230,8 @@ private:
     std::size_t DoReadRegisters(int start, std::span<uint8_t> destination, int count);
     void DoReadParset(int n);
     void DoReadEvents();
-    bool DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count);
+    // accepted: the registers of the frames the device confirmed.
+    bool DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count, int& accepted);
     void DoWriteParset(int n, int m);
 };
 

@@ -182,7 +182,8 @@ void THalvo::ReadEvents() {
 
 bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
     TTransferGuard guard(*this);
-    return guard.Held() && DoWriteRegisters(start, source, step, count);
+    int accepted = 0;
+    return guard.Held() && DoWriteRegisters(start, source, step, count, accepted);
 }
 
 void THalvo::WriteParset(int n, int m) {
@@ -385,10 +386,13 @@ void THalvo::DoReadEvents() {
     finish();
 }
 
-bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
+bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count,
+                              int& accepted) {
+    accepted = 0;
     count = std::min(count, static_cast<int>(source.size() / 2));
     std::size_t offset = 0;
-    while (count > 0 && !FTransfer.Stopped()) {
+    // Only a failure ends a write early, never a cancel.
+    while (count > 0 && !FTransfer.ErrorFlag()) {
         const int n = std::min({step <= 0 ? count : step, kMaxFrameRegisters, count});
         const std::vector<uint8_t> request = BuildWriteRequest(
             GetReadOptions().DeviceNumber, start, source.subspan(offset, static_cast<std::size_t>(2 * n)));
@@ -397,14 +401,14 @@ bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int st
         offset += static_cast<std::size_t>(2 * n);
         DoTransact(request);
         if (FTransfer.MessageLog()) FTransfer.MessageLog()->TypeKey('.');
-        if (FTransfer.Stopped()) return false;
+        if (FTransfer.ErrorFlag()) return false;
         if (FTransfer.AnswerFunction() != kFnWriteMultiple) {
             FTransfer.Fail(TTransferFailure::UnexpectedFunction);
             return false;
         }
+        accepted += n;
         WaitSilence();
     }
-    // A cancel between frames leaves registers unsent.
     return count <= 0;
 }
 
@@ -420,11 +424,26 @@ void THalvo::DoWriteParset(int n, int m) {
     }
     AddMessage(title);
     const std::size_t titleLine = FTransfer.LastLineMark();
-    const bool accepted =
-        DoWriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
-                         Defs().ZnsSendStep, length / 2);
+    int accepted = 0;
+    const int registers = length / 2;
+    // What the device's set holds now, when the write stopped part-way.
+    auto tellDeviceSet = [&] {
+        const std::string set = "Device parset " + Num(m);
+        AddMessage(accepted == 0 ? set + " unchanged"
+                                 : set + ": " + Num(accepted) + " of " + Num(registers) +
+                                       " registers hold the new values, the parset must be written again");
+    };
+    bool written = false;
+    try {
+        written = DoWriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
+                                   Defs().ZnsSendStep, registers, accepted);
+    } catch (...) {
+        tellDeviceSet();
+        throw;
+    }
     if (!TraceMessages) FTransfer.RemoveLine(titleLine);
-    AddMessage(title + (accepted ? ": OK" : ": Settings rejected by device"));
+    AddMessage(title + (written ? ": OK" : ": Settings rejected by device"));
+    if (!written) tellDeviceSet();
 }
 
 void THalvoTransfer::AddMessage(const std::string& text) {

@@ -435,6 +435,12 @@ void TChildForm::ReadDevice() {
 }
 
 void TChildForm::CancelReadClick() {
+    // Stopped between frames, a write would leave the device's set half new, half old.
+    if (FWriting) {
+        // Through the image, which keeps count of the lines added during its transfer.
+        FDeviceImage->AddMessage("Writing to device runs to its end - Cancel refused");
+        return;
+    }
     FDeviceImage->CancelReading();
     UpdateReadingState();
 }
@@ -737,6 +743,10 @@ void TChildForm::FileCloseClick() {
 bool TChildForm::FormCloseQuery() {
     // The print uses the window to its end.
     if (Printing()) return false;
+    if (FWriting) {
+        FDeviceImage->AddMessage("Writing to device runs to its end - window not closed");
+        return false;
+    }
     if (Busy()) {
         FDeviceImage->CancelReading();
         return false;

@@ -507,43 +507,75 @@ TEST_F(TransferTest, AnEmptySetIsNotSent) {
 }
 
 struct RejectCase {
+    int frame;  // the frame that fails, from 1
     TFault fault;
     bool trace;
     Lines tail;
 };
 
-TEST_F(TransferTest, AFailureInTheSecondFrameRejectsTheWriteAfterItsLine) {
+// 119 registers go as 50 + 50 + 19; after the result line the log says what the
+// device's set holds.
+TEST_F(TransferTest, AWriteThatStopsSaysWhatTheDevicesSetHoldsAfterItsResult) {
     UseMap("ZNS_SEND_STEP=50\n");
-    const std::string rejected = "Save of parset1: Settings rejected by device";
-    const std::vector<RejectCase> cases{
-        {TFault::TimeOut, false, {"TimeOut, cancel reading", rejected}},
-        {TFault::TimeOut, true, {"TimeOut, cancel reading", rejected}},
-        {TFault::Exception, false, {rejected}},
-        {TFault::WrongFunction, false, {rejected}},
+    const std::string rejected = "Save of parset1 do 2: Settings rejected by device";
+    const std::string timeOut = "TimeOut, cancel reading";
+    const std::string unchanged = "Device parset 2 unchanged";
+    auto partly = [](int registers) {
+        return "Device parset 2: " + std::to_string(registers) +
+               " of 119 registers hold the new values, the parset must be written again";
     };
+    const std::vector<RejectCase> cases{
+        {1, TFault::TimeOut, false, {timeOut, rejected, unchanged}},
+        {1, TFault::Exception, false, {rejected, unchanged}},
+        {2, TFault::TimeOut, false, {timeOut, rejected, partly(50)}},
+        {2, TFault::TimeOut, true, {timeOut, rejected, partly(50)}},
+        {2, TFault::Exception, false, {rejected, partly(50)}},
+        {2, TFault::WrongFunction, false, {rejected, partly(50)}},
+        {3, TFault::TimeOut, false, {timeOut, rejected, partly(100)}},
+        {3, TFault::Exception, false, {rejected, partly(100)}},
+        {3, TFault::BadCrc, false, {"CRC error, cancel reading", rejected, partly(100)}},
+        // The link raises: no result line, but what the device holds is still said.
+        {3, TFault::Throw, false, {partly(100)}},
+    };
+    const Bytes data = Pattern(238, 4);
     for (const RejectCase& c : cases) {
         log = {};
         device.Requests.clear();
-        device.Faults = {{2, c.fault}};
+        device.Registers.assign(0x10000, 0);
+        device.Faults = {{c.frame, c.fault}};
         halvo.TraceMessages = c.trace;
-        SetParset1(Pattern(238, 4));
-        halvo.WriteParset(1, 1);
-        const std::string row = std::to_string(static_cast<int>(c.fault)) + (c.trace ? " traced" : "");
-        EXPECT_EQ(device.Requests.size(), 2u) << row;
-        EXPECT_EQ(log.Typed, "..") << row;
+        SetParset1(data);
+        if (c.fault == TFault::Throw) {
+            EXPECT_THROW(halvo.WriteParset(1, 2), platform::Exception);
+        } else {
+            halvo.WriteParset(1, 2);
+        }
+        const std::string row = std::to_string(c.frame) + ":" + std::to_string(static_cast<int>(c.fault)) +
+                                (c.trace ? " traced" : "");
+        EXPECT_EQ(device.Requests.size(), static_cast<std::size_t>(c.frame)) << row;
         ASSERT_GE(log.Lines.size(), c.tail.size()) << row;
         EXPECT_EQ(Lines(log.Lines.end() - static_cast<std::ptrdiff_t>(c.tail.size()), log.Lines.end()),
                   c.tail)
             << row;
         // Without tracing the title goes, never the failure's own line.
-        EXPECT_EQ(log.Lines.front() == "Save of parset1", c.trace) << row;
-        if (!c.trace) {
+        EXPECT_EQ(log.Lines.front() == "Save of parset1 do 2", c.trace || c.fault == TFault::Throw) << row;
+        if (!c.trace && c.fault != TFault::Throw) {
+            EXPECT_EQ(log.Typed, std::string(static_cast<std::size_t>(c.frame), '.')) << row;
             EXPECT_EQ(log.Lines.size(), c.tail.size()) << row;
         }
+        // The frames confirmed hold the new values, those never sent the old ones.
+        const auto confirmed = static_cast<std::size_t>(100 * (c.frame - 1));
+        const Bytes now = device.Words(kParset2Field, 119);
+        EXPECT_EQ(Bytes(now.begin(), now.begin() + static_cast<std::ptrdiff_t>(confirmed)),
+                  Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(confirmed)))
+            << row;
+        const auto unsent = std::min<std::size_t>(238, 100 * static_cast<std::size_t>(c.frame));
+        EXPECT_EQ(Bytes(now.begin() + static_cast<std::ptrdiff_t>(unsent), now.end()), Bytes(238 - unsent, 0))
+            << row;
     }
 }
 
-TEST_F(TransferTest, ACancelBetweenFramesIsNotLost) {
+TEST_F(TransferTest, ACancelStopsAReadingBetweenFramesButNeverAWrite) {
     UseMap("ZNS_SIZE=200\nZNS_SEND_STEP=50\n");
     SetParset1(Pattern(400, 2));
     waiter.OnWait = [&](int number, uint32_t) {
@@ -554,12 +586,14 @@ TEST_F(TransferTest, ACancelBetweenFramesIsNotLost) {
     EXPECT_TRUE(halvo.CancelFlag());
     EXPECT_EQ(halvo.GetParset1ReadDate(), 0.0);
 
+    // Cut after its first frame, the device's set would be half new, half old.
     waiter.Waits.clear();
     device.Requests.clear();
     log = {};
     halvo.WriteParset(1, 1);
-    EXPECT_EQ(device.Requests.size(), 1u);
-    EXPECT_THAT(log.Lines, ElementsAre("Save of parset1: Settings rejected by device"));
+    EXPECT_EQ(device.Counts(kFnWriteMultiple), (std::vector<int>{50, 50, 50, 50}));
+    EXPECT_EQ(device.Words(kParset1Field, 200), Pattern(400, 2));
+    EXPECT_THAT(log.Lines, ElementsAre("Save of parset1: OK"));
 }
 
 class ReadingTest : public TransferTest {

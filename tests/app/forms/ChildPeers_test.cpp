@@ -200,6 +200,45 @@ TEST_P(ChildPeerTest, ClosingDuringATransferIsRefusedAndCancelsIt) {
     EXPECT_TRUE(child->parentWidget()->close());
 }
 
+// Cancel and closing between the frames of a write: both refused with the reason, and
+// the write goes on to its last frame.
+TEST_P(ChildPeerTest, CancelAndClosingWaitForAWritesLastFrame) {
+    TChildForm* child = ReadWindow();
+    THalvo& image = child->DeviceImage();
+    Dir.Write("map/Vesk3.set", "[GLOBAL]\nZNS_SEND_STEP=50\n");
+    image.SetDataDirectory(Dir.File("map"));
+    image.SetDeviceType(2);
+    const Bytes written = Pattern(238, 41);
+    std::copy(written.begin(), written.end(), image.Parset1Data());
+    image.SetParset1Length(238);
+    SelectCommand(*child, "Save settings - parset 1 to 2");
+    Prompts.Answers = {platform::mrYes};
+    platform::TScriptedWaiter waiter;
+    // The wait after the first frame's answer (the serial road also waits before it).
+    const int afterFirstFrame = GetParam() == TRoad::Rtu ? 2 : 1;
+    bool closed = true;
+    waiter.OnWait = [&](int number, uint32_t) {
+        if (number != afterFirstFrame) return;
+        Button(*child, "Btn3")->click();
+        closed = child->parentWidget()->close();
+    };
+    platform::TWaiterScope scope(waiter);
+    Button(*child, "Btn2")->click();
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(Frame.WindowCount(), 1);
+    const std::string dump = ReadBytes(Dir.File("dump.bin"));
+    ASSERT_EQ(dump.size(), 2u * 0x10000);
+    EXPECT_EQ(dump.substr(2 * kParset2Field, written.size()), Text(written));
+    const std::string log = Log(*child);
+    EXPECT_NE(log.find("Writing to device runs to its end - Cancel refused\n"
+                       "Writing to device runs to its end - window not closed"),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(log.ends_with("Save of parset1 do 2: OK")) << log;
+    EXPECT_FALSE(child->Busy());
+    EXPECT_TRUE(child->parentWidget()->close());
+}
+
 INSTANTIATE_TEST_SUITE_P(Roads, ChildPeerTest, testing::Values(TRoad::Rtu, TRoad::Tcp),
                          [](const testing::TestParamInfo<TRoad>& i) {
                              return i.param == TRoad::Rtu ? "Rtu" : "Tcp";
