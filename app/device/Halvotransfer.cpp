@@ -125,12 +125,16 @@ void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, 
         }
     } else {
         ISerialLink* serial = link.SerialLink;
+        // A port that hung up or never opened is opened again first, by its name.
+        if (serial && !serial->Reopen()) return LinkFailed(*serial);
         if (serial) serial->DiscardInput();
         const std::size_t written = serial ? serial->WriteBuffer(FRequest.data(), FRequestLength) : 0;
+        if (serial && !serial->IsOpen()) return LinkFailed(*serial);
         if (written < FRequestLength) Fail(TTransferFailure::WriteFailed);
         WaitMs(link.TimeSilence);
         if (serial)
             FAnswerLength = std::min(serial->ReadBuffer(FAnswer.data(), kMaxAnswerBytes), kMaxAnswerBytes);
+        if (serial && !serial->IsOpen()) return LinkFailed(*serial);
     }
 
     const TAnswerCheck check = CheckAnswer(device, FAnswer.data(), FAnswerLength, FAnswerHasCrc);
@@ -153,6 +157,13 @@ void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, 
         Fail(TTransferFailure::OtherAddress);
     }
     if (check.Exception) Fail(TTransferFailure::Exception);
+}
+
+void THalvoTransfer::LinkFailed(const ISerialLink& serial) {
+    const std::string why = serial.Failure();
+    AddMessage((why.empty() ? std::string("Serial port closed") : why) + ", cancel reading");
+    FAnswerLength = 0;
+    Fail(TTransferFailure::LinkFailed);
 }
 
 void THalvo::Transact(std::span<const uint8_t> request) {

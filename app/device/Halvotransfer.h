@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/device/MessageLog.h"
+#include "app/link/SerialLink.h"
 
 namespace app {
 
@@ -23,6 +24,7 @@ enum class TTransferFailure : uint8_t {
     UnexpectedFunction,  // an answer of another function than the request's
     Incomplete,          // a parameter set answered with fewer bytes than asked
     UnknownDevice,       // an identification of no known type, and no definitions to read with
+    LinkFailed,          // the serial port hung up, failed, or could not be opened again
 };
 
 class THalvoTransfer {
@@ -66,6 +68,9 @@ public:
     void RemoveLine(std::size_t mark);
 
 private:
+    // The serial link closed under the transaction or did not open: says which port and why.
+    void LinkFailed(const ISerialLink& serial);
+
     bool FError = false;
     bool FCancel = false;
     TTransferFailure FFailure = TTransferFailure::None;

@@ -202,7 +202,11 @@ void TCommDlg::ApplyPortSelection() {
 }
 
 void TCommDlg::ShowStatus() {
-    FlbStatus->setText(Connected ? "Connected" : "Not connected");
+    QString text = Connected ? "Connected" : "Not connected";
+    // Why the chosen port did not open.
+    if (!Connected && !FSettings.UseModbusTcp && !FLink.CommPort().empty() && !FLink.FailReason().empty())
+        text += " (" + Q(FLink.FailReason()) + ")";
+    FlbStatus->setText(text);
 }
 
 void TCommDlg::cbxTALVOCommClick() {

@@ -12,6 +12,7 @@
 
 #include "app/link/Mbusfun.h"
 #include "app/link/RsdPort.h"
+#include "platform/ErrnoText.h"
 #include "platform/FormatSettings.h"
 #include "platform/Registry.h"
 #include "platform/Strings.h"
@@ -33,18 +34,26 @@ int Remaining(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-bool HungUp(short revents) {
-    return (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+// A fault of Transfer that has no errno of its own: the other end hung up.
+constexpr int kHungUp = -1;
+
+// The fault behind poll's answer, 0 when there is none.
+int PollFault(short revents) {
+    if ((revents & POLLNVAL) != 0) return EBADF;
+    if ((revents & POLLERR) != 0) return EIO;
+    if ((revents & POLLHUP) != 0) return kHungUp;
+    return 0;
 }
 
 // Moves bytes with `io` (read or write from an offset, up to an end) until goal(done)
 // of them moved, waiting for the port with poll until the one deadline; returns how
-// many moved.
+// many moved. `fault` is 0, an errno, or kHungUp when the port stopped working.
 template <typename Goal, typename Io>
-size_t Transfer(int fd, short events, int timeoutMs, Goal goal, Io io) {
+size_t Transfer(int fd, short events, int timeoutMs, Goal goal, Io io, int& fault) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     size_t done = 0;
-    bool hungUp = false;
+    int polled = 0;
+    fault = 0;
     for (size_t end = goal(done); done < end; end = goal(done)) {
         const ssize_t n = io(done, end);
         if (n > 0) {
@@ -52,14 +61,25 @@ size_t Transfer(int fd, short events, int timeoutMs, Goal goal, Io io) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        // End of file, an error, or the other end gone: what moved is all there is.
-        if (n == 0 || errno != EAGAIN || hungUp) break;
+        // What moved before the end is all there is.
+        if (n < 0 && errno != EAGAIN) {
+            fault = errno;
+            break;
+        }
+        if (n == 0) {
+            fault = kHungUp;
+            break;
+        }
+        // After a hang-up one more try still collects what came before it.
+        if (polled != 0) {
+            fault = polled;
+            break;
+        }
         pollfd p{fd, events, 0};
         const int ready = ::poll(&p, 1, Remaining(deadline));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;
-        // After a hang-up one more try still collects what came before it.
-        hungUp = HungUp(p.revents);
+        polled = PollFault(p.revents);
     }
     return done;
 }
@@ -118,12 +138,24 @@ TRsdHan::~TRsdHan() = default;
 int TRsdHan::Open() {
     Close();
     int result = kOpenFailed;
-    if (!FCommPort.empty()) {
+    FFailReason.clear();
+    if (FCommPort.empty()) {
+        FFailReason = "no port chosen";
+    } else {
         const std::string device = SerialDeviceName(FCommPort);
         platform::TUniqueFd port(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-        // The port is ours alone, as long as it is open.
-        if (port && ::flock(port.Get(), LOCK_EX | LOCK_NB) == 0) {
-            Configure(port.Get());
+        if (!port) {
+            FFailReason = errno == EBUSY ? "busy, held by another program" : platform::ErrnoText(errno);
+        } else if (::flock(port.Get(), LOCK_EX | LOCK_NB) != 0) {
+            FFailReason =
+                errno == EWOULDBLOCK ? "busy, locked by another program" : platform::ErrnoText(errno);
+        } else {
+            try {
+                Configure(port.Get());
+            } catch (const EComState& e) {
+                FFailReason = e.Message();
+                throw;
+            }
             FHandle = std::move(port);
             result = kOpenOk;
         }
@@ -140,6 +172,27 @@ void TRsdHan::Close() {
     FHandle.Reset();  // a failed close leaves nothing to undo
     FIsOpen = false;
     if (OnClose) OnClose();
+}
+
+bool TRsdHan::Reopen() {
+    if (FIsOpen) return true;
+    try {
+        return Open() == kOpenOk;
+    } catch (const EComState&) {
+        return false;  // the reason is kept
+    }
+}
+
+std::string TRsdHan::Failure() const {
+    if (FFailReason.empty()) return {};
+    if (FCommPort.empty()) return "No serial port chosen";
+    const std::string device = SerialDeviceName(FCommPort);
+    return "Port " + FCommPort + (device == FCommPort ? "" : " (" + device + ")") + ": " + FFailReason;
+}
+
+void TRsdHan::PortFailed(int fault) {
+    FFailReason = fault == kHungUp ? "hung up" : platform::ErrnoText(fault);
+    Close();
 }
 
 void TRsdHan::SetIsOpen(bool value) {
@@ -167,9 +220,14 @@ void TRsdHan::Configure(int fd) {
 size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
     const int fd = FHandle.Get();
     if (fd < 0) return 0;
+    int fault = 0;
     const size_t done = Transfer(
         fd, POLLOUT, kWriteTotalTimeoutConstant, [count](size_t) { return count; },
-        [&](size_t at, size_t end) { return ::write(fd, data + at, end - at); });
+        [&](size_t at, size_t end) { return ::write(fd, data + at, end - at); }, fault);
+    if (fault != 0) {
+        PortFailed(fault);
+        return done;
+    }
     // The bytes are on their way only when they left the output queue.
     while (done > 0 && ::tcdrain(fd) != 0 && errno == EINTR) {
     }
@@ -179,11 +237,14 @@ size_t TRsdHan::WriteBuffer(const uint8_t* data, size_t count) {
 size_t TRsdHan::ReadBuffer(uint8_t* data, size_t count) {
     const int fd = FHandle.Get();
     if (fd < 0) return 0;
+    int fault = 0;
     // A negative time-out is no time-out rather than an endless wait.
-    return Transfer(
+    const size_t done = Transfer(
         fd, POLLIN, std::max<int32_t>(FReadTotalTimeoutConstant, 0),
-        [&](size_t done) { return ReadGoal(data, done, count); },
-        [&](size_t at, size_t end) { return ::read(fd, data + at, end - at); });
+        [&](size_t got) { return ReadGoal(data, got, count); },
+        [&](size_t at, size_t end) { return ::read(fd, data + at, end - at); }, fault);
+    if (fault != 0) PortFailed(fault);
+    return done;
 }
 
 void TRsdHan::DiscardInput() {

@@ -52,6 +52,12 @@ public:
     // when the port opened but cannot be configured; the port is closed again then.
     virtual int Open();
     virtual void Close();
+    bool Reopen() override;
+    // "Port <name>: <reason>" while the link is not open for a reason; empty else.
+    std::string Failure() const override;
+    // Why the last Open failed or the port closed itself ("busy, ...", the errno text);
+    // empty when nothing failed since.
+    const std::string& FailReason() const { return FFailReason; }
 
     size_t WriteBuffer(const uint8_t* data, size_t count) override;
     size_t ReadBuffer(uint8_t* data, size_t count) override;
@@ -82,12 +88,15 @@ public:
 private:
     // Throws EComState when the port cannot be set to 8N1 at the chosen speed.
     void Configure(int fd);
+    // A hang-up or an I/O error: the port is of no further use until it is opened again.
+    void PortFailed(int fault);
 
     TBaudRate FBaudRate = br9600;
     std::string FCommPort;
     int32_t FReadTotalTimeoutConstant = 500;
     int32_t FSilenceTime = 10;
     std::string FError;
+    std::string FFailReason;
     std::vector<std::string> FCommList;
     platform::TUniqueFd FHandle;
     bool FIsOpen = false;

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "app/device/Halvobase.h"
 #include "app/device/LinkSettings.h"
 #include "app/link/RsdUnit.h"
+#include "platform/Waiter.h"
 #include "tests/app/device/DeviceFixtures.h"
 #include "tests/app/device/ScriptedDevice.h"
 #include "tests/support/PeerProcess.h"
@@ -139,6 +141,119 @@ INSTANTIATE_TEST_SUITE_P(Roads, PeerTest, testing::Values(TRoad::Rtu, TRoad::Tcp
                          [](const testing::TestParamInfo<TRoad>& i) {
                              return i.param == TRoad::Rtu ? "Rtu" : "Tcp";
                          });
+
+// A USB-serial adapter on its configured name: the device behind a socat pty pair, the
+// name a link to the pair's end, as udev or socat's link= make one. Pulled, the pair
+// goes; plugged in again, a new pair stands under the same name.
+class AdapterTest : public testing::Test {
+protected:
+    AdapterTest() {
+        halvo.SetDataDirectory(HALVO_BIN_DIR);
+        halvo.TraceMessages = false;
+        halvo.SetMessageMemo(&log);
+        link.SetCommPort(dir.File("ttyUSB0"));
+        link.SetBaudRate(br115200);
+        link.SetReadTotalTimeoutConstant(400);
+    }
+    void PlugIn(const std::string& folder) {
+        std::filesystem::create_directories(dir.File(folder));
+        ptys = std::make_unique<peers::TSocatPtyPair>(std::filesystem::path(dir.File(folder)));
+        ASSERT_TRUE(ptys->Ready()) << "socat made no pty pair";
+        sim = std::make_unique<peers::TPeerProcess>(std::vector<std::string>{
+            HALVO_BIN_DIR "/vesk_sim", "--dump", dir.File(folder + "/dump.bin"), "--ident",
+            "V3SIM-0123456789", "--parset1", dir.Write("p1.bin", Text(Pattern(238, 1))), "--parset2",
+            dir.Write("p2.bin", Text(Pattern(238, 2))), "--events",
+            dir.Write("ev.bin", Text(Pattern(500, 3))), "--rtu", ptys->A()});
+        ASSERT_EQ(sim->FirstLine(), "READY");
+        const std::string next = dir.File("ttyUSB0.new");
+        std::filesystem::remove(next);
+        std::filesystem::create_symlink(ptys->B(), next);
+        std::filesystem::rename(next, dir.File("ttyUSB0"));
+    }
+    void Pull() {
+        sim.reset();
+        ptys.reset();
+    }
+    std::string Failure(const std::string& reason) const {
+        return "Port " + dir.File("ttyUSB0") + ": " + reason + ", cancel reading";
+    }
+    bool Logged(const std::string& line) const {
+        return std::find(log.Lines.begin(), log.Lines.end(), line) != log.Lines.end();
+    }
+
+    test::TTempDir dir;
+    std::unique_ptr<peers::TSocatPtyPair> ptys;
+    std::unique_ptr<peers::TPeerProcess> sim;
+    TRsdHan link;
+    test::TFixedLinkSettings settings{TLinkSettings{.TimeSilence = 5, .SerialLink = &link}};
+    TLinkSettingsScope scope{settings};
+    platform::TScriptedWaiter waiter;
+    platform::TWaiterScope waiterScope{waiter};
+    test::TLinesLog log;
+    THalvo halvo;
+};
+
+TEST_F(AdapterTest, APulledAdapterIsNamedAndThePortIsOpenedAgainAtTheNextReading) {
+    PlugIn("first");
+    ASSERT_EQ(link.Open(), TRsdHan::kOpenOk);
+    // Pulled between the frames of parset 1 and parset 2: 1 and 2 are the waits of the
+    // identification and of parset 1's answer, 3 the one after it.
+    waiter.OnWait = [&](int number, uint32_t) {
+        if (number == 3) Pull();
+    };
+    halvo.ReadFromHALVO();
+    EXPECT_TRUE(Logged("Read parset 1 :OK"));
+    EXPECT_EQ(log.Lines.back(), Failure("Input/output error"));
+    EXPECT_FALSE(Logged("TimeOut, cancel reading"));
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(halvo.GetParset2Length(), 0);
+
+    // Still out: the port is looked for by its name.
+    waiter.OnWait = nullptr;
+    log = {};
+    halvo.ReadFromHALVO();
+    EXPECT_EQ(log.Lines.back(), Failure("No such file or directory"));
+    EXPECT_FALSE(Logged("TimeOut, cancel reading"));
+
+    PlugIn("second");
+    log = {};
+    halvo.ReadFromHALVO();
+    EXPECT_THAT(log.Lines, ElementsAre("Identification of device:VESK-3", "Read parset 1 :OK",
+                                       "Read parset 2 :OK", "Event register reading: 500 bytes"));
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
+}
+
+// A port that did not open at start is tried again by the reading, which names it and
+// says why instead of timing out.
+TEST_F(AdapterTest, APortThatNeverOpenedIsNamedWithItsReason) {
+    PlugIn("first");
+    TRsdHan other;  // another program on the port
+    other.SetCommPort(ptys->B());
+    ASSERT_EQ(other.Open(), TRsdHan::kOpenOk);
+    struct Case {
+        std::string port;
+        std::string line;
+    };
+    const std::vector<Case> cases{
+        {dir.File("missing"), "Port " + dir.File("missing") + ": No such file or directory, cancel reading"},
+        {dir.File("first"), "Port " + dir.File("first") + ": Is a directory, cancel reading"},
+        {dir.File("ttyUSB0"), Failure("busy, locked by another program")},
+        {"", "No serial port chosen, cancel reading"},
+    };
+    for (const Case& c : cases) {
+        link.SetCommPort(c.port);
+        EXPECT_NE(link.Open(), TRsdHan::kOpenOk) << c.port;
+        log = {};
+        halvo.ReadFromHALVO();
+        EXPECT_THAT(log.Lines, ElementsAre("Identification of device:", c.line)) << c.port;
+    }
+    other.Close();
+    link.SetCommPort(dir.File("ttyUSB0"));
+    log = {};
+    halvo.ReadFromHALVO();
+    EXPECT_EQ(log.Lines.back(), "Event register reading: 500 bytes");
+}
 
 // A new document whose transfers go over Modbus TCP to a peer on loopback.
 struct TTcpDocument {

@@ -206,7 +206,7 @@ TEST_F(CommDlgTest, ATypedPortAppliesWhenConfirmedNotPerKeystroke) {
         port->setEditText(QString::fromStdString(dir.File("missing")));
         emit port->lineEdit()->editingFinished();
         EXPECT_FALSE(link.IsOpen());
-        EXPECT_EQ(Find<QLabel>(d, "lbStatus")->text(), "Not connected");
+        EXPECT_EQ(Find<QLabel>(d, "lbStatus")->text(), "Not connected (No such file or directory)");
         return Click(d, "OKBtn");
     });
     EXPECT_EQ(link.CommPort(), dir.File("missing"));
@@ -254,7 +254,7 @@ TEST_F(CommDlgTest, APortThatCannotBeConfiguredShowsItsErrorAndNotConnected) {
         port->setEditText("/dev/null");  // opens, but is no terminal
         emit port->lineEdit()->editingFinished();
         EXPECT_FALSE(link.IsOpen());
-        EXPECT_EQ(Find<QLabel>(d, "lbStatus")->text(), "Not connected");
+        EXPECT_EQ(Find<QLabel>(d, "lbStatus")->text(), "Not connected (Unable to set com state: 25)");
         return Click(d, "CancelBtn");
     });
     ASSERT_FALSE(prompts.Log.empty());
@@ -262,6 +262,20 @@ TEST_F(CommDlgTest, APortThatCannotBeConfiguredShowsItsErrorAndNotConnected) {
     EXPECT_EQ(prompts.Log[0].Caption, "Error");
     EXPECT_FALSE(prompts.Log[0].Text.empty());
     EXPECT_TRUE(link.IsOpen());  // the restored port
+}
+
+TEST_F(CommDlgTest, APortAnotherProgramHoldsIsShownBusy) {
+    TRsdHan other;
+    other.SetCommPort(ptys->A());
+    ASSERT_EQ(other.Open(), TRsdHan::kOpenOk);
+    Setup([&](QDialog& d) {
+        auto* port = Find<QComboBox>(d, "PortComboBox");
+        port->setEditText(QString::fromStdString(ptys->A()));
+        emit port->lineEdit()->editingFinished();
+        EXPECT_FALSE(link.IsOpen());
+        EXPECT_EQ(Find<QLabel>(d, "lbStatus")->text(), "Not connected (busy, locked by another program)");
+        return Click(d, "CancelBtn");
+    });
 }
 
 TEST_F(CommDlgTest, ASpeedTheListLacksIsKept) {

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <memory>
 
 #include "app/device/TransferGuard.h"
 #include "app/forms/MainLogo.h"
@@ -190,7 +191,10 @@ class ReadingTest : public MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        Write("halvo.ini", "[Trevolan]\nPort=\nTime_Out=300\nTimeSilence=300\n");
+        // A port whose device never answers: the reading waits.
+        Ptys = std::make_unique<peers::TSocatPtyPair>(FDir);
+        ASSERT_TRUE(Ptys->Ready());
+        Write("halvo.ini", "[Trevolan]\nPort=" + Ptys->B() + "\nTime_Out=300\nTimeSilence=300\n");
         ShowForm();
         Form->MF_NewClick();
         Child = Form->ActiveChild();
@@ -207,6 +211,7 @@ protected:
         EXPECT_EQ(LastLogLine(*Child), "Reading canceled");
     }
 
+    std::unique_ptr<peers::TSocatPtyPair> Ptys;
     platform::TQtWaiter Waiter;
     platform::TWaiterScope WaiterScope{Waiter};
     TChildForm* Child = nullptr;

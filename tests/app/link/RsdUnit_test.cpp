@@ -126,6 +126,38 @@ TEST_F(RsdHanTest, PortThatCannotBeOpenedGives14AndStillRaisesOnOpen) {
     }
 }
 
+TEST_F(RsdHanTest, APortThatDoesNotOpenSaysWhyNamingThePort) {
+    const platform_test::TTempDir temp;
+    TRsdHan holder;
+    holder.SetCommPort(pty.SlaveName());
+    ASSERT_EQ(holder.Open(), 0);
+    struct Case {
+        std::string port;
+        std::string reason;
+        std::string failure;
+    };
+    const std::string held = pty.SlaveName();
+    const std::vector<Case> cases{
+        {"", "no port chosen", "No serial port chosen"},
+        {"/nonexistent/tty", "No such file or directory", "Port /nonexistent/tty: No such file or directory"},
+        {"COM300", "No such file or directory", "Port COM300 (/dev/ttyS299): No such file or directory"},
+        {temp.Path(), "Is a directory", "Port " + temp.Path() + ": Is a directory"},
+        // Root passes the exclusive open; the lock still holds it back.
+        {held, "busy, locked by another program", "Port " + held + ": busy, locked by another program"},
+    };
+    for (const Case& c : cases) {
+        link.SetCommPort(c.port);
+        EXPECT_EQ(link.Open(), 14) << c.port;
+        EXPECT_EQ(link.FailReason(), c.reason) << c.port;
+        EXPECT_EQ(link.Failure(), c.failure) << c.port;
+        EXPECT_FALSE(link.Reopen()) << c.port;
+    }
+    holder.Close();
+    EXPECT_TRUE(link.Reopen());
+    EXPECT_EQ(link.FailReason(), "");
+    EXPECT_EQ(link.Failure(), "");
+}
+
 TEST_F(RsdHanTest, OpenAndCloseAreIdempotent) {
     EXPECT_EQ(link.Open(), 0);
     EXPECT_TRUE(link.IsOpen());
@@ -380,11 +412,25 @@ TEST_F(RsdHanTest, PeerThatHangsUpEndsReadAndWriteAtOnce) {
     EXPECT_LT(MsSince(start), 2500);
     EXPECT_LE(got.size(), 1u);
 
+    // Of no further use: closed, and it says why.
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.Failure(), "Port " + pty.SlaveName() + ": " + link.FailReason());
+    EXPECT_EQ(link.FailReason(), "hung up");
+
     start = Clock::now();
     const auto all = linktest::AllByteValues();
     EXPECT_EQ(link.WriteBuffer(all.data(), all.size()), 0u);
     EXPECT_EQ(Read(got, 256), 0u);
     EXPECT_LT(MsSince(start), 2500);
+}
+
+TEST_F(RsdHanTest, AWriteToAPeerThatHungUpClosesTheLink) {
+    ASSERT_EQ(link.Open(), 0);
+    pty.HangUp();
+    const uint8_t byte = 0x1F;
+    EXPECT_EQ(link.WriteBuffer(&byte, 1), 0u);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.FailReason(), "Input/output error");
 }
 
 TEST_F(RsdHanTest, ConfigurationFailureClosesThePortAndRaisesEComState) {
