@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -145,6 +146,7 @@ int TRsdHan::Open() {
         const std::string device = SerialDeviceName(FCommPort);
         platform::TUniqueFd port(::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         if (!port) {
+            // Another program took the port exclusively.
             FFailReason = errno == EBUSY ? "busy, held by another program" : platform::ErrnoText(errno);
         } else if (::flock(port.Get(), LOCK_EX | LOCK_NB) != 0) {
             FFailReason =
@@ -156,8 +158,13 @@ int TRsdHan::Open() {
                 FFailReason = e.Message();
                 throw;
             }
-            FHandle = std::move(port);
-            result = kOpenOk;
+            // The lock binds only programs that ask for it; a terminal program does not.
+            if (::ioctl(port.Get(), TIOCEXCL) != 0) {
+                FFailReason = platform::ErrnoText(errno);
+            } else {
+                FHandle = std::move(port);
+                result = kOpenOk;
+            }
         }
     }
     FIsOpen = result == kOpenOk;
@@ -169,6 +176,8 @@ int TRsdHan::Open() {
 
 void TRsdHan::Close() {
     if (!FIsOpen) return;
+    // Others may open the port again, also through a descriptor of theirs kept open.
+    if (FHandle) ::ioctl(FHandle.Get(), TIOCNXCL);
     FHandle.Reset();  // a failed close leaves nothing to undo
     FIsOpen = false;
     if (OnClose) OnClose();

@@ -50,6 +50,8 @@ public:
 
     // 0 when open, 14 when not (no name, no such port, port in use). Throws EComState
     // when the port opened but cannot be configured; the port is closed again then.
+    // While open the port is ours alone: locked, and opened exclusively (TIOCEXCL, which
+    // does not hold root back).
     virtual int Open();
     virtual void Close();
     bool Reopen() override;

@@ -18,6 +18,7 @@
 #include "platform/UniqueFd.h"
 #include "tests/app/link/PtyPair.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 using namespace app;
 using linktest::TPtyPair;
@@ -156,6 +157,25 @@ TEST_F(RsdHanTest, APortThatDoesNotOpenSaysWhyNamingThePort) {
     EXPECT_TRUE(link.Reopen());
     EXPECT_EQ(link.FailReason(), "");
     EXPECT_EQ(link.Failure(), "");
+}
+
+// The exclusive open binds a program that takes no lock (a terminal program); root is
+// not bound by it, so this runs as an ordinary user.
+TEST(RsdHanExclusive, AnOpenPortIsNoOtherProgramsUntilItIsClosed) {
+    EXPECT_TRUE(platform_test::RunUnprivileged([] {
+        TPtyPair pty;  // made by the ordinary user, so the user may open it
+        TRsdHan link;
+        link.SetCommPort(pty.SlaveName());
+        if (link.Open() != 0) return false;
+        const platform::TUniqueFd terminal(::open(pty.SlaveName().c_str(), O_RDWR | O_NOCTTY));
+        const bool refused = !terminal && errno == EBUSY;
+        TRsdHan second;
+        second.SetCommPort(pty.SlaveName());
+        const bool busy = second.Open() == 14 && second.FailReason() == "busy, held by another program";
+        link.Close();
+        const platform::TUniqueFd after(::open(pty.SlaveName().c_str(), O_RDWR | O_NOCTTY));
+        return refused && busy && after && second.Open() == 0;
+    }));
 }
 
 TEST_F(RsdHanTest, OpenAndCloseAreIdempotent) {
