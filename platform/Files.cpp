@@ -1,6 +1,8 @@
 #include "platform/Files.h"
 
 #include <fcntl.h>
+#include <string.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,21 +25,33 @@ bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
         bytes.remove_prefix(static_cast<size_t>(n));
     }
     return true;
 }
 
+constexpr const char* kNotRegularFile = "not a regular file";
+
 // Opens a regular file for reading. A FIFO would wait in open() for a writer that may
 // never come, and a device may never end, so only regular files are opened: the stat
 // spares devices the side effects of an open, the fstat closes the gap between the two.
-TUniqueFd OpenRegularFile(const std::string& path, struct stat& st) {
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+TUniqueFd OpenRegularFile(const std::string& path, struct stat& st, std::string& reason) {
+    const auto fail = [&](std::string why) {
+        reason = std::move(why);
+        return TUniqueFd();
+    };
+    if (::stat(path.c_str(), &st) != 0) return fail(ErrnoText(errno));
+    if (!S_ISREG(st.st_mode)) return fail(kNotRegularFile);
     TUniqueFd file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file || ::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    if (!file || ::fstat(file.Get(), &st) != 0) return fail(ErrnoText(errno));
+    if (!S_ISREG(st.st_mode)) return fail(kNotRegularFile);
     const int flags = ::fcntl(file.Get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {};
+    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return fail(ErrnoText(errno));
     return file;
 }
 
@@ -55,6 +69,33 @@ bool SaveTarget(const std::string& path, std::string& target) {
     return true;
 }
 
+// A short name of its own beside the target, so that every name the filesystem takes can
+// be saved. Made with 0666 so that the umask (and a default ACL) shape a new file.
+TUniqueFd CreateTemporary(const std::string& dir, std::string& temp) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[8];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) return {};
+        std::string name = ".halvo-";
+        for (const unsigned char r : random) name += kLetters[r % (sizeof kLetters - 1)];
+        temp = JoinPath(dir, name);
+        TUniqueFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (file || errno != EEXIST) return file;
+    }
+    return {};
+}
+
+// A file the process may not write is not replaced, though the folder would let the
+// rename through; a file without any write permission is read-only for root as well.
+bool MayReplace(const std::string& target, const struct stat& st) {
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -67,14 +108,19 @@ bool DirectoryExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    return ReadFileHead(path, SIZE_MAX, bytes);
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* reason) {
+    return ReadFileHead(path, SIZE_MAX, bytes, reason);
 }
 
-bool ReadFileHead(const std::string& path, std::size_t limit, std::string& bytes) {
+bool ReadFileHead(const std::string& path, std::size_t limit, std::string& bytes, std::string* reason) {
+    std::string why;
+    const auto fail = [&](std::string text) {
+        if (reason) *reason = std::move(text);
+        return false;
+    };
     struct stat st {};
-    const TUniqueFd file = OpenRegularFile(path, st);
-    if (!file) return false;
+    const TUniqueFd file = OpenRegularFile(path, st, why);
+    if (!file) return fail(why);
     try {
         std::string data;
         // The size is only a hint: files under /proc and /sys say 0, others grow while read.
@@ -83,35 +129,53 @@ bool ReadFileHead(const std::string& path, std::size_t limit, std::string& bytes
         while (data.size() < limit) {
             const ssize_t n = ::read(file.Get(), chunk.data(), std::min(chunk.size(), limit - data.size()));
             if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return false;
+            if (n < 0) return fail(ErrnoText(errno));
             if (n == 0) break;
             data.append(chunk.data(), static_cast<std::size_t>(n));
         }
         bytes = std::move(data);
         return true;
     } catch (const std::bad_alloc&) {
-        return false;
+        return fail(ErrnoText(ENOMEM));
     } catch (const std::length_error&) {
-        return false;
+        return fail(ErrnoText(EFBIG));
     }
 }
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    if (path.empty() || path.back() == '/') return false;
+    if (path.empty() || path.back() == '/') {
+        errno = path.empty() ? ENOENT : EISDIR;
+        return false;
+    }
     std::string target;
     if (!SaveTarget(path, target)) return false;
-    std::string dir = ExtractFileDir(target);
-    std::string temp = JoinPath(dir.empty() ? "." : dir, "." + ExtractFileName(target) + ".XXXXXX");
-    TUniqueFd file(::mkstemp(temp.data()));
-    if (!file) return false;
     struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(file.Get(), mode) == 0 && WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0;
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing && !MayReplace(target, old)) return false;
+    const std::string dir = ExtractFileDir(target);
+    std::string temp;
+    TUniqueFd file = CreateTemporary(dir.empty() ? "." : dir, temp);
+    if (!file) return false;
+    bool ok = true;
+    if (replacing) {
+        // The owner first: a change of owner clears the set-id bits that the mode restores.
+        const bool owned = ::fchown(file.Get(), old.st_uid, old.st_gid) == 0 ||
+                           ::fchown(file.Get(), static_cast<uid_t>(-1), old.st_gid) == 0;
+        static_cast<void>(owned);  // best effort: an ordinary user may not give a file away
+        ok = ::fchmod(file.Get(), old.st_mode & 07777) == 0;
+    }
+    if (ok) ok = WriteAll(file.Get(), bytes) && ::fsync(file.Get()) == 0;
+    int error = errno;
     // A file whose close fails may not hold what was written: it must not replace the old one.
-    ok = file.Close() && ok;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!file.Close() && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
-        const int error = errno;
         ::unlink(temp.c_str());
         errno = error;
         return false;
@@ -120,6 +184,11 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     const TUniqueFd directory(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory) ::fsync(directory.Get());
     return true;
+}
+
+std::string ErrnoText(int error) {
+    const char* text = ::strerrordesc_np(error);
+    return text ? text : "error " + std::to_string(error);
 }
 
 std::string NormalisePath(std::string_view path) {

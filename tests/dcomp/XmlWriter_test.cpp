@@ -108,12 +108,12 @@ TEST_F(XmlWriterTest, SavingKeepsThePreviousFileAsBackup) {
 }
 
 TEST_F(XmlWriterTest, BackupIsACopyWhereNoLinkIsAllowed) {
-    // Another user's file in a shared directory: the kernel refuses a hard link to it
-    // (protected hard links), so the backup is copied.
+    // Another user's set-group-id file in a shared directory, which anyone may write: the
+    // kernel refuses a hard link to it (protected hard links), so the backup is copied.
     Write("shared/cfg.xml", "old contents");
     ::chmod(FDir.c_str(), 0711);
     ::chmod(Path("shared").c_str(), 0777);
-    ::chmod(Path("shared/cfg.xml").c_str(), 0644);
+    ::chmod(Path("shared/cfg.xml").c_str(), 02676);
     const std::string file = Path("shared/cfg.xml");
     auto root = GoldenTree();
     EXPECT_TRUE(platform_test::RunUnprivileged([&] {

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "tests/support/Bounded.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/TempDirTest.h"
 
 using namespace platform;
@@ -147,8 +148,9 @@ TEST_F(FilesTest, WriteFileAtomicIntoReadOnlyDirectoryKeepsTheOldFile) {
     EXPECT_FALSE(platform_test::RunUnprivileged([&] { return WriteFileAtomic(Path("ro/a.ini"), "new"); }));
     EXPECT_EQ(Read("ro/a.ini"), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("ro")), {}), 1);
-    // The same writer succeeds once the directory lets it.
+    // The same writer succeeds once the directory and the file let it.
     ::chmod(Path("ro").c_str(), 0777);
+    ::chmod(Path("ro/a.ini").c_str(), 0666);
     EXPECT_TRUE(platform_test::RunUnprivileged([&] { return WriteFileAtomic(Path("ro/a.ini"), "new"); }));
     EXPECT_EQ(Read("ro/a.ini"), "new");
 }
@@ -223,4 +225,99 @@ TEST_F(FilesTest, WriteFileAtomicRefusesLinksThatLeadNowhere) {
     EXPECT_EQ(Target("loop-a.ini"), "loop-b.ini");
     EXPECT_FALSE(std::filesystem::exists(Path("gone")));
     EXPECT_EQ(Entries(FDir), 3u);
+}
+
+TEST_F(FilesTest, WriteFileAtomicSavesEveryNameTheFilesystemTakes) {
+    std::string polish;
+    for (int i = 0; i < 124; ++i) polish += "ż";  // 248 bytes
+    for (const std::string& name : {polish, polish + ".halvo", std::string(255, 'n')}) {
+        ASSERT_TRUE(WriteFileAtomic(Path(name), "new")) << name.size() << ": " << ErrnoText(errno);
+        ASSERT_TRUE(WriteFileAtomic(Path(name), "again")) << name.size() << ": " << ErrnoText(errno);
+        EXPECT_EQ(Read(name), "again") << name.size();
+    }
+    EXPECT_EQ(Entries(FDir), 3u);
+}
+
+TEST_F(FilesTest, WriteFileAtomicRefusesAFileTheUserMayNotWrite) {
+    // The folder lets anyone write, so only the file's own permission can refuse.
+    ::chmod(FDir.c_str(), 0777);
+    struct Case {
+        const char* name;
+        mode_t mode;
+        bool unprivileged;  // false: as the test runs (root in CI)
+    };
+    for (const Case& c : {Case{"ro.halvo", 0444, false}, Case{"ro-user.halvo", 0444, true},
+                          Case{"others.halvo", 0644, true}}) {
+        Write(c.name, "old");
+        ::chmod(Path(c.name).c_str(), c.mode);
+        const bool refused = platform_test::RunUnprivileged([&] {
+            if (!c.unprivileged && ::geteuid() == 0) return false;
+            errno = 0;
+            return !WriteFileAtomic(Path(c.name), "new") && errno == EACCES;
+        });
+        const bool refusedHere = !c.unprivileged && !WriteFileAtomic(Path(c.name), "new") && errno == EACCES;
+        EXPECT_TRUE(c.unprivileged ? refused : refusedHere) << c.name;
+        EXPECT_EQ(Read(c.name), "old") << c.name;
+    }
+    EXPECT_EQ(Entries(FDir), 3u);
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: the read-only case as root was not run";
+}
+
+TEST_F(FilesTest, WriteFileAtomicGivesANewFileTheModeOfTheUmask) {
+    for (const auto& [mask, mode] :
+         std::vector<std::pair<mode_t, mode_t>>{{077, 0600}, {022, 0644}, {0, 0666}}) {
+        const std::string name = "new" + std::to_string(mask) + ".halvo";
+        const mode_t previous = ::umask(mask);
+        const bool written = WriteFileAtomic(Path(name), "x");
+        ::umask(previous);
+        ASSERT_TRUE(written) << name;
+        struct stat st {};
+        ASSERT_EQ(::stat(Path(name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode) << name;
+    }
+}
+
+TEST_F(FilesTest, WriteFileAtomicKeepsTheOwnerOfAReplacedFile) {
+    if (::geteuid() != 0) GTEST_SKIP() << "not root: only root may keep another user's file theirs";
+    Write("user.halvo", "old");
+    ASSERT_EQ(::chown(Path("user.halvo").c_str(), 65534, 65534), 0);
+    ::chmod(Path("user.halvo").c_str(), 0640);
+    ASSERT_TRUE(WriteFileAtomic(Path("user.halvo"), "new"));
+    struct stat st {};
+    ASSERT_EQ(::stat(Path("user.halvo").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Read("user.halvo"), "new");
+}
+
+TEST_F(FilesTest, WriteFileAtomicOnAFullDiskKeepsTheOldFileAndSaysWhy) {
+    std::filesystem::create_directories(Path("disk"));
+    const platform_test::TFullDisk disk(Path("disk"));
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Why();
+    ASSERT_TRUE(WriteFileAtomic(Path("disk/a.halvo"), "old"));
+    disk.Fill();
+    errno = 0;
+    EXPECT_FALSE(WriteFileAtomic(Path("disk/a.halvo"), std::string(20486, 'n')));
+    EXPECT_EQ(errno, ENOSPC);
+    EXPECT_EQ(Read("disk/a.halvo"), "old");
+    EXPECT_EQ(Entries(Path("disk")), 2u);  // the file and the filler, no temporary
+}
+
+TEST_F(FilesTest, AFileThatCannotBeReadSaysWhy) {
+    Write("secret", "x");
+    ::chmod(FDir.c_str(), 0755);
+    ::chmod(Path("secret").c_str(), 0600);
+    std::vector<std::pair<std::string, std::string>> cases{{Path("missing"), "No such file or directory"}};
+    for (const std::string& path : SpecialFiles()) cases.emplace_back(path, "not a regular file");
+    for (const auto& [path, why] : cases) {
+        std::string bytes = "kept", reason;
+        EXPECT_FALSE(ReadWholeFile(path, bytes, &reason)) << path;
+        EXPECT_EQ(reason, why) << path;
+        EXPECT_EQ(bytes, "kept") << path;
+    }
+    EXPECT_TRUE(platform_test::RunUnprivileged([&] {
+        std::string bytes, reason;
+        return !ReadWholeFile(Path("secret"), bytes, &reason) && reason == "Permission denied";
+    }));
 }
