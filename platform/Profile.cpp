@@ -1,10 +1,12 @@
 #include "platform/Profile.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <unordered_map>
@@ -305,12 +307,18 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     const std::string name = Trim(key), sectionName = Trim(section);
     if (name.empty() || name.find('=') != std::string::npos || name[0] == '[' || name[0] == ';' ||
         HasLineBreak(key) || sectionName.empty() || sectionName.find(']') != std::string::npos ||
-        HasLineBreak(section) || HasLineBreak(value))
+        HasLineBreak(section) || HasLineBreak(value)) {
+        errno = EINVAL;
         return false;
+    }
 
     const std::string path = ProfilePath(fileName);
     const TProfileFile file(path);
-    if (!file.Exists() && FileExists(path)) return false;  // there but unreadable
+    if (!file.Exists() && FileExists(path)) {
+        // There but unreadable: writing it would lose every other line.
+        errno = ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0 ? errno : EINVAL;
+        return false;
+    }
     const TData& f = *file.FData;
 
     std::string out;
@@ -342,7 +350,10 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key, s
     if (!dir.empty() && !DirectoryExists(dir)) {
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
-        if (ec) return false;
+        if (ec) {
+            errno = ec.value();
+            return false;
+        }
     }
     return WriteFileAtomic(path, out);
 }

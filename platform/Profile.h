@@ -47,7 +47,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 // Leading decimal digits (optional sign) of the value; def when missing or no digits.
 int GetPrivateProfileInt(std::string_view section, std::string_view key, int def, std::string_view fileName);
 // Replaces the first matching key or adds it (and the section); every other line stays.
-// The file is replaced atomically. False when it cannot be written.
+// The file is replaced atomically. False when it cannot be written, errno saying why.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                std::string_view fileName);
 

@@ -34,6 +34,7 @@
 #include "platform/Files.h"
 #include "platform/FormatSettings.h"
 #include "platform/Help.h"
+#include "platform/Profile.h"
 #include "platform/Prompts.h"
 #include "platform/qt/QtPrinterTarget.h"
 
@@ -171,7 +172,13 @@ TMainForm::~TMainForm() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) delete *it;
     FConfig.CommPort = FLink->CommPort();
     FConfig.Speed = FLink->BaudRate();
-    WriteMainConfig(FConfig, FSection);
+    // Settings that did not reach the file are told now: the next start would not have them.
+    if (!WriteMainConfig(FConfig, FSection)) {
+        const std::string reason = platform::ErrnoText(errno);
+        platform::Prompts().MessageDlg(
+            "The settings could not be saved to " + platform::ProfilePath(kIniFileName) + ": " + reason,
+            platform::TMsgDlgType::Error, platform::mbOK);
+    }
     platform::Help().Quit();
     FPrinterScope.reset();
     FLinkScope.reset();

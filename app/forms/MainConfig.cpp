@@ -1,5 +1,6 @@
 #include "app/forms/MainConfig.h"
 
+#include <cerrno>
 #include <cstdint>
 
 #include "platform/Files.h"
@@ -69,10 +70,13 @@ bool WriteMainConfig(const TMainConfig& config, std::string_view section, std::s
         {"Time_Out", IntToStr(config.TimeOutMs)},
         {"TimeSilence", IntToStr(config.TimeSilenceMs)},
     };
-    bool ok = true;
+    // Every key is tried; the first failure's reason is the one told.
+    int error = 0;
     for (const auto& [key, value] : keys)
-        ok = platform::WritePrivateProfileString(section, key, value, fileName) && ok;
-    return ok;
+        if (!platform::WritePrivateProfileString(section, key, value, fileName) && error == 0)
+            error = errno != 0 ? errno : EIO;
+    errno = error;
+    return error == 0;
 }
 
 void ApplyToLink(const TMainConfig& config, TRsdHan& link) {

@@ -36,7 +36,7 @@ std::string CommPortFromProfile(std::string_view value);
 
 // Missing keys and values out of range take the defaults above.
 TMainConfig ReadMainConfig(std::string_view section, std::string_view fileName = kIniFileName);
-// All seven keys; false when the file cannot be written.
+// All seven keys; false when the file cannot be written, errno then saying why.
 bool WriteMainConfig(const TMainConfig& config, std::string_view section,
                      std::string_view fileName = kIniFileName);
 

@@ -3,9 +3,11 @@
 // without root's power over read-only folders.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -61,5 +63,30 @@ inline bool RunUnprivileged(const std::function<bool()>& action) {
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+
+// The rest of a scope as an ordinary user (nobody) where the test runs as root, inside this
+// process, for work that cannot go to a forked child (windows). Only the effective ids
+// change, so root comes back at the end of the scope.
+class TUnprivilegedScope {
+public:
+    TUnprivilegedScope() {
+        if (::geteuid() != 0) return;
+        FRoot = true;
+        if (::setegid(65534) != 0 || ::seteuid(65534) != 0)
+            FWhy = std::string("cannot become nobody: ") + ::strerror(errno);
+    }
+    ~TUnprivilegedScope() {
+        if (FRoot && (::seteuid(0) != 0 || ::setegid(0) != 0)) ::abort();
+    }
+    TUnprivilegedScope(const TUnprivilegedScope&) = delete;
+    TUnprivilegedScope& operator=(const TUnprivilegedScope&) = delete;
+
+    bool Dropped() const { return FWhy.empty(); }
+    const std::string& Why() const { return FWhy; }
+
+private:
+    bool FRoot = false;
+    std::string FWhy;
+};
 
 }  // namespace platform_test

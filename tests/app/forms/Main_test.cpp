@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <memory>
+#include <optional>
 
 #include "app/device/TransferGuard.h"
 #include "app/forms/MainLogo.h"
@@ -29,6 +30,7 @@
 #include "platform/Profile.h"
 #include "platform/qt/QtWaiter.h"
 #include "tests/app/forms/MainFixture.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/PeerProcess.h"
 
 namespace app::test {
@@ -436,6 +438,67 @@ TEST_F(MainFormTest, TheConfigurationReachesTheLinkAtStartAndIsWrittenAtTheEnd) 
     EXPECT_EQ(ini.ReadString("Trevolan", "TALVOComm", ""), "1");
     EXPECT_EQ(ini.ReadString("Trevolan", "TALVOIP", ""), "192.168.100.200");
     EXPECT_EQ(ini.ReadString("Trevolan", "TALVOPort", ""), "1502");
+}
+
+// Options confirmed with Modbus TCP at 10.1.2.3, then the program ends where "halvo.ini"
+// cannot be written: the old file stays whole and the user is told which file and why.
+TEST_F(MainFormTest, SettingsThatCannotBeWrittenAtExitAreTold) {
+    struct Case {
+        const char* name;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{"read-only folder", "Permission denied"}, Case{"full disk", "No space left on device"}}) {
+        SCOPED_TRACE(c.name);
+        const std::string windir = Path(c.name);
+        std::filesystem::create_directories(windir);
+        ::setenv("HALVO_WINDIR", windir.c_str(), 1);
+        const std::string old = "[Trevolan]\nPort=\nTALVOIP=127.0.0.1\n";
+        ASSERT_TRUE(platform::WriteFileAtomic(windir + "/halvo.ini", old));
+        std::optional<platform_test::TFullDisk> disk;
+        if (std::string_view(c.name) == "full disk") {
+            disk.emplace(windir);
+            if (!disk->Mounted()) {
+                ADD_FAILURE() << disk->Why();
+                continue;
+            }
+            ASSERT_TRUE(platform::WriteFileAtomic(windir + "/halvo.ini", old));
+            disk->Fill();
+        } else {
+            // The user's own file in a folder the user may not write.
+            ::chmod(FDir.c_str(), 0755);
+            if (::geteuid() == 0) {
+                ASSERT_EQ(::chown((windir + "/halvo.ini").c_str(), 65534, 65534), 0);
+            }
+            ::chmod(windir.c_str(), 0555);
+        }
+        TMainForm& form = ShowForm();
+        OnModal = [](QDialog& d) {
+            d.findChild<QCheckBox*>("cbxTALVOComm")->click();
+            d.findChild<QLineEdit*>("edtTALVOIP")->setText("10.1.2.3");
+            d.findChild<QPushButton*>("OKBtn")->click();
+            return d.result();
+        };
+        Action(form, "CommSetup")->trigger();
+        Prompts.Log.clear();
+        if (disk) {
+            Form.reset();
+        } else {
+            // As an ordinary user: root could write into the read-only folder.
+            const platform_test::TUnprivilegedScope user;
+            ASSERT_TRUE(user.Dropped()) << user.Why();
+            Form.reset();
+        }
+        ASSERT_EQ(Prompts.Log.size(), 1u);
+        EXPECT_EQ(Prompts.Log[0].Text,
+                  "The settings could not be saved to " + windir + "/halvo.ini: " + std::string(c.reason));
+        EXPECT_EQ(Prompts.Log[0].Type, platform::TMsgDlgType::Error);
+        std::string bytes;
+        ASSERT_TRUE(platform::ReadWholeFile(windir + "/halvo.ini", bytes));
+        EXPECT_EQ(bytes, old);
+        ::chmod(windir.c_str(), 0755);
+    }
+    ::setenv("HALVO_WINDIR", FDir.c_str(), 1);
 }
 
 TEST_F(MainFormTest, WithoutAnIniFileTheDefaultsAreUsedAndAllSevenKeysWritten) {
