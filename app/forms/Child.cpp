@@ -623,14 +623,23 @@ void TChildForm::OpenFile(const std::string& name) {
     if (!FOpenError.empty()) platform::Prompts().MessageBox(FOpenError, "Error", platform::mbOK);
 }
 
+bool TChildForm::SaveDocument(std::string name) {
+    if (!HasExtension(name)) name += ".halvo";
+    // The window takes the name only once the file holds the document: after a failed
+    // save its caption and its next Save still name what is really on disk.
+    if (!FDeviceImage->SaveToFile(name)) return false;
+    FileName = name;
+    HasFileName = true;
+    setWindowTitle(Q(FileName));
+    return true;
+}
+
 void TChildForm::FileSaveClick() {
     if (!HasFileName) {
         SaveAsClick();
         return;
     }
-    if (!HasExtension(FileName)) FileName += ".halvo";
-    setWindowTitle(Q(FileName));
-    FDeviceImage->SaveToFile(FileName);
+    SaveDocument(FileName);
 }
 
 void TChildForm::SaveAsClick() {
@@ -644,9 +653,7 @@ void TChildForm::SaveAsClick() {
             if (answer == platform::mrNo) continue;
             if (answer != platform::mrYes) return;
         }
-        HasFileName = true;
-        FileName = *chosen;
-        FileSaveClick();
+        SaveDocument(*chosen);
         return;
     }
 }

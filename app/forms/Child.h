@@ -123,6 +123,8 @@ private:
     // The selected sequences' listings and charts and the grids, as PrintFlags choose.
     void PrintDocument(platform::IPrintTarget& printer);
     bool FormCloseQuery();
+    // Saves under name (".halvo" added to a bare one); the window takes the name on success.
+    bool SaveDocument(std::string name);
     void ShowGrid();
     void ShowGridCell(int col, int row);
     void AddLogLine(const std::string& line);

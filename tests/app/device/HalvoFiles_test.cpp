@@ -1,6 +1,7 @@
 #include "app/device/HalvoFiles.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/Prompts.h"
 #include "tests/app/device/DeviceFixtures.h"
@@ -125,7 +126,10 @@ TEST_F(SaveBufferToFileTest, WritesExactlyCountBytesOverAnOldFile) {
 
 TEST_F(SaveBufferToFileTest, FailureShowsErrorNotSaved) {
     const uint8_t data[3] = {1, 2, 3};
-    for (const std::string& path : {dir.File("no/such/dir/out.bin"), dir.Path(), std::string()}) {
+    // A read-only file is refused as the document writer refuses it, to root as well.
+    const std::string readOnly = dir.Write("read-only.bin", "old");
+    ::chmod(readOnly.c_str(), 0444);
+    for (const std::string& path : {dir.File("no/such/dir/out.bin"), dir.Path(), std::string(), readOnly}) {
         prompts.Log.clear();
         EXPECT_FALSE(SaveBufferToFile(path, data, sizeof data)) << path;
         ASSERT_EQ(prompts.Log.size(), 1u) << path;
@@ -134,6 +138,18 @@ TEST_F(SaveBufferToFileTest, FailureShowsErrorNotSaved) {
         EXPECT_EQ(prompts.Log[0].Buttons, unsigned{platform::mbOK});
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
+    EXPECT_EQ(test::ReadBytes(readOnly), "old");
+}
+
+TEST_F(SaveBufferToFileTest, ANewFileGetsTheModeOfTheUmask) {
+    const uint8_t data[1] = {1};
+    const mode_t previous = ::umask(077);
+    const bool saved = SaveBufferToFile(dir.File("buf.bin"), data, sizeof data);
+    ::umask(previous);
+    ASSERT_TRUE(saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.File("buf.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "app/forms/Child.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <set>
 
@@ -323,6 +325,66 @@ TEST_F(ChildTest, SaveAsOntoAnExistingFileAsksAndNoShowsTheDialogAgain) {
     child->SaveAsClick();
     EXPECT_EQ(child->FileName, other);
     EXPECT_EQ(std::filesystem::file_size(other), THalvo::kImageSize);
+}
+
+// A Save As that did not write: the window keeps the name and caption it had, and its next
+// Save goes where the document really is. A read-only file is refused, to root as well.
+TEST_F(ChildTest, AFailedSaveAsKeepsTheWindowsNameAndCaption) {
+    const std::string readOnly = Dir.Write("read-only.halvo", "keep me");
+    ::chmod(readOnly.c_str(), 0444);
+    struct Case {
+        std::string target;
+        std::deque<int> answers;
+    };
+    for (const Case& c : {Case{Dir.File("no/such/dir/x.halvo"), {}}, Case{readOnly, {mrYes}}}) {
+        SCOPED_TRACE(c.target);
+        const std::string path = MakeDocument("reading.halvo");
+        for (const bool bound : {true, false}) {
+            TChildForm* child = bound ? Open(path) : Frame.NewWindow();
+            if (!bound) child->FileName = "File 1.halvo";
+            const std::string name = child->FileName, caption = child->windowTitle().toStdString();
+            child->DeviceImage().SetModified(true);
+            Prompts.Log.clear();
+            Prompts.FileAnswers = {c.target};
+            Prompts.Answers = c.answers;
+            child->SaveAsClick();
+            EXPECT_EQ(Prompts.Texts().back(), "Error Not saved.");
+            EXPECT_EQ(child->FileName, name);
+            EXPECT_EQ(child->windowTitle().toStdString(), caption);
+            EXPECT_EQ(child->HasFileName, bound);
+            EXPECT_TRUE(child->DeviceImage().Modified());
+        }
+        EXPECT_EQ(ReadBytes(readOnly), "keep me");
+    }
+    // The next Save of the bound window writes its own file.
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Prompts.FileAnswers = {Dir.File("no/such/dir/x.halvo")};
+    child->SaveAsClick();
+    child->DeviceImage().SetModified(true);
+    Prompts.Log.clear();
+    child->FileSaveClick();
+    EXPECT_TRUE(Prompts.Log.empty());
+    EXPECT_FALSE(child->DeviceImage().Modified());
+    EXPECT_EQ(std::filesystem::file_size(Dir.File("reading.halvo")), THalvo::kImageSize);
+}
+
+// Every name the filesystem takes: 124 Polish letters and the extension are 254 bytes.
+TEST_F(ChildTest, SaveAsTakesTheLongestNames) {
+    std::string polish;
+    for (int i = 0; i < 124; ++i) polish += "ą";
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    for (const std::string& name : {polish + ".halvo", std::string(249, 'n') + ".halvo"}) {
+        Prompts.FileAnswers = {Dir.File(name)};
+        child->SaveAsClick();
+        EXPECT_EQ(child->FileName, Dir.File(name));
+        EXPECT_EQ(std::filesystem::file_size(Dir.File(name)), THalvo::kImageSize) << name.size();
+        // Over the file it wrote, too.
+        Prompts.Answers = {mrYes};
+        Prompts.FileAnswers = {Dir.File(name)};
+        child->SaveAsClick();
+        EXPECT_EQ(std::filesystem::file_size(Dir.File(name)), THalvo::kImageSize) << name.size();
+    }
+    for (const std::string& text : Prompts.Texts()) EXPECT_NE(text, "Error Not saved.");
 }
 
 TEST_F(ChildTest, AFileOfUnknownFormatLeavesTheWindowUnbound) {
