@@ -323,26 +323,29 @@ void THalvo::RaiseLoaded() {
     Raise(OnCompleteAll);
 }
 
-bool THalvo::LoadFromFile(const std::string& name) {
+bool THalvo::LoadFromFile(const std::string& name, bool* readFailed) {
     FModified = false;
-    std::string content;
-    bool loaded = false;
-    if (platform::ReadFileHead(name, kMaxDocumentFileSize + 1, content) && !content.empty()) {
-        if (content.size() == kImageSize && content.starts_with(kTypeMarker)) {
-            std::memcpy(FImage.data(), content.data(), kImageSize);
-            loaded = true;
-        } else if (content.size() <= kMaxDocumentFileSize && LoadOlderFormat(content)) {
-            // Taking over the file's reading options is no edit of the document.
-            FModified = false;
-            loaded = true;
-        } else {
-            platform::Prompts().MessageDlg("File unknown format", platform::TMsgDlgType::Error,
-                                           platform::mbOK);
-            return false;
-        }
+    if (readFailed) *readFailed = false;
+    std::string content, reason;
+    if (!platform::ReadFileHead(name, kMaxDocumentFileSize + 1, content, &reason) || content.empty()) {
+        // No content is no document: told, so that it is never taken for an empty one.
+        if (reason.empty()) reason = "the file is empty";
+        platform::Prompts().MessageDlg("File " + name + " could not be read: " + reason,
+                                       platform::TMsgDlgType::Error, platform::mbOK);
+        if (readFailed) *readFailed = true;
+        return false;
+    }
+    if (content.size() == kImageSize && content.starts_with(kTypeMarker)) {
+        std::memcpy(FImage.data(), content.data(), kImageSize);
+    } else if (content.size() <= kMaxDocumentFileSize && LoadOlderFormat(content)) {
+        // Taking over the file's reading options is no edit of the document.
+        FModified = false;
+    } else {
+        platform::Prompts().MessageDlg("File unknown format", platform::TMsgDlgType::Error, platform::mbOK);
+        return false;
     }
     RaiseLoaded();
-    return loaded;
+    return true;
 }
 
 bool THalvo::SaveToFile(const std::string& name) {

@@ -125,8 +125,10 @@ public:
     void LoadDefinitions();
 
     // Either format. True when a document was loaded. Unknown content shows
-    // "File unknown format" and leaves the image as it was.
-    bool LoadFromFile(const std::string& name);
+    // "File unknown format" and leaves the image as it was. A file that cannot be read or
+    // is empty shows which file and why, leaves the image as it was, raises no event and
+    // sets readFailed when given.
+    bool LoadFromFile(const std::string& name, bool* readFailed = nullptr);
     // Replaces the file only once the new one is complete; on failure shows
     // "Error Not saved." and the document stays modified.
     bool SaveToFile(const std::string& name);

@@ -597,14 +597,21 @@ void TChildForm::TabSet1Change(int tab) {
     FillSettingsGrid();
 }
 
-void TChildForm::OpenFile(const std::string& name) {
+bool TChildForm::OpenFile(const std::string& name, bool create) {
     FileName = name;
     // The ".set" files lie in the frame's data directory, as for a new window.
     FDeviceImage->SetDataDirectory(FFrame.DataDirectory());
     FOpening = true;
     FOpenError.clear();
     const platform::TScopeExit end([this] { FOpening = false; });
-    const bool loaded = FDeviceImage->LoadFromFile(name);
+    const bool missing = create && !platform::FileExists(name);
+    bool loaded = false;
+    if (!missing) {
+        bool readFailed = false;
+        loaded = FDeviceImage->LoadFromFile(name, &readFailed);
+        // The image said why; a window of no content must not pass for the document.
+        if (readFailed) return false;
+    }
     setWindowTitle(Q(name));
     OptionsToControls();
     ControlsToOptions();
@@ -617,10 +624,11 @@ void TChildForm::OpenFile(const std::string& name) {
     EventsListBoxClick(nullptr);
     FillSettingsGrid();
     // A file of another format is not this document: saving must not overwrite it.
-    HasFileName = loaded || !platform::FileExists(name);
+    HasFileName = loaded || missing;
     FDeviceImage->SetModified(false);
     FOpening = false;
     if (!FOpenError.empty()) platform::Prompts().MessageBox(FOpenError, "Error", platform::mbOK);
+    return true;
 }
 
 bool TChildForm::SaveDocument(std::string name) {

@@ -61,7 +61,9 @@ public:
     ~TChildForm() override;
 
     // Operations the main window uses.
-    void OpenFile(const std::string& name);
+    // False, the window left without the document, when the file could not be read (the
+    // image told why). With create a name that does not exist gives an empty document.
+    bool OpenFile(const std::string& name, bool create = false);
     void OptionsToControls();
     void ControlsToOptions();
     void FillSettingsGrid();

@@ -452,14 +452,31 @@ void TMainForm::MF_NewClick() {
 }
 
 void TMainForm::MF_OpenClick(bool withSender) {
+    bool create = false;
     if (withSender) {
-        const std::optional<std::string> chosen =
-            platform::Prompts().OpenFileName("Open", kFileFilter, OpenDialogFileName);
-        if (!chosen) return;
-        OpenDialogFileName = *chosen;
+        std::string name = OpenDialogFileName;
+        for (;;) {
+            const std::optional<std::string> chosen =
+                platform::Prompts().OpenFileName("Open", kFileFilter, name);
+            if (!chosen) return;
+            name = *chosen;
+            if (platform::FileExists(name) || platform::DirectoryExists(name)) break;
+            // A mistyped name must not pass for an empty document: only a Yes makes one.
+            create = platform::Prompts().MessageDlg("File " + name + " does not exist.\nCreate it?",
+                                                    platform::TMsgDlgType::Confirmation,
+                                                    platform::mbYes | platform::mbNo) == platform::mrYes;
+            if (create) break;
+        }
+        OpenDialogFileName = name;
     }
-    TChildForm* child = NewChildWindow("");
-    child->OpenFile(OpenDialogFileName);
+    // Shown only with its document: a file that could not be read leaves no window.
+    const auto [child, sub] = AddChildWindow();
+    if (!child->OpenFile(OpenDialogFileName, create)) {
+        delete sub;
+        UpdateControls();
+        return;
+    }
+    sub->show();
     child->show();
     UpdateControls();
 }

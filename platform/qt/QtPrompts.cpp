@@ -115,7 +115,7 @@ void TQtPrompts::PrepareFileDialog(QFileDialog& dialog, bool save, const std::st
                                    const std::string& filter, const std::string& initial, int filterIndex) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setWindowTitle(Q(title));
-    // Either way a name that does not exist is accepted: a new document opens empty.
+    // Either way a name that does not exist is accepted: the caller asks what it is for.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Replacing a file is the caller's question.

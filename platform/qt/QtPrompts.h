@@ -23,7 +23,7 @@ public:
     int MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override;
     void ShowMessage(const std::string& text) override;
     int MessageBox(const std::string& text, const std::string& caption, unsigned buttons = mbOK) override;
-    // The open dialog accepts a name that does not exist yet.
+    // The open dialog accepts a name that does not exist yet; the caller offers to create it.
     std::optional<std::string> OpenFileName(const std::string& title, const std::string& filter,
                                             const std::string& initial, int* filterIndex = nullptr) override;
     // The caller asks about replacing a file, not the dialog; the first choice's

@@ -13,6 +13,7 @@
 #include "platform/Prompts.h"
 #include "tests/app/device/DeviceFixtures.h"
 #include "tests/support/Bounded.h"
+#include "tests/support/TempDirTest.h"
 
 namespace app {
 namespace {
@@ -252,17 +253,43 @@ INSTANTIATE_TEST_SUITE_P(Contents, UnknownFormatTest,
                                                        }()}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(HalvoTest, UnreadableFileLeavesTheImageWithoutAMessage) {
+// Nothing read is no document: the user is told which file and why, and the image, its
+// events and its modified flag stay as they were.
+TEST_F(HalvoTest, AFileThatCannotBeReadIsToldAndLeavesTheImage) {
     ASSERT_TRUE(Open(FullImage()));
     const std::string before = Saved();
-    events.clear();
-    EXPECT_FALSE(halvo.LoadFromFile(dir.File("missing.halvo")));
-    EXPECT_FALSE(Open(""));
-    EXPECT_FALSE(halvo.LoadFromFile(dir.Path()));
-    EXPECT_TRUE(prompts.Log.empty());
-    EXPECT_EQ(Saved(), before);
-    // After a read failure the document is still announced as loaded.
-    EXPECT_EQ(events.size(), 9u);
+    const std::string empty = dir.Write("empty.halvo", "");
+    for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+             {dir.File("missing.halvo"), "No such file or directory"},
+             {empty, "the file is empty"},
+             {dir.Path(), "not a regular file"}}) {
+        events.clear();
+        prompts.Log.clear();
+        bool readFailed = false;
+        EXPECT_FALSE(halvo.LoadFromFile(path, &readFailed)) << path;
+        EXPECT_TRUE(readFailed) << path;
+        EXPECT_EQ(prompts.Texts(),
+                  std::vector<std::string>{"File " + path + " could not be read: " + reason});
+        EXPECT_TRUE(events.empty()) << path;
+        EXPECT_EQ(Saved(), before) << path;
+    }
+    bool readFailed = true;
+    EXPECT_TRUE(halvo.LoadFromFile(dir.File("saved.halvo"), &readFailed));
+    EXPECT_FALSE(readFailed);
+}
+
+TEST_F(HalvoTest, ADocumentTheUserMayNotReadIsToldAsSuch) {
+    const std::string path = dir.Write("secret.halvo", FullImage());
+    ::chmod(dir.Path().c_str(), 0755);
+    ::chmod(path.c_str(), 0600);
+    // In a child that is an ordinary user where the test runs as root.
+    EXPECT_TRUE(platform_test::RunUnprivileged([&] {
+        prompts.Log.clear();
+        bool readFailed = false;
+        return !halvo.LoadFromFile(path, &readFailed) && readFailed &&
+               prompts.Texts() ==
+                   std::vector<std::string>{"File " + path + " could not be read: Permission denied"};
+    }));
 }
 
 // Inputs that are no regular file: a FIFO nobody writes to, a directory, a device.
@@ -277,13 +304,14 @@ TEST_F(HalvoTest, ADocumentThatIsNoRegularFileIsRefusedAtOnceAsUnreadable) {
     auto outcome = [&](const std::string& path) {
         return platform_test::RunBounded(10, [&] {
             events.clear();
+            prompts.Log.clear();
             const bool loaded = halvo.LoadFromFile(path);
             return std::to_string(loaded) + " " + std::to_string(prompts.Log.size()) + " " +
                    std::to_string(events.size()) + " " + std::to_string(Saved() == FullImage());
         });
     };
     const auto unreadable = outcome(dir.File("missing.halvo"));
-    ASSERT_EQ(unreadable, std::string("0 0 3 1"));
+    ASSERT_EQ(unreadable, std::string("0 1 0 1"));
     for (const std::string& path : SpecialFiles(dir)) EXPECT_EQ(outcome(path), unreadable) << path;
 }
 

@@ -399,8 +399,9 @@ TEST_F(ChildTest, AFileOfUnknownFormatLeavesTheWindowUnbound) {
     EXPECT_EQ(Prompts.Log[0].Kind, "SaveFileName");
     EXPECT_EQ(ReadBytes(foreign), std::string(300, 'x'));
 
-    // A name that does not exist yet binds the window.
-    TChildForm* fresh = Open(Dir.File("new.halvo"));
+    // A name that does not exist yet, to be created, binds the window.
+    TChildForm* fresh = Frame.NewWindow();
+    EXPECT_TRUE(fresh->OpenFile(Dir.File("new.halvo"), true));
     EXPECT_TRUE(fresh->HasFileName);
 }
 

@@ -4,6 +4,7 @@
 #include "app/forms/Main.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -378,6 +379,89 @@ TEST_F(MainFormTest, OpeningRunsTheOpenDialogOnTheLastName) {
     EXPECT_EQ(Prompts.Log[0].Filter, "Registration file|*.halvo|All files|*.*");
     EXPECT_EQ(Prompts.Log[0].Initial, "");
     EXPECT_EQ(Prompts.Log[1].Initial, Path("a.halvo"));
+}
+
+// A document that cannot be read, from the dialog or from the command line: one box names
+// the file and why, and no window is left that could pass for an empty document. The
+// command line takes names in lower case; the dialog takes /dev/null itself.
+TEST_F(MainFormTest, ADocumentThatCannotBeReadIsToldAndLeavesNoWindow) {
+    ::chmod(FDir.c_str(), 0755);
+    Write("secret.halvo", "x");
+    ::chmod(Path("secret.halvo").c_str(), 0600);
+    Write("empty.halvo", "");
+    ASSERT_EQ(::mkfifo(Path("fifo.halvo").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/null", Path("device.halvo"));
+    struct Case {
+        std::string name;
+        const char* reason;
+        bool unprivileged;
+    };
+    const Case cases[] = {{"secret.halvo", "Permission denied", true},
+                          {"empty.halvo", "the file is empty", false},
+                          {"fifo.halvo", "not a regular file", false},
+                          {"device.halvo", "not a regular file", false},
+                          {"/dev/null", "not a regular file", false}};
+    ShowForm();
+    for (const Case& c : cases) {
+        for (const bool fromDialog : {true, false}) {
+            if (!fromDialog && c.name.starts_with("/")) continue;
+            SCOPED_TRACE(c.name + (fromDialog ? " from the dialog" : " from the command line"));
+            const std::string path = c.name.starts_with("/") ? c.name : Path(c.name);
+            // The frame before goes as root: it writes "halvo.ini" as it ends.
+            if (!fromDialog) Form.reset();
+            Prompts.Log.clear();
+            {
+                std::optional<platform_test::TUnprivilegedScope> user;
+                if (c.unprivileged) {
+                    user.emplace();
+                    ASSERT_TRUE(user->Dropped()) << user->Why();
+                }
+                if (fromDialog) {
+                    Prompts.FileAnswers = {path};
+                    Action(*Form, "MF_Open")->trigger();
+                } else {
+                    MakeForm({c.name});
+                    Form->show();
+                    QApplication::processEvents();
+                }
+            }
+            EXPECT_TRUE(Form->Children().empty());
+            std::vector<std::string> boxes;
+            for (const auto& shown : Prompts.Log)
+                if (shown.Kind != "OpenFileName") boxes.push_back(shown.Text);
+            EXPECT_EQ(boxes, std::vector<std::string>{"File " + (fromDialog ? path : c.name) +
+                                                      " could not be read: " + c.reason});
+        }
+    }
+}
+
+// A name the open dialog gives that does not exist: only a Yes makes an empty document of
+// that name; No goes back to the dialog.
+TEST_F(MainFormTest, TheOpenDialogOffersToCreateAMissingFile) {
+    TMainForm& form = ShowForm();
+    const std::string missing = Path("mistyped.halvo");
+    Prompts.FileAnswers = {missing, std::nullopt};
+    Prompts.Answers = {platform::mrNo};
+    Action(form, "MF_Open")->trigger();
+    EXPECT_TRUE(form.Children().empty());
+    ASSERT_EQ(Prompts.Log.size(), 3u);
+    EXPECT_EQ(Prompts.Log[1].Text, "File " + missing + " does not exist.\nCreate it?");
+    EXPECT_EQ(Prompts.Log[1].Buttons, platform::mbYes | platform::mbNo);
+    EXPECT_EQ(Prompts.Log[2].Kind, "OpenFileName");
+    EXPECT_EQ(Prompts.Log[2].Initial, missing);
+
+    Prompts.Log.clear();
+    Prompts.FileAnswers = {missing};
+    Prompts.Answers = {platform::mrYes};
+    Action(form, "MF_Open")->trigger();
+    ASSERT_EQ(Captions(), std::vector<std::string>{missing});
+    EXPECT_EQ(Prompts.Log.size(), 2u);
+    TChildForm& child = *form.Children().front();
+    EXPECT_TRUE(child.HasFileName);
+    EXPECT_EQ(child.FileName, missing);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    child.FileSaveClick();
+    EXPECT_EQ(std::filesystem::file_size(missing), THalvo::kImageSize);
 }
 
 TEST_F(MainFormTest, ClosingAsksEveryModifiedDocumentAndOneCancelKeepsThemAll) {
