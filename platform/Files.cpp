@@ -186,11 +186,6 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     return true;
 }
 
-std::string ErrnoText(int error) {
-    const char* text = ::strerrordesc_np(error);
-    return text ? text : "error " + std::to_string(error);
-}
-
 std::string NormalisePath(std::string_view path) {
     std::string p(path);
     for (char& c : p)

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ErrnoText.h"
+
 namespace platform {
 
 bool FileExists(const std::string& path);
@@ -25,9 +27,6 @@ bool ReadFileHead(const std::string& path, std::size_t limit, std::string& bytes
 // owner and group where the process may set them. False on any failure, with errno
 // saying why (the temporary is removed).
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
-
-// The system's text for an errno value: "Permission denied".
-std::string ErrnoText(int error);
 
 // Backslashes to "/", repeated "/" collapsed, "./" parts dropped.
 std::string NormalisePath(std::string_view path);
