@@ -9,6 +9,11 @@
 
 namespace app::forms {
 
+TMemoLog::TMemoLog(QPlainTextEdit& memo) : FMemo(memo) {
+    // The cap bounds the log only when no undo history keeps the lines it deletes.
+    FMemo.setUndoRedoEnabled(false);
+}
+
 void TMemoLog::Add(const std::string& line) {
     if (FCount == 0)
         FMemo.setPlainText(Q(line));

@@ -15,7 +15,7 @@ namespace app::forms {
 
 class TMemoLog : public IMessageLog {
 public:
-    explicit TMemoLog(QPlainTextEdit& memo) : FMemo(memo) {}
+    explicit TMemoLog(QPlainTextEdit& memo);
     int Count() const override { return FCount; }
     void Add(const std::string& line) override;
     void Delete(int index) override;

@@ -32,6 +32,7 @@
 #include "platform/DateTime.h"
 #include "tests/app/forms/ChildFixture.h"
 #include "tests/app/forms/FormsFixtures.h"
+#include "tests/support/HeapInUse.h"
 
 namespace app::test {
 namespace {
@@ -508,6 +509,35 @@ TEST_F(ChildTest, ActivationGivesTheFrameTheScale) {
 
 namespace app::test {
 namespace {
+
+// A window that reads all day: its log keeps under its cap and keeps no undo history
+// (nor any other copy) of the lines it deletes, so its memory stays flat.
+TEST_F(ChildTest, TheMessageLogKeepsNoUndoHistoryAndItsMemoryStaysFlat) {
+    TChildForm* child = Frame.NewWindow();
+    THalvo& image = child->DeviceImage();
+    const QTextDocument& log = *Find<QPlainTextEdit>(*child, "MemoMessage")->document();
+    const std::string line(47, 'A');
+    // A log at its cap trims to 1000 lines at the 1002nd line after the last trim: rounds
+    // of that many lines end with the log as long as before. Between rounds the events
+    // are handled, as a reading does between its frames.
+    constexpr int kRound = 1002;
+    const auto rounds = [&](int count) {
+        for (int r = 0; r < count; ++r) {
+            for (int i = 0; i < kRound; ++i) image.AddMessage(line);
+            QApplication::processEvents();
+        }
+    };
+    rounds(3);
+    const int lines = log.blockCount();
+    const std::size_t before = platform_test::HeapInUse();
+    rounds(30);  // 30,000 lines of 47 characters: 2.8 MB of text
+    const std::size_t after = platform_test::HeapInUse();
+    EXPECT_EQ(log.blockCount(), lines);
+    EXPECT_LE(lines, kMaxLogLines + 1);
+    EXPECT_EQ(log.availableUndoSteps(), 0);
+    EXPECT_FALSE(log.isUndoAvailable());
+    EXPECT_LT(after, before + 1024 * 1024) << "heap before " << before << ", after " << after;
+}
 
 // Each page of a window with a reading draws its controls; with HALVO_SCREENSHOT_DIR
 // set, the pages are kept there as PNG files to look at.
