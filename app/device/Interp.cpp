@@ -49,14 +49,18 @@ std::string GeneralText(double value) {
     return platform::FloatToStr(value, platform::AppFormatSettings());
 }
 
-[[noreturn]] void NotANumber(std::string_view text) {
-    throw platform::EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+std::string Quoted(std::string_view text) {
+    return "'" + std::string(text) + "'";
 }
 
-double ReadNumber(std::string_view text) {
-    double value = 0;
-    if (!platform::TryStrToFloat(text, value, platform::AppFormatSettings())) NotANumber(text);
-    return value;
+// A typed number: "," is its decimal mark, or "." in a text without a ",". The grid has
+// no thousands separator, so a "." can be nothing else.
+bool ReadDecimal(std::string_view text, double& value) {
+    std::string number(text);
+    size_t separator = number.find(',');
+    if (separator == std::string::npos) separator = number.find('.');
+    if (separator != std::string::npos) number[separator] = platform::AppFormatSettings().DecimalSeparator;
+    return platform::TryStrToFloat(number, value, platform::AppFormatSettings());
 }
 
 std::string RealText(const TSettingDescriptor& setting, uint16_t word) {
@@ -93,16 +97,61 @@ std::string RealRangeText(const TSettingDescriptor& setting) {
 }
 
 uint16_t RealWord(const TSettingDescriptor& setting, std::string_view text) {
-    const double number = ReadNumber(text);
     if (setting.Scale == 0 || !std::isfinite(setting.Scale))
-        throw platform::EConvertError("'" + std::string(text) +
-                                      "' cannot be stored with the scale of this setting");
+        throw platform::EConvertError(Quoted(text) + " cannot be stored with the scale of this setting");
+    double number = 0;
+    if (!ReadDecimal(text, number))
+        throw platform::EConvertError(Quoted(text) +
+                                      " is not a number for this setting: " + RealRangeText(setting));
     // Only the low 16 bits would be stored: the device would get another value.
     int64_t raw = 0;
     if (!platform::TryRoundToInt64(number / setting.Scale, raw) || raw < kWordMin || raw > kWordMax)
-        throw ESettingRangeError("'" + std::string(text) +
-                                 "' is out of range for this setting: " + RealRangeText(setting));
+        throw ESettingRangeError(Quoted(text) +
+                                 " is out of range for this setting: " + RealRangeText(setting));
     return static_cast<uint16_t>(static_cast<uint64_t>(raw));
+}
+
+// The volts of a voltage text ("231V", "15k", "1,5k", "9999"); raises for a text that
+// is none.
+double ReadVolts(std::string_view text) {
+    std::string number = platform::Trim(text);
+    const size_t kilo = number.find('k');
+    if (kilo != std::string::npos) {
+        number.resize(kilo);
+    } else {
+        size_t unit = number.find('V');
+        if (unit == std::string::npos) unit = number.find('v');
+        if (unit != std::string::npos) number.resize(unit);
+    }
+    double value = 0;
+    if (!ReadDecimal(number, value))
+        throw platform::EConvertError(Quoted(text) +
+                                      " is not a voltage for this setting: 100 to 99500 V, as 230, 231V, "
+                                      "15k or 1,5k");
+    return kilo != std::string::npos ? std::trunc(value * 1000) : platform::RoundHalfEven(value);
+}
+
+// The voltage code of the volts on the device's steps; false outside 100..99500 V.
+bool VoltageCode(double volts, uint16_t& word) {
+    if (!(volts >= 0 && volts <= std::numeric_limits<int32_t>::max())) return false;
+    int32_t count = static_cast<int32_t>(volts);
+    int decade = 0;
+    int status = 0;
+    NormaliseVoltage(count, decade, status);
+    if (status != 0) return false;
+    const uint16_t flags = decade == 1 ? kTensOfVolts : decade == 2 ? kHundredsOfVolts : 0;
+    word = static_cast<uint16_t>(count | flags);
+    return true;
+}
+
+uint16_t HexWord(std::string_view text) {
+    try {
+        return static_cast<uint16_t>(chart::HexToInt(platform::Utf8Prefix(text, 4)));
+    } catch (const platform::Exception&) {
+        throw platform::EConvertError(Quoted(text) +
+                                      " is not a hexadecimal number for this setting: 0000 to FFFF, "
+                                      "digits 0 to 9 and A to F");
+    }
 }
 
 // Bits 2 and 3 of the state code are exchanged: then the band is the run of set bits from bit 0.
@@ -146,7 +195,8 @@ void TextToSetting(const TSettingDescriptor& setting, std::string_view text, siz
     if (text.empty() || !WordOffset(setting, set.size(), setLength, offset)) return;
     switch (setting.Kind) {
         case skInt:
-            return;
+            throw platform::EConvertError(Quoted(text) +
+                                          " cannot be stored: this setting takes no typed value");
         case skReal:
             return PutWord(set, offset, RealWord(setting, text));
         case skYesNo:
@@ -164,41 +214,18 @@ void TextToSetting(const TSettingDescriptor& setting, std::string_view text, siz
             }
         case skVoltage: {
             uint16_t word = GetWord(set, offset);
-            TextToVoltageCode(text, word);
+            if (!VoltageCode(ReadVolts(text), word))
+                throw ESettingRangeError(Quoted(text) + " is out of range for this setting: 100 to 99500 V");
             return PutWord(set, offset, word);
         }
         default:
-            return PutWord(set, offset,
-                           static_cast<uint16_t>(chart::HexToInt(platform::Utf8Prefix(text, 4))));
+            return PutWord(set, offset, HexWord(text));
     }
 }
 
 void TextToVoltageCode(std::string_view text, uint16_t& word) {
-    std::string number = platform::Trim(text);
-    const size_t kilo = number.find('k');
-    if (kilo != std::string::npos) {
-        number.resize(kilo);
-    } else {
-        size_t unit = number.find('V');
-        if (unit == std::string::npos) unit = number.find('v');
-        if (unit != std::string::npos) number.resize(unit);
-    }
-    size_t separator = number.find(',');
-    if (separator == std::string::npos) separator = number.find('.');
-    if (separator != std::string::npos) number[separator] = platform::AppFormatSettings().DecimalSeparator;
-
-    const double value = ReadNumber(number);
-    const double volts =
-        kilo != std::string::npos ? std::trunc(value * 1000) : platform::RoundHalfEven(value);
-    // Far outside the device's range (or not a number): the word stays, as for 50 V.
-    if (!(volts >= 0 && volts <= std::numeric_limits<int32_t>::max())) return;
-    int32_t count = static_cast<int32_t>(volts);
-    int decade = 0;
-    int status = 0;
-    NormaliseVoltage(count, decade, status);
-    if (status != 0) return;
-    const uint16_t flags = decade == 1 ? kTensOfVolts : decade == 2 ? kHundredsOfVolts : 0;
-    word = static_cast<uint16_t>(count | flags);
+    // Far outside the device's range, as for 50 V, the word stays.
+    VoltageCode(ReadVolts(text), word);
 }
 
 void NormaliseVoltage(int32_t& volts, int& decade, int& status) {

@@ -23,17 +23,19 @@ public:
 std::string SettingToText(const TSettingDescriptor& setting, std::span<const uint8_t> set, size_t setLength);
 
 // Stores typed text as the setting's word, in place; nothing for an unread set or an
-// empty text. Raises platform::EConvertError for a number it cannot read or store (its
-// ESettingRangeError when the scaled, rounded number lies outside -32768..65535), and
-// platform::Exception (HexToInt's) for a bad hexadecimal text; the word is then unchanged.
-// A negative number is stored as its two's complement.
-// A Y/N text of any other letter shows "Allowable values: [Y/N]" through
-// platform::Prompts() and stores nothing.
+// empty text. A number's decimal mark is "," or, in a text without one, ".". A negative
+// number is stored as its two's complement.
+// A text the setting does not take raises platform::EConvertError naming the text and
+// what the setting takes (its ESettingRangeError for a number outside the setting's
+// range: a scaled, rounded number outside -32768..65535, a voltage outside 100..99500 V);
+// the word is then unchanged. A Y/N text of any other letter shows "Allowable values:
+// [Y/N]" through platform::Prompts() and stores nothing.
 void TextToSetting(const TSettingDescriptor& setting, std::string_view text, size_t setLength,
                    std::span<uint8_t> set);
 
 // A voltage text ("231V", "15k", "1,5k", "9999") as a voltage code; a voltage outside
-// 100..99500 V leaves the word. Raises platform::EConvertError for an unreadable number.
+// 100..99500 V leaves the word. Raises platform::EConvertError for a text that is no
+// voltage.
 void TextToVoltageCode(std::string_view text, uint16_t& word);
 
 // Volts to a count of 100..1000 in decade 0 (volts), 1 (tens) or 2 (hundreds), on the

@@ -134,13 +134,11 @@ TCellEditOutcome ApplyCellEdit(TGridModel& grid, THalvo& image, int parset, int 
     if (held) std::memcpy(before.data(), data.data() + offset, 2);
     try {
         TextToSetting(setting, text, length, data);
-    } catch (const ESettingRangeError& e) {
-        // The limits of the word are nowhere on the screen: the user is told them.
+    } catch (const platform::Exception& e) {
+        // The cell shows the old value again: without a word the user would take it for
+        // the typed one, and what the setting takes is nowhere on the screen.
         grid.SetCell(col, row, SettingToText(setting, data, length));
         platform::Prompts().MessageBox(e.Message(), "Error", platform::mbOK);
-        return TCellEditOutcome::Refused;
-    } catch (const platform::Exception&) {
-        grid.SetCell(col, row, SettingToText(setting, data, length));
         return TCellEditOutcome::Refused;
     }
     grid.SetCell(col, row, SettingToText(setting, data, length));

@@ -68,13 +68,15 @@ enum class TCellEditOutcome : uint8_t {
     NotValueCell,  // nothing stored, the cell as it was
     Unchanged,     // the text the cell showed, or one that gives the same word
     Changed,       // the word's bytes changed; the document is modified
-    Refused,       // the text does not convert; the cell shows the unchanged word again
+    Refused,       // the setting does not take the text: the cell shows the unchanged word
+                   // again and a message box says what the setting takes
 };
 
 // Stores a committed cell text into parameter set parset (0 or 1) of the image and shows
 // the word's text in the cell. A text equal to what the cell showed stores nothing (the
 // shown text may be rounded); the document is marked modified exactly when the word's
-// bytes change. A number the word cannot hold is refused with a message box saying so.
+// bytes change. A text the setting does not take is refused with a message box naming
+// the text and what the setting takes.
 TCellEditOutcome ApplyCellEdit(TGridModel& grid, THalvo& image, int parset, int col, int row,
                                const std::string& text);
 

@@ -134,6 +134,16 @@ TEST_F(ParameterSet, TextAsWords) {
         {Setting(skReal, 1), "2,5", 0, 2},  // halves to even
         {Setting(skReal, 1), "3,5", 0, 4},
         {Setting(skReal, 1), "-1", 0, 0xFFFF},
+        {Setting(skReal, 0.1, 1), "26,", 0, 260},
+        {Setting(skReal, 0.1, 1), ",5", 0, 5},
+        // The grid has no thousands separator: in a text without a ",", "." is the
+        // decimal mark.
+        {Setting(skReal, 0.1, 1), "26.1", 0, 0x0105},
+        {Setting(skReal, 0.1, 1), " 2.5 ", 0, 25},
+        {Setting(skReal, 0.1, 1), ".5", 0, 5},
+        {Setting(skReal, 0.1, 1), "-1.5", 0, 0xFFF1},
+        {Setting(skReal, 0.1, 1), "2.61E1", 0, 0x0105},
+        {Setting(skReal, 1), "2.5", 0, 2},
         {Setting(skYesNo), "yes", 0, 1},
         {Setting(skYesNo), "T", 0, 1},
         {Setting(skYesNo), "t", 0, 1},
@@ -148,16 +158,13 @@ TEST_F(ParameterSet, TextAsWords) {
         {Setting(skVoltage), "1,5kV", 0, 0x8096},
         {Setting(skVoltage), "0,1k", 0, 0x0064},
         {Setting(skVoltage), "9999", 0, 0x83E8},
-        {Setting(skVoltage), "50", 0x1234, 0x1234},
-        {Setting(skVoltage), "99600", 0x1234, 0x1234},
-        {Setting(skVoltage), "1e300", 0x1234, 0x1234},
-        {Setting(skVoltage), "-230", 0x1234, 0x1234},
+        {Setting(skVoltage), "230.4", 0, 0x00E6},
         {Setting(skHex), "12345", 0, 0x1234},
         {Setting(skHex), "1A2B", 0, 0x1A2B},
         {Setting(skHex), "1", 0xFFFF, 0x0001},
         {Setting(skHex), "FFFF", 0, 0xFFFF},
-        {Setting(skInt), "123", 0x0102, 0x0102},
         {Setting(skReal, 0.1), "", 0x0102, 0x0102},
+        {Setting(skInt), "", 0x0102, 0x0102},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Typed(c.setting, c.text, c.before), c.after)
@@ -165,30 +172,51 @@ TEST_F(ParameterSet, TextAsWords) {
     EXPECT_TRUE(prompts.Log.empty());
 }
 
-TEST_F(ParameterSet, UnusableTextRaisesAndLeavesTheWord) {
+// The text is refused with what the setting takes, so the user, who sees the old value
+// again, knows why and what to type.
+TEST_F(ParameterSet, TextTheSettingDoesNotTakeRaisesWithWhatItTakesAndLeavesTheWord) {
     struct Case {
         TSettingDescriptor setting;
         std::string text;
-        bool conversion;  // EConvertError, else HexToInt's general exception
+        bool range;  // ESettingRangeError
         std::string message;
     };
+    const std::string tenths = " is not a number for this setting: -3276,8 to 6553,5";
+    const std::string voltage =
+        " is not a voltage for this setting: 100 to 99500 V, as 230, 231V, 15k or 1,5k";
+    const std::string outOfVolts = " is out of range for this setting: 100 to 99500 V";
+    const std::string hex =
+        " is not a hexadecimal number for this setting: 0000 to FFFF, digits 0 to 9 and A to F";
     const std::vector<Case> cases = {
-        {Setting(skReal, 0.1), "26.1", true, "'26.1' is not a valid floating point value"},
-        {Setting(skReal, 0.1), "abc", true, "'abc' is not a valid floating point value"},
-        {Setting(skReal, 0.0), "1", true, "'1' cannot be stored with the scale of this setting"},
+        {Setting(skReal, 0.1), "abc", false, "'abc'" + tenths},
+        {Setting(skReal, 0.1), "26.1.0", false, "'26.1.0'" + tenths},
+        // Beside a ",", a "." is no decimal mark.
+        {Setting(skReal, 0.1), "2,6.1", false, "'2,6.1'" + tenths},
+        {Setting(skReal, 0.1), "1 000", false, "'1 000'" + tenths},
+        {Setting(skReal, 1), "1E999", false, "'1E999' is not a number for this setting: -32768 to 65535"},
+        {Setting(skReal, 0.0), "1", false, "'1' cannot be stored with the scale of this setting"},
         {Setting(skReal, 1e-300), "1E300", true,
          "'1E300' is out of range for this setting: -3,2768E-296 to 6,5535E-296"},
         {Setting(skReal, 1), "1E19", true, "'1E19' is out of range for this setting: -32768 to 65535"},
-        {Setting(skVoltage), "abc", true, "'abc' is not a valid floating point value"},
-        {Setting(skVoltage), "k", true, "'' is not a valid floating point value"},
-        {Setting(skVoltage), "15K", true, "'15K' is not a valid floating point value"},
-        {Setting(skVoltage), "1,5.0k", true, "'1,5.0' is not a valid floating point value"},
-        {Setting(skHex), "1a2b", false, "b is not a hex value"},
-        {Setting(skHex), " 1", false, "  is not a hex value"},
+        {Setting(skVoltage), "abc", false, "'abc'" + voltage},
+        {Setting(skVoltage), "k", false, "'k'" + voltage},
+        {Setting(skVoltage), "15K", false, "'15K'" + voltage},
+        {Setting(skVoltage), "1,5.0k", false, "'1,5.0k'" + voltage},
+        {Setting(skVoltage), "50", true, "'50'" + outOfVolts},
+        {Setting(skVoltage), "99600", true, "'99600'" + outOfVolts},
+        {Setting(skVoltage), "1e300", true, "'1e300'" + outOfVolts},
+        {Setting(skVoltage), "-230", true, "'-230'" + outOfVolts},
+        // Hexadecimal digits are capitals, as the device's texts.
+        {Setting(skHex), "1a2b", false, "'1a2b'" + hex},
+        {Setting(skHex), " 1", false, "' 1'" + hex},
         {Setting(skHex),
          "\xC4\x85"
          "123",
-         false, "\xC4\x85 is not a hex value"},
+         false,
+         "'\xC4\x85"
+         "123'" +
+             hex},
+        {Setting(skInt), "123", false, "'123' cannot be stored: this setting takes no typed value"},
     };
     for (const auto& c : cases) {
         SetWord(0x5A5A);
@@ -196,14 +224,22 @@ TEST_F(ParameterSet, UnusableTextRaisesAndLeavesTheWord) {
             TextToSetting(c.setting, c.text, length, set);
             ADD_FAILURE() << "accepted " << c.text;
         } catch (const platform::EConvertError& e) {
-            EXPECT_TRUE(c.conversion) << c.text;
-            EXPECT_EQ(e.Message(), c.message);
-        } catch (const platform::Exception& e) {
-            EXPECT_FALSE(c.conversion) << c.text;
+            EXPECT_EQ(dynamic_cast<const ESettingRangeError*>(&e) != nullptr, c.range) << c.text;
             EXPECT_EQ(e.Message(), c.message);
         }
         EXPECT_EQ(Word(), 0x5A5A) << c.text;
     }
+    EXPECT_TRUE(prompts.Log.empty());
+}
+
+TEST(TextToVoltageCode, AVoltageOutsideTheDevicesRangeLeavesTheWord) {
+    for (const char* text : {"50", "99600", "1e300", "-230"}) {
+        uint16_t word = 0x1234;
+        TextToVoltageCode(text, word);
+        EXPECT_EQ(word, 0x1234) << text;
+    }
+    uint16_t word = 0;
+    EXPECT_THROW(TextToVoltageCode("abc", word), platform::EConvertError);
 }
 
 // The scaled, rounded number must fit one word, as a signed or an unsigned value;

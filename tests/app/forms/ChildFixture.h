@@ -3,8 +3,11 @@
 // document built from known events and settings.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTableWidget>
+#include <QTest>
 #include <string>
 #include <vector>
 
@@ -70,6 +73,19 @@ protected:
         lister.SetRichEdit(&view);
         lister.Refresh(nullptr);
         return {listBox.Lines, view.Lines};
+    }
+
+    // Types text into the cell's editor and ends the edit with key (Return commits it,
+    // Escape drops it).
+    static void TypeIntoCell(QTableWidget& grid, int row, int col, const char* text, Qt::Key key) {
+        grid.setCurrentCell(row, col);
+        grid.editItem(grid.item(row, col));
+        auto* editor = grid.viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        editor->setText(text);
+        QTest::keyClick(editor, key);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor goes
     }
 
     static std::string Cell(QTableWidget& grid, int col, int row) {

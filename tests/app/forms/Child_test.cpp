@@ -208,14 +208,7 @@ TEST_F(ChildTest, OnlyValueCellsAreEditedAndACommittedEditIsStored) {
     ASSERT_TRUE(grid->item(1, 5)->flags() & Qt::ItemIsEditable);
 
     const auto edit = [&](int row, int col, const char* text, Qt::Key key) {
-        grid->setCurrentCell(row, col);
-        grid->editItem(grid->item(row, col));
-        auto* editor = grid->viewport()->findChild<QLineEdit*>();
-        ASSERT_NE(editor, nullptr);
-        editor->setText(text);
-        QTest::keyClick(editor, key);
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the closed editor goes
+        TypeIntoCell(*grid, row, col, text, key);
     };
     edit(1, 5, "91,5", Qt::Key_Escape);
     EXPECT_EQ(Word(child->DeviceImage().Parset1Data(), 2), 900);
@@ -239,6 +232,35 @@ TEST_F(ChildTest, OnlyValueCellsAreEditedAndACommittedEditIsStored) {
     EXPECT_EQ(Prompts.Log[0].Kind, "MessageBox");
     EXPECT_EQ(Prompts.Log[0].Caption, "Error");
     EXPECT_EQ(Prompts.Log[0].Text, "'99999' is out of range for this setting: -3276,8 to 6553,5");
+}
+
+// "Transfer delay" (register 17, hundredths of a second) as the engineer types it.
+TEST_F(ChildTest, ATypedTextTheSettingDoesNotTakeIsRefusedWithABoxAndADotIsTheDecimalMark) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    THalvo& image = child->DeviceImage();
+    PutWord(image.Parset1Data(), 17, 150);
+    child->FillSettingsGrid();
+    image.SetModified(false);
+    auto* grid = Find<QTableWidget>(*child, "ZnsGrid");
+    Find<QTabWidget>(*child, "Notebook1")->setCurrentIndex(1);
+    ASSERT_EQ(Cell(*grid, 1, 2), "Transfer delay [s]");
+    ASSERT_EQ(Cell(*grid, 2, 2), "1,5");
+
+    TypeIntoCell(*grid, 2, 2, "2.5", Qt::Key_Return);
+    EXPECT_EQ(Word(image.Parset1Data(), 17), 250);
+    EXPECT_EQ(Cell(*grid, 2, 2), "2,5");
+    EXPECT_TRUE(image.Modified());
+    EXPECT_TRUE(Prompts.Log.empty());
+
+    image.SetModified(false);
+    TypeIntoCell(*grid, 2, 2, "3 s", Qt::Key_Return);
+    EXPECT_EQ(Word(image.Parset1Data(), 17), 250);
+    EXPECT_EQ(Cell(*grid, 2, 2), "2,5");
+    EXPECT_FALSE(image.Modified());
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(Prompts.Log[0].Kind, "MessageBox");
+    EXPECT_EQ(Prompts.Log[0].Caption, "Error");
+    EXPECT_EQ(Prompts.Log[0].Text, "'3 s' is not a number for this setting: -327,68 to 655,35");
 }
 
 TEST_F(ChildTest, ClosingAModifiedWindowAsks) {

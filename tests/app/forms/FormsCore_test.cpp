@@ -104,7 +104,16 @@ TEST_F(SettingsGridTest, EditsStoreTheWordAndMarkTheDocumentExactlyWhenItsBytesC
         {5, "12", TCellEditOutcome::Unchanged, 2, 1234, "12", {}},
         {5, "13", TCellEditOutcome::Changed, 2, 1300, "13", {}},
         {2, "25,0", TCellEditOutcome::Unchanged, 1, 250, "25", {}},
-        {2, "26.1", TCellEditOutcome::Refused, 1, 250, "25", {}},
+        // The grid has no thousands separator: "." is the decimal mark.
+        {2, "26.1", TCellEditOutcome::Changed, 1, 0x0105, "26,1", {}},
+        // Not a number: the cell shows the old value again, and the user is told why.
+        {2,
+         "26,1 %",
+         TCellEditOutcome::Refused,
+         1,
+         250,
+         "25",
+         {"'26,1 %' is not a number for this setting: -3276,8 to 6553,5"}},
         // Only the low 16 bits of 999990 would reach the device: refused, and said why.
         {2,
          "99999",
@@ -118,8 +127,20 @@ TEST_F(SettingsGridTest, EditsStoreTheWordAndMarkTheDocumentExactlyWhenItsBytesC
         {8, "n", TCellEditOutcome::Changed, 3, 0, "N", {}},
         {11, "1A2B", TCellEditOutcome::Changed, 4, 0x1A2B, "1A2B", {}},
         // Hexadecimal digits are capitals, as the device's texts.
-        {11, "1a2b", TCellEditOutcome::Refused, 4, 0x00FF, "00FF", {}},
-        {11, "xyz", TCellEditOutcome::Refused, 4, 0x00FF, "00FF", {}},
+        {11,
+         "1a2b",
+         TCellEditOutcome::Refused,
+         4,
+         0x00FF,
+         "00FF",
+         {"'1a2b' is not a hexadecimal number for this setting: 0000 to FFFF, digits 0 to 9 and A to F"}},
+        {11,
+         "xyz",
+         TCellEditOutcome::Refused,
+         4,
+         0x00FF,
+         "00FF",
+         {"'xyz' is not a hexadecimal number for this setting: 0000 to FFFF, digits 0 to 9 and A to F"}},
         {1, "Name", TCellEditOutcome::NotValueCell, 1, 250, "Level 0.9Vr [%]", {}},
     };
     for (const Case& c : cases) {
