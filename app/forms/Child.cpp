@@ -201,9 +201,19 @@ void TChildForm::BuildLayout() {
     settingsLayout->setContentsMargins(0, 0, 0, 0);
     settingsLayout->setSpacing(0);
     FZnsGrid = Named(new QTableWidget(FGrid.RowCount(), FGrid.ColCount(), settingsPage), "ZnsGrid");
-    FZnsGrid->horizontalHeader()->hide();
+    // The fixed top row is shown as the header: dragging a border there sizes the column,
+    // a double-click on it fits the column to its longest text (the table's own), and the
+    // print follows the widths.
+    QHeaderView* header = FZnsGrid->horizontalHeader();
+    header->setMinimumSectionSize(1);
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header->setDefaultSectionSize(FGrid.DefaultColWidth());
+    connect(header, &QHeaderView::sectionResized, this, [this](int col, int, int width) {
+        if (!FShowingGrid) FGrid.SizeColumn(col, width);
+    });
     FZnsGrid->verticalHeader()->hide();
-    FZnsGrid->horizontalHeader()->setDefaultSectionSize(FGrid.DefaultColWidth());
     FZnsGrid->verticalHeader()->setDefaultSectionSize(FGrid.DefaultRowHeight());
     FZnsGrid->verticalHeader()->setMinimumSectionSize(1);
     FZnsGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -563,10 +573,18 @@ void TChildForm::FillSettingsGrid() {
 
 void TChildForm::ShowGrid() {
     const QSignalBlocker block(FZnsGrid);
+    FShowingGrid = true;
+    const platform::TScopeExit shown([this] { FShowingGrid = false; });
+    FGrid.ScreenDpiX = FZnsGrid->logicalDpiX();
+    FGrid.ScreenDpiY = FZnsGrid->logicalDpiY();
     FZnsGrid->setRowCount(FGrid.RowCount());
     FZnsGrid->setColumnCount(FGrid.ColCount());
+    QStringList header;
+    for (int c = 0; c < FGrid.ColCount(); ++c) header.push_back(Q(FGrid.Cell(c, 0)));
+    FZnsGrid->setHorizontalHeaderLabels(header);
     for (int c = 0; c < FGrid.ColCount(); ++c) FZnsGrid->setColumnWidth(c, FGrid.ColWidth(c));
     for (int r = 0; r < FGrid.RowCount(); ++r) FZnsGrid->setRowHeight(r, FGrid.RowHeight(r));
+    for (int r = 0; r < FGrid.FixedRows; ++r) FZnsGrid->setRowHidden(r, true);
     for (int r = 0; r < FGrid.RowCount(); ++r)
         for (int c = 0; c < FGrid.ColCount(); ++c) ShowGridCell(c, r);
 }

@@ -141,6 +141,8 @@ private:
     const bool FServiceMode;
     TGridModel FGrid = MakeSettingsGrid();
     bool FWriting = false;
+    // The grid's widths are being set from the model, not by the user.
+    bool FShowingGrid = false;
     bool FOpening = false;
     std::string FOpenError;
     std::vector<TOutlineCommand> FCommands;

@@ -44,6 +44,7 @@ TGridModel::TGridModel(int colCount, int rowCount, int defaultColWidth, int defa
 void TGridModel::SetColCount(int count) {
     const auto n = static_cast<std::size_t>(std::max(count, 0));
     FColWidths.resize(n, FDefaultColWidth);
+    FSizedByUser.resize(n, false);
     for (auto& row : FCells) row.resize(n);
 }
 
@@ -74,6 +75,16 @@ int TGridModel::RowHeight(int row) const {
 
 void TGridModel::SetColWidth(int col, int width) {
     if (col >= 0 && col < ColCount()) FColWidths[static_cast<std::size_t>(col)] = std::max(width, 0);
+}
+
+void TGridModel::SizeColumn(int col, int width) {
+    if (col < 0 || col >= ColCount()) return;
+    SetColWidth(col, width);
+    FSizedByUser[static_cast<std::size_t>(col)] = true;
+}
+
+bool TGridModel::SizedByUser(int col) const {
+    return col >= 0 && col < ColCount() && FSizedByUser[static_cast<std::size_t>(col)];
 }
 
 void TGridModel::SetRowHeight(int row, int height) {
@@ -109,8 +120,8 @@ void FillSettingsGrid(TGridModel& grid, THalvo& image, int parset) {
             if (grid.ColCount() < c + 3) grid.SetColCount(c + 3);
             grid.SetCell(c, r, setting.Name + " [" + setting.Unit + "]");
             grid.SetCell(c + 1, r, SettingToText(setting, data, length));
-            grid.SetColWidth(c + 1, grid.DefaultColWidth() / 2);
-            grid.SetColWidth(c + 2, grid.DefaultColWidth() / 3);
+            if (!grid.SizedByUser(c + 1)) grid.SetColWidth(c + 1, grid.DefaultColWidth() / 2);
+            if (!grid.SizedByUser(c + 2)) grid.SetColWidth(c + 2, grid.DefaultColWidth() / 3);
         }
         for (int c = grid.FixedCols + 3 * count; c < grid.ColCount(); ++c) grid.SetCell(c, r, {});
     }

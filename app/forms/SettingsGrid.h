@@ -32,6 +32,9 @@ public:
     int RowHeight(int row) const;
     void SetColWidth(int col, int width);
     void SetRowHeight(int row, int height);
+    // The width the user gave the column; a fill keeps it.
+    void SizeColumn(int col, int width);
+    bool SizedByUser(int col) const;
 
     int DefaultColWidth() const { return FDefaultColWidth; }
     int DefaultRowHeight() const { return FDefaultRowHeight; }
@@ -47,6 +50,7 @@ private:
     int FDefaultColWidth;
     int FDefaultRowHeight;
     std::vector<int> FColWidths;
+    std::vector<bool> FSizedByUser;
     std::vector<int> FRowHeights;
     std::vector<std::vector<std::string>> FCells;  // [row][col]
 };
@@ -61,7 +65,8 @@ bool IsValueCell(const THalvoDefs& defs, const TGridModel& grid, int col, int ro
 
 // Fills the grid with the sections and settings of parameter set parset (0 or 1) of
 // the image; nothing for an image of no device type. Rows below the sections are
-// emptied, so nothing of other definitions stays on the screen.
+// emptied, so nothing of other definitions stays on the screen. Columns the user sized
+// keep their widths.
 void FillSettingsGrid(TGridModel& grid, THalvo& image, int parset);
 
 enum class TCellEditOutcome : uint8_t {

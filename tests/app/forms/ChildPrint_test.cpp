@@ -4,8 +4,11 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -103,6 +106,51 @@ TEST_F(ChildPrintTest, TheDialogIsMadeOnceAndItsFlagsChooseTheGrids) {
     EXPECT_TRUE(Printer.Jobs.empty());
     EXPECT_EQ(&Frame.PageDialog(), dialog);
     EXPECT_EQ(child->PrintFlags, 12);
+}
+
+// The printed widths of the cells of the grid's top row, left to right, on the first page.
+std::vector<int> PrintedWidths(const TRecordingCanvas& page) {
+    std::vector<int> widths;
+    int bottom = -1;
+    for (const auto& call : page.Calls) {
+        // Each frame runs down its left side, then along its bottom to its right side.
+        if (call.Kind != TRecordingCanvas::TKind::Line || call.Y1 != call.Y2 || call.X2 <= call.X1) continue;
+        if (bottom < 0) bottom = call.Y1;
+        if (call.Y1 == bottom) widths.push_back(call.X2 - call.X1);
+    }
+    return widths;
+}
+
+TEST_F(ChildPrintTest, AColumnDraggedWiderOnTheScreenIsPrintedWider) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    const auto printGrid = [&] {
+        Printer.Jobs.clear();
+        TModalScope modal(Choose(false, false, true, false));
+        child->FilePrintClick();
+        return PrintedWidths(Printer.Jobs.at(0).Pages.at(0));
+    };
+    const std::vector<int> before = printGrid();
+    ASSERT_GT(before.size(), 3u);
+
+    Frame.Area.show();
+    child->parentWidget()->showMaximized();
+    Find<QTabWidget>(*child, "Notebook1")->setCurrentIndex(1);
+    QApplication::processEvents();
+    QHeaderView* header = Find<QTableWidget>(*child, "ZnsGrid")->horizontalHeader();
+    const int width = header->sectionSize(1);
+    const QPoint border(header->sectionViewportPosition(1) + width - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, border);
+    QTest::mouseMove(header->viewport(), border + QPoint(60, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border + QPoint(60, 0));
+    EXPECT_EQ(header->sectionSize(1), width + 60);
+    EXPECT_EQ(child->Grid().ColWidth(1), width + 60);
+
+    // 60 screen pixels at 96 dpi are 15,875 mm, 375 printer pixels at 600 dpi, 1.2 times.
+    const std::vector<int> after = printGrid();
+    ASSERT_GT(after.size(), 2u);
+    EXPECT_NEAR(after[1], before[1] + 450, 1);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[2], before[2]);
 }
 
 TEST_F(ChildPrintTest, EachDocumentKeepsItsOwnFlags) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -232,6 +234,50 @@ TEST_F(ChildTest, OnlyValueCellsAreEditedAndACommittedEditIsStored) {
     EXPECT_EQ(Prompts.Log[0].Kind, "MessageBox");
     EXPECT_EQ(Prompts.Log[0].Caption, "Error");
     EXPECT_EQ(Prompts.Log[0].Text, "'99999' is out of range for this setting: -3276,8 to 6553,5");
+}
+
+// The names are longer than their columns: the user narrows or widens any column by
+// dragging its border in the top row, and a double-click on the border fits the column to
+// its longest text.
+TEST_F(ChildTest, AColumnBorderDraggedOrDoubleClickedSizesTheColumn) {
+    Frame.Area.show();
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    child->parentWidget()->showMaximized();
+    Find<QTabWidget>(*child, "Notebook1")->setCurrentIndex(1);
+    QApplication::processEvents();
+    auto* grid = Find<QTableWidget>(*child, "ZnsGrid");
+    QHeaderView* header = grid->horizontalHeader();
+    ASSERT_TRUE(header->isVisible());
+    EXPECT_EQ(header->model()->headerData(0, Qt::Horizontal).toString(), "def: Vesk3.set");
+    const auto border = [&](int col) {
+        return QPoint(header->sectionViewportPosition(col) + header->sectionSize(col) - 1,
+                      header->height() / 2);
+    };
+    const auto drag = [&](int col, int by) {
+        const QPoint from = border(col);
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(header->viewport(), from + QPoint(by, 0));
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, from + QPoint(by, 0));
+    };
+    const int value = grid->columnWidth(2);
+    drag(2, -20);
+    EXPECT_EQ(grid->columnWidth(2), value - 20);
+    EXPECT_EQ(child->Grid().ColWidth(2), value - 20);
+    // The other set's fill keeps the width the user gave a value column.
+    Find<QTabBar>(*child, "TabSet1")->setCurrentIndex(1);
+    EXPECT_EQ(grid->columnWidth(2), value - 20);
+    EXPECT_EQ(grid->columnWidth(5), value);
+
+    const int names = grid->columnWidth(4);
+    int longest = 0;
+    for (int r = 1; r < grid->rowCount(); ++r)
+        longest = std::max(longest,
+                           grid->fontMetrics().horizontalAdvance(QString::fromStdString(Cell(*grid, 4, r))));
+    ASSERT_GT(longest, names) << "the names fit already";
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, border(4));
+    EXPECT_GT(grid->columnWidth(4), longest);
+    EXPECT_LT(grid->columnWidth(4), longest + 40);
+    EXPECT_EQ(child->Grid().ColWidth(4), grid->columnWidth(4));
 }
 
 // "Transfer delay" (register 17, hundredths of a second) as the engineer types it.
