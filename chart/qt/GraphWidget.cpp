@@ -209,7 +209,11 @@ void TGraphWidget::ResizeOffscreen() {
         FOffscreenImage = QImage();
         return;
     }
-    FOffscreenImage = QImage(size(), QImage::Format_RGB32);
+    // At the screen's device pixel ratio: the same layout in the widget's pixels, drawn
+    // sharp on a scaled screen instead of enlarged.
+    const qreal ratio = devicePixelRatioF();
+    FOffscreenImage = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    FOffscreenImage.setDevicePixelRatio(ratio);
     // At the screen's resolution, so millimetres come out as on the screen.
     FOffscreenImage.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
     FOffscreenImage.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
@@ -268,10 +272,17 @@ void TGraphWidget::showEvent(QShowEvent* event) {
 void TGraphWidget::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     if (FOffscreenImage.isNull() || FOffscreenCanvas) return;
+    // Moved to a screen of another scale: drawn again for it, then shown.
+    if (FOffscreenImage.devicePixelRatio() != devicePixelRatioF()) {
+        FGraph.Resized();
+        return;
+    }
     QPainter painter(this);
     const int b = frameWidth();
     const QRect copied(b, FGraph.PlotArea.Top, width() - 2 * b, height() - b - FGraph.PlotArea.Top);
-    painter.drawImage(copied, FOffscreenImage, copied);
+    const qreal ratio = FOffscreenImage.devicePixelRatio();
+    painter.drawImage(QRectF(copied), FOffscreenImage,
+                      QRectF(QPointF(copied.topLeft()) * ratio, QSizeF(copied.size()) * ratio));
     platform::TQtCanvas screen(painter);
     FGraph.Paint(screen);
 }

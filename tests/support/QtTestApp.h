@@ -2,10 +2,15 @@
 // The one application object of a Qt test binary, made on first use and named after the
 // binary: a QGuiApplication, or a QApplication where there are widgets (one kind a
 // binary).
+#include <unistd.h>
+
 #include <QInputDevice>
 #include <QPointingDevice>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 namespace platform_test {
 
@@ -24,6 +29,26 @@ TApplication& QtTestApp() {
         return created;
     }();
     return *app;
+}
+
+// The one application object of a binary that shows its windows on one offscreen screen
+// of width by height device pixels at a scale factor, as on a high-resolution screen. Made
+// before anything else of Qt, so the binary's first Qt use calls it.
+template <class TApplication>
+TApplication& ScaledQtTestApp(int width, int height, const char* scale) {
+    static TApplication& app = [&]() -> TApplication& {
+        const std::filesystem::path config =
+            std::filesystem::temp_directory_path() / ("halvo-screen-" + std::to_string(::getpid()) + ".json");
+        std::ofstream(config) << R"({"screens": [{"name": "scaled", "x": 0, "y": 0, "width": )" << width
+                              << R"(, "height": )" << height
+                              << R"(, "logicalDpi": 96, "logicalBaseDpi": 96}]})";
+        ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config.string()).c_str(), 1);
+        ::setenv("QT_SCALE_FACTOR", scale, 1);
+        TApplication& made = QtTestApp<TApplication>();
+        std::filesystem::remove(config);
+        return made;
+    }();
+    return app;
 }
 
 }  // namespace platform_test
