@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -53,6 +54,8 @@ using forms::S;
 namespace {
 
 constexpr const char* kFileFilter = "Registration file|*.halvo|All files|*.*";
+// The frame as it was designed.
+constexpr TFrameSize kFrameSize{1000, 660};
 // A document window's sub-window as the document window was designed.
 constexpr QSize kChildSize(800, 560);
 
@@ -162,7 +165,23 @@ TMainForm::TMainForm(std::vector<std::string> params, std::string executablePath
     FServiceMode = ServiceWordGiven(FParams);
     platform::AppFormatSettings().ShortDateFormat = "yyyy-mm-dd";
     FDataDirectory = ChooseDataDirectory(platform::ExtractFileDir(FExecutablePath));
-    resize(1000, 660);
+    FitToScreen(kFrameSize);
+}
+
+void TMainForm::FitToScreen(TFrameSize designed) {
+    const QScreen* on = screen();
+    if (!on) {
+        resize(designed.Width, designed.Height);
+        return;
+    }
+    // A frame larger than the area would keep its status bar and the documents' bottoms
+    // off the screen, and maximising would not bring them back.
+    const QRect area = on->availableGeometry();
+    const QSize decorations = frameGeometry().size() - size();
+    const TFrameSize fitted =
+        FirstFrameSize(designed, {area.width(), area.height()}, {decorations.width(), decorations.height()});
+    resize(fitted.Width, fitted.Height);
+    if (!area.contains(frameGeometry())) move(area.topLeft());
 }
 
 TMainForm::~TMainForm() {
@@ -377,6 +396,8 @@ void TMainForm::showEvent(QShowEvent* event) {
     // cut a running transfer.
     if (FShown) return;
     FShown = true;
+    // Now with the window system's decorations round it.
+    FitToScreen({width(), height()});
     FormShow();
     // Queued after this show: a frame may never be activated without a window manager.
     QTimer::singleShot(0, this, [this] { ProcessCommandLine(); });

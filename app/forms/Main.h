@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/device/LinkSettings.h"
+#include "app/forms/FrameSize.h"
 #include "app/forms/MainConfig.h"
 #include "app/forms/MainFrame.h"
 #include "app/link/RsdUnit.h"
@@ -121,6 +122,8 @@ private:
     };
     TChildWindow AddChildWindow();
     void FormShow();
+    // The size given where the screen's available area holds it, else fitted to it.
+    void FitToScreen(TFrameSize designed);
     void SubWindowActivated();
     void MergeMenus();
     void FillWindowMenu();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/forms/CommandLine.h"
+#include "app/forms/FrameSize.h"
 #include "app/forms/MainConfig.h"
 #include "app/forms/MainLogo.h"
 #include "app/forms/XScaleBox.h"
@@ -311,6 +312,26 @@ TEST(Logo, MaskByAndThenPictureByOrClippedToTheTarget) {
         const int overlapH = std::max(0, std::min(2, at.Y + 4) - std::max(0, at.Y));
         EXPECT_EQ(changed, overlapW * overlapH) << at.X << "," << at.Y;
     }
+}
+
+TEST(FirstFrameSize, AsDesignedWhereTheAreaHoldsItElseFittedToIt) {
+    struct Case {
+        TFrameSize available, decorations, size;
+    };
+    const TFrameSize designed{1000, 660};
+    for (const Case& c : {
+             Case{{1920, 1080}, {0, 0}, {1000, 660}},
+             Case{{1280, 1024}, {10, 37}, {1000, 660}},
+             Case{{1000, 660}, {0, 0}, {1000, 660}},
+             // 1920 by 1080 at twice the scale, a panel at the bottom.
+             Case{{960, 540}, {0, 0}, {960, 540}},
+             Case{{960, 508}, {10, 37}, {950, 471}},
+             Case{{1024, 600}, {0, 0}, {1000, 600}},
+             Case{{800, 800}, {0, 0}, {800, 660}},
+             Case{{5, 5}, {10, 37}, {1, 1}},
+         })
+        EXPECT_EQ(FirstFrameSize(designed, c.available, c.decorations), c.size)
+            << c.available.Width << "x" << c.available.Height;
 }
 
 }  // namespace
