@@ -8,32 +8,24 @@
 #include <vector>
 
 #include "chart/qt/GraphWidget.h"
-#include "tests/chart/HeadlessHost.h"
+#include "tests/chart/qt/QtTestApp.h"
 #include "tests/support/QtTestApp.h"
 
 namespace chart {
 namespace {
 
-using test::Styled;
+using test::kBand;
+using test::kSecond;
 
 constexpr QRgb kRed = 0xFFFF0000;
 constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr int kBand = 26;    // 7 mm at 96 dpi
-constexpr int kSecond = 38;  // pixels of a second at 100 %: 10 mm
 
-// Trace 1: ON (red, 1.5 mm thick) 0..2 s, then OFF.
 class GraphWidgetScaleTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { platform_test::ScaledQtTestApp<QApplication>(1920, 1080, "2"); }
 
     GraphWidgetScaleTest() {
-        Graph.SetAutoscale(false);
-        Graph.BeginUpdate();
-        Graph.AddSample(Styled(0, platform::clRed, 0, 15), 1);
-        Graph.AddSample(Styled(2, platform::clBlack, 0, 3), 1);
-        Graph.AddSample(Styled(4, platform::clBlack, 0, 3), 1);
-        Graph.SetTraceName(1, "A");
-        Graph.EndUpdate();
+        test::AddTwoTraces(Graph);
         Widget.resize(400, 300);
         Widget.show();
         QApplication::processEvents();

@@ -22,28 +22,18 @@ QApplication& App() {
     return chart::test::TestApp();
 }
 
+using test::kBand;
+using test::kSecond;
 using test::Styled;
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kRed = 0xFFFF0000;
-constexpr int kBand = 26;    // 7 mm at 96 dpi
-constexpr int kSecond = 38;  // pixels of a second at 100 %: 10 mm
 
-// Trace 1: ON 0..2 s, OFF 2..4 s. Trace 2: UNKNOWN (dotted) 0..2 s, then ON to 4 s.
 class GraphWidgetTest : public testing::Test {
 protected:
     GraphWidgetTest() {
-        Graph.SetAutoscale(false);
-        Graph.BeginUpdate();
-        Graph.AddSample(Styled(0, platform::clRed, 0, 15), 1);
-        Graph.AddSample(Styled(2, platform::clBlack, 0, 3), 1);
-        Graph.AddSample(Styled(4, platform::clBlack, 0, 3), 1);
-        Graph.SetTraceName(1, "A");
-        Graph.AddSample(Styled(0, platform::clBlack, 2, 3), 2);
-        Graph.AddSample(Styled(2, platform::clRed, 0, 15), 2);
-        Graph.AddSample(Styled(4, platform::clRed, 0, 15), 2);
-        Graph.EndUpdate();
+        test::AddTwoTraces(Graph);
         Widget.show();
         App().processEvents();
     }
