@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/Bytes.h"
+#include "platform/Exception.h"
 #include "platform/FormatSettings.h"
 #include "platform/Prompts.h"
 #include "platform/Strings.h"
@@ -802,29 +803,30 @@ int TGraph::GetPages(const platform::IPrintTarget& printer) {
     return PagesOn(RowBudgetMM());
 }
 
-void TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer) {
+bool TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer) {
     const int pages = GetPages(printer);
     const int across = PagesAcross();
     firstPage = std::max(firstPage, 1);
     lastPage = std::min(lastPage, pages);
-    if (firstPage > lastPage) return;
+    if (firstPage > lastPage) return true;
     if (!printer.HasPrinter()) {
         platform::Prompts().MessageBox("Brak domyślnej drukarki", "Błąd");
-        return;
+        return false;
     }
     if (int64_t{lastPage} - firstPage + 1 > kMaxPrintPages) {
         platform::Prompts().MessageBox(
             "The chart would print on more than " + std::to_string(kMaxPrintPages) + " pages.", "Print");
-        return;
+        return false;
     }
+    const std::string failed = "The chart could not be printed: ";
     bool began = false;
     if (!printer.Printing()) {
-        if (!printer.BeginJob(PrintTitle)) return;
+        if (!printer.BeginJob(PrintTitle)) throw platform::EInOutError(failed + printer.LastError(), 0);
         began = true;
     }
-    // The job begun here is ended however the pages end, unless the user aborted it.
-    const platform::TScopeExit end([&] {
-        if (began && printer.Printing()) printer.EndJob();
+    // A job begun here and cut short is dropped, not sent on in part.
+    const platform::TScopeExit drop([&] {
+        if (began && printer.Printing()) printer.Abort();
     });
     const std::vector<std::pair<int, int>> groups = RowGroups();
     const long double span = PageSpan();
@@ -840,8 +842,11 @@ void TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer)
         if (i != lastPage) printer.NewPage();
         // The user may abort the job while the page goes out.
         platform::CurrentWaiter().WaitMs(0);
-        if (printer.Aborted()) return;
+        if (printer.Aborted()) return true;
     }
+    if (began && printer.Printing() && !printer.EndJob())
+        throw platform::EInOutError(failed + printer.LastError(), 0);
+    return true;
 }
 
 void TGraph::CopyToClipboard() {

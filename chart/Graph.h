@@ -164,8 +164,10 @@ public:
     // The rows first..last of page row group; a group beyond the page rows is lowered to
     // the last one, 0 when there is none (first 1, last 0 then).
     void GetRowGroup(int& group, int& first, int& last);
-    // Pages first..last (cut to Pages) on the printer, as one job titled PrintTitle.
-    void Print(int firstPage, int lastPage, platform::IPrintTarget& printer);
+    // Pages first..last (cut to Pages) on the printer, as one job titled PrintTitle. False
+    // when a box told the user that nothing could be printed (no printer, too many
+    // pages); a job that could not begin or go out raises EInOutError.
+    bool Print(int firstPage, int lastPage, platform::IPrintTarget& printer);
     // The selected traces as an image on the clipboard: the whole range or the span
     // between the cursors.
     void CopyToClipboard();

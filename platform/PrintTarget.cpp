@@ -19,9 +19,10 @@ public:
     bool Printing() const override { return false; }
     bool BeginJob(const std::string&) override { return false; }
     void NewPage() override {}
-    void EndJob() override {}
+    bool EndJob() override { return false; }
     void Abort() override {}
     bool Aborted() const override { return false; }
+    std::string LastError() const override { return kNoDefaultPrinter; }
     std::string Title() const override { return {}; }
     int PageNumber() const override { return 0; }
     ICanvas* Canvas() override { return nullptr; }
@@ -47,12 +48,12 @@ int TRecordingPrintTarget::PageHeightPixels() const {
 }
 
 TRecordingPrintTarget::TJob* TRecordingPrintTarget::Current() {
-    if (Jobs.empty() || Jobs.back().Ended || Jobs.back().Aborted) return nullptr;
+    if (Jobs.empty() || Jobs.back().Ended || Jobs.back().Aborted || Jobs.back().Failed) return nullptr;
     return &Jobs.back();
 }
 
 const TRecordingPrintTarget::TJob* TRecordingPrintTarget::Current() const {
-    if (Jobs.empty() || Jobs.back().Ended || Jobs.back().Aborted) return nullptr;
+    if (Jobs.empty() || Jobs.back().Ended || Jobs.back().Aborted || Jobs.back().Failed) return nullptr;
     return &Jobs.back();
 }
 
@@ -69,8 +70,10 @@ void TRecordingPrintTarget::AddPage() {
 }
 
 bool TRecordingPrintTarget::BeginJob(const std::string& title) {
-    if (!Present || !CanBegin || Printing()) return false;
-    Jobs.push_back({title, {}, false, false});
+    if (Printing()) return false;
+    FLastError = !Present ? kNoDefaultPrinter : !CanBegin ? FailReason : std::string();
+    if (!FLastError.empty()) return false;
+    Jobs.push_back({title, {}, false, false, false});
     AddPage();
     return true;
 }
@@ -85,8 +88,17 @@ void TRecordingPrintTarget::NewPage() {
     AddPage();
 }
 
-void TRecordingPrintTarget::EndJob() {
-    if (TJob* job = Current()) job->Ended = true;
+bool TRecordingPrintTarget::EndJob() {
+    TJob* job = Current();
+    if (!job) return false;
+    if (!CanEnd) {
+        job->Failed = true;
+        FLastError = FailReason;
+        return false;
+    }
+    job->Ended = true;
+    FLastError.clear();
+    return true;
 }
 
 void TRecordingPrintTarget::Abort() {

@@ -13,6 +13,9 @@ namespace platform {
 
 enum class TPrinterOrientation : uint8_t { Portrait, Landscape };
 
+// The reason a job cannot begin without a printer.
+inline constexpr const char* kNoDefaultPrinter = "there is no default printer";
+
 class IPrintTarget {
 public:
     virtual ~IPrintTarget() = default;
@@ -32,16 +35,20 @@ public:
     // A job has begun and has neither ended nor been aborted.
     virtual bool Printing() const = 0;
     // Starts a job with its first page; false when none could start (no printer, an
-    // unwritable file), and nothing is printed then.
+    // unwritable file), and nothing is printed then; LastError says why.
     virtual bool BeginJob(const std::string& title) = 0;
     // Ends the current page and starts the next one.
     virtual void NewPage() = 0;
-    // Ends the job: its pages go out.
-    virtual void EndJob() = 0;
+    // Ends the job: its pages go out. False when they did not all reach the printer or a
+    // whole file (nothing of the job is kept then); LastError says why.
+    virtual bool EndJob() = 0;
     // Drops the job: nothing of it goes out.
     virtual void Abort() = 0;
     // The last job was aborted (by Abort or by the user); cleared by the next BeginJob.
     virtual bool Aborted() const = 0;
+    // Why the last BeginJob or EndJob failed, in words for the user (the system's or the
+    // queue's own reason); empty after one that did not.
+    virtual std::string LastError() const = 0;
     // The job's title while printing.
     virtual std::string Title() const = 0;
     // The current page, from 1; 0 without a job.
@@ -71,6 +78,7 @@ public:
         std::deque<TRecordingCanvas> Pages;
         bool Ended = false;
         bool Aborted = false;
+        bool Failed = false;  // EndJob did not get it out
     };
 
     bool HasPrinter() const override { return Present; }
@@ -84,9 +92,10 @@ public:
     bool Printing() const override;
     bool BeginJob(const std::string& title) override;
     void NewPage() override;
-    void EndJob() override;
+    bool EndJob() override;
     void Abort() override;
     bool Aborted() const override;
+    std::string LastError() const override { return FLastError; }
     std::string Title() const override;
     int PageNumber() const override;
     ICanvas* Canvas() override;
@@ -108,9 +117,14 @@ public:
     int AbortAfterPage = 0;
     // False makes BeginJob fail, as an unwritable output would.
     bool CanBegin = true;
+    // False makes EndJob fail, as a queue that refuses the job would: the job is dropped.
+    bool CanEnd = true;
+    // LastError after a failure that CanBegin or CanEnd makes.
+    std::string FailReason = "the printer refused the job";
     std::deque<TJob> Jobs;
 
 private:
+    std::string FLastError;
     TJob* Current();
     const TJob* Current() const;
     void AddPage();

@@ -721,12 +721,14 @@ void TChildForm::FilePrintClick(bool fromToolBar) {
     const platform::TScopeExit refresh([this] { UpdateReadingState(); });
     TTransferGuard guard(*FDeviceImage, TBusyKind::Print);
     if (!guard.Held()) return;
-    // A job begun here never outlives the print, however it ends.
-    const platform::TScopeExit endJob([&printer] {
-        if (printer.Printing()) printer.EndJob();
+    // A job left open never outlives the print: one cut short is dropped.
+    const platform::TScopeExit dropJob([&printer] {
+        if (printer.Printing()) printer.Abort();
     });
     UpdateReadingState();
     PrintDocument(printer);
+    if (printer.Printing() && !printer.EndJob())
+        throw platform::EInOutError("The document could not be printed: " + printer.LastError(), 0);
 }
 
 void TChildForm::PrintDocument(platform::IPrintTarget& printer) {
@@ -745,7 +747,8 @@ void TChildForm::PrintDocument(platform::IPrintTarget& printer) {
         }
         if (PrintFlags & kPrintGraph) {
             Chart().PrintTitle = sequence + "-Route";
-            Chart().Print(1, Chart().GetPages(printer), printer);
+            // The box has told the user that nothing can be printed.
+            if (!Chart().Print(1, Chart().GetPages(printer), printer)) return;
             QApplication::processEvents();
         }
     }

@@ -11,6 +11,8 @@ namespace {
 // A fixed pitch, as on the screen, so the listing's columns line up on paper too.
 const platform::TFont kListingFont{"Courier New", 10, platform::clBlack, false};
 
+const std::string kListingNotPrinted = "The listing could not be printed: ";
+
 class TPrinterSink : public IListingSink {
 public:
     explicit TPrinterSink(TEvLister& lister) : FLister(lister) {}
@@ -26,16 +28,20 @@ private:
 
 void TEvLister::PrintListing(int number, platform::IPrintTarget& printer) {
     SelectSequence(number);
-    if (!printer.BeginJob(PrintTitle)) throw platform::EInOutError("The listing could not be printed", 0);
+    if (!printer.BeginJob(PrintTitle))
+        throw platform::EInOutError(kListingNotPrinted + printer.LastError(), 0);
     FPrinter = &printer;
     FPrintLineY = 0;
-    const platform::TScopeExit end([this] {
-        if (FPrinter->Printing()) FPrinter->EndJob();
+    // A listing cut short is dropped, not sent on in part.
+    const platform::TScopeExit drop([this] {
+        if (FPrinter->Printing()) FPrinter->Abort();
         FPrinter = nullptr;
     });
     PrintListingLine(FListBox ? FListBox->Line(number - 1) : std::string(), TListingStyle::Plain);
     TPrinterSink sink(*this);
     WriteListing(sink);
+    if (printer.Printing() && !printer.EndJob())
+        throw platform::EInOutError(kListingNotPrinted + printer.LastError(), 0);
 }
 
 void TEvLister::PrintListingLine(const std::string& line, TListingStyle style) {

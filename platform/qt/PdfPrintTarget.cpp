@@ -13,8 +13,13 @@ namespace {
 constexpr int kNumberDigits = 3;
 constexpr int kTitleMax = 100;  // characters of the title in the file name
 
-int A4Pixels(double mm) {
+int Pixels(double mm) {
     return static_cast<int>(std::nearbyint(mm / 25.4 * TPdfPrintTarget::kDpi));
+}
+
+QPageLayout WithMargins(const QPageSize& size, QPageLayout::Orientation orientation) {
+    constexpr double m = TPdfPrintTarget::kMarginMM;
+    return QPageLayout(size, orientation, QMarginsF(m, m, m, m), QPageLayout::Millimeter);
 }
 
 // A file name from a job title: no folder separators or control characters.
@@ -39,7 +44,8 @@ int HighestNumber(const QString& folder) {
 
 }  // namespace
 
-TPdfPrintTarget::TPdfPrintTarget(std::string folder) : FFolder(std::move(folder)) {}
+TPdfPrintTarget::TPdfPrintTarget(std::string folder)
+    : FFolder(std::move(folder)), FLayout(WithMargins(QPageSize(QPageSize::A4), QPageLayout::Portrait)) {}
 
 TPdfPrintTarget::~TPdfPrintTarget() {
     if (Printing()) EndJob();
@@ -49,60 +55,60 @@ bool TPdfPrintTarget::HasPrinter() const {
     return QFileInfo(QString::fromStdString(FFolder)).isDir();
 }
 
+// The device's size is whole millimetres, cut.
+int TPdfPrintTarget::PageWidthMM() const {
+    return static_cast<int>(std::floor(FLayout.paintRect(QPageLayout::Millimeter).width()));
+}
+
+int TPdfPrintTarget::PageHeightMM() const {
+    return static_cast<int>(std::floor(FLayout.paintRect(QPageLayout::Millimeter).height()));
+}
+
 int TPdfPrintTarget::PageWidthPixels() const {
-    return A4Pixels(PageWidthMM());
+    return Pixels(PageWidthMM());
 }
 
 int TPdfPrintTarget::PageHeightPixels() const {
-    return A4Pixels(PageHeightMM());
+    return Pixels(PageHeightMM());
+}
+
+TPrinterOrientation TPdfPrintTarget::Orientation() const {
+    return FLayout.orientation() == QPageLayout::Landscape ? TPrinterOrientation::Landscape
+                                                           : TPrinterOrientation::Portrait;
 }
 
 bool TPdfPrintTarget::BeginJob(const std::string& title) {
-    if (Printing() || !HasPrinter()) return false;
+    if (Printing()) return false;
     const QString folder = QString::fromStdString(FFolder);
+    if (!HasPrinter()) {
+        FLastError = "the folder " + FFolder + " does not exist";
+        return false;
+    }
     const QString name = TitleForFileName(title);
     // Another writer may take a number first: the next one is tried, never overwritten.
-    auto file = std::make_unique<QFile>();
+    auto file = std::make_unique<TCheckedFile>();
     for (int n = HighestNumber(folder) + 1;; ++n) {
         const QString path = QDir(folder).filePath(
             QStringLiteral("%1-%2.pdf").arg(n, kNumberDigits, 10, QChar('0')).arg(name));
         file->setFileName(path);
-        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
-        if (!file->exists() || n >= 100000) return false;
+        if (file->OpenForWriting(QIODevice::NewOnly)) break;
+        if (!file->exists() || n >= 100000) {
+            FLastError = "the file " + path.toStdString() +
+                         " could not be created: " + file->errorString().toStdString();
+            return false;
+        }
     }
-    FWriter = std::make_unique<QPdfWriter>(file.get());
-    FWriter->setResolution(kDpi);
-    const QMarginsF margins(kMarginMM, kMarginMM, kMarginMM, kMarginMM);
-    FWriter->setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter));
-    FWriter->setTitle(QString::fromStdString(title));
-    FWriter->setCreator("HALVO service");
-    FFile = std::move(file);
-    if (!BeginPainting(*FWriter, title)) {
-        CloseFile(false);
-        return false;
-    }
-    FFileName = FFile->fileName().toStdString();
-    return true;
+    FFileName = file->fileName().toStdString();
+    return BeginPdf(std::move(file), FLayout, kDpi, title);
 }
 
-void TPdfPrintTarget::CloseFile(bool keep) {
-    FWriter.reset();
-    FFile->close();
-    if (!keep) FFile->remove();
-    FFile.reset();
-}
-
-void TPdfPrintTarget::EndJob() {
-    if (!Printing()) return;
-    EndPainting();
-    CloseFile(true);
+bool TPdfPrintTarget::EndJob() {
+    return EndPdf(true);
 }
 
 void TPdfPrintTarget::Abort() {
     if (!Printing()) return;
-    EndPainting();
-    CloseFile(false);
+    EndPdf(false);
     FAborted = true;
 }
 

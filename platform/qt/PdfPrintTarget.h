@@ -1,11 +1,9 @@
 #pragma once
 // Printing into PDF files: each job is one file "NNN-title.pdf" (A4 portrait, 600 dpi)
 // in a folder, numbered after the highest number there, never over an existing file.
-// An aborted job leaves no file. Like a printer, the page keeps an unprintable margin,
-// so nothing is drawn at the paper's very edge.
-#include <QFile>
-#include <QPdfWriter>
-#include <memory>
+// An aborted job, or one the disk could not take whole, leaves no file. Like a printer, the page keeps an
+// unprintable margin, so nothing is drawn at the paper's very edge.
+#include <QPageLayout>
 #include <string>
 
 #include "platform/PrintTarget.h"
@@ -25,28 +23,24 @@ public:
 
     // The folder exists.
     bool HasPrinter() const override;
-    int PageWidthMM() const override { return 210 - 2 * kMarginMM; }
-    int PageHeightMM() const override { return 297 - 2 * kMarginMM; }
+    int PageWidthMM() const override;
+    int PageHeightMM() const override;
     int PageWidthPixels() const override;
     int PageHeightPixels() const override;
-    TPrinterOrientation Orientation() const override { return TPrinterOrientation::Portrait; }
+    TPrinterOrientation Orientation() const override;
     int PixelsPerInchX() const override { return kDpi; }
     int PixelsPerInchY() const override { return kDpi; }
     bool BeginJob(const std::string& title) override;
-    void EndJob() override;
+    bool EndJob() override;
     void Abort() override;
 
     // The file of the current or last job; empty before the first.
     const std::string& FileName() const { return FFileName; }
 
 private:
-    // The job's painting has ended: the file is closed, and removed unless kept.
-    void CloseFile(bool keep);
-
     std::string FFolder;
     std::string FFileName;
-    std::unique_ptr<QFile> FFile;
-    std::unique_ptr<QPdfWriter> FWriter;
+    QPageLayout FLayout;
 };
 
 }  // namespace platform

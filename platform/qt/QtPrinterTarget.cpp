@@ -12,6 +12,8 @@
 #include <QTemporaryFile>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "platform/qt/PdfPrintTarget.h"
 
@@ -35,6 +37,33 @@ const char* Sides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orientat
             return "two-sided-short-edge";
     }
     return "one-sided";
+}
+
+// Why the queue will not print a job it takes: it does not exist, or it is stopped (in its
+// own words); nothing when it prints, or cannot say.
+std::optional<std::string> QueueProblem(const std::string& queue) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     queue.c_str());
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    static const char* const kWanted[] = {"printer-state", "printer-state-message", "printer-state-reasons"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, kWanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    if (!response) return std::nullopt;
+    std::optional<std::string> reason;
+    if (ippGetStatusCode(response) == IPP_STATUS_ERROR_NOT_FOUND)
+        reason = "the queue " + queue + " does not exist";
+    ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
+    if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) {
+        ipp_attribute_t* message = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT);
+        ipp_attribute_t* reasons = ippFindAttribute(response, "printer-state-reasons", IPP_TAG_KEYWORD);
+        const char* text = message ? ippGetString(message, 0, nullptr) : nullptr;
+        if (!text || !*text) text = reasons ? ippGetString(reasons, 0, nullptr) : nullptr;
+        reason = "the queue " + queue + " is stopped (" + (text && *text ? text : "no reason given") + ")";
+    }
+    ippDelete(response);
+    return reason;
 }
 
 }  // namespace
@@ -84,38 +113,59 @@ int TQtPrinterTarget::PixelsPerInchY() const {
 }
 
 bool TQtPrinterTarget::BeginJob(const std::string& title) {
-    if (Printing() || !HasPrinter()) return false;
-    QTemporaryFile file(QDir(QDir::tempPath()).filePath("halvo-print-XXXXXX.job"));
-    file.setAutoRemove(false);
-    if (!file.open()) return false;
-    FJobFile = file.fileName();
-    file.close();
-    // A name not ending in ".pdf" keeps the printer's own engine, page and options.
-    FPrinter->setOutputFileName(FJobFile);
+    if (Printing()) return false;
+    if (!HasPrinter()) {
+        FLastError = kNoDefaultPrinter;
+        return false;
+    }
+    QTemporaryFile name(QDir(QDir::tempPath()).filePath("halvo-print-XXXXXX.job"));
+    name.setAutoRemove(false);
+    if (!name.open()) {
+        FLastError = "no job file could be created in " + QDir::tempPath().toStdString() + ": " +
+                     name.errorString().toStdString();
+        return false;
+    }
+    FJobFile = name.fileName();
+    name.close();
+    auto file = std::make_unique<TCheckedFile>(FJobFile);
+    if (!file->OpenForWriting(QIODevice::Truncate)) {
+        FLastError = "the job file " + FJobFile.toStdString() +
+                     " could not be opened: " + file->errorString().toStdString();
+        DropJobFile();
+        return false;
+    }
     FPrinter->setDocName(QString::fromStdString(title));
-    if (BeginPainting(*FPrinter, title)) return true;
+    if (BeginPdf(std::move(file), FPrinter->pageLayout(), FPrinter->resolution(), title)) return true;
     DropJobFile();
     return false;
 }
 
-void TQtPrinterTarget::EndJob() {
-    if (!Printing()) return;
-    EndPainting();
-    SubmitJobFile();
+bool TQtPrinterTarget::EndJob() {
+    if (!Printing()) return false;
+    const bool sent = EndPdf(true) && SubmitJobFile();
     DropJobFile();
+    return sent;
 }
 
 void TQtPrinterTarget::Abort() {
     if (!Printing()) return;
-    EndPainting();
+    EndPdf(false);
     DropJobFile();
     FAborted = true;
 }
 
-void TQtPrinterTarget::SubmitJobFile() const {
+bool TQtPrinterTarget::SubmitJobFile() {
     // The queue's name without an instance ("queue/instance").
     const QByteArray queue = FPrinter->printerName().section('/', 0, 0).toLocal8Bit();
-    if (queue.isEmpty()) return;
+    if (queue.isEmpty()) {
+        FLastError = kNoDefaultPrinter;
+        return false;
+    }
+    // A stopped queue would keep the job without printing it, and say nothing.
+    if (const std::optional<std::string> problem = QueueProblem(queue.toStdString())) {
+        FLastError = *problem;
+        return false;
+    }
     const QPageLayout layout = FPrinter->pageLayout();
     cups_option_t* options = nullptr;
     int count = cupsAddOption("media", layout.pageSize().key().toLocal8Bit().constData(), 0, &options);
@@ -131,14 +181,20 @@ void TQtPrinterTarget::SubmitJobFile() const {
     for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
         count = cupsAddOption(chosen[i].toLocal8Bit().constData(), chosen[i + 1].toLocal8Bit().constData(),
                               count, &options);
-    cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(FJobFile).constData(),
-                   FPrinter->docName().toLocal8Bit().constData(), count, options);
+    const int job =
+        cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(FJobFile).constData(),
+                       FPrinter->docName().toLocal8Bit().constData(), count, options);
     cupsFreeOptions(count, options);
+    if (job == 0)
+        FLastError =
+            cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND
+                ? "the queue " + queue.toStdString() + " does not exist"
+                : "the queue " + queue.toStdString() + " did not take the job: " + cupsLastErrorString();
+    return job != 0;
 }
 
 void TQtPrinterTarget::DropJobFile() {
-    FPrinter->setOutputFileName(QString());
-    QFile::remove(FJobFile);
+    if (!FJobFile.isEmpty()) QFile::remove(FJobFile);
     FJobFile.clear();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// Printing on the system's default printer (CUPS) through QPrinter. Qt's CUPS engine
-// sends a job to the queue as its painting ends, dropped or not: the job's pages go into
-// a file of its own instead, which EndJob hands to the queue and Abort deletes.
+// Printing on the system's default printer (CUPS): the printer's page, resolution and
+// options come from a QPrinter. Qt's CUPS engine sends a job to the queue as its painting
+// ends, dropped, cut short by a full disk or not, and never says whether the queue took
+// it: the job's pages go into a PDF file of its own instead ($TMPDIR), which EndJob hands
+// to the queue when it was written whole and Abort deletes.
 #include <QPrinter>
 #include <QString>
 #include <memory>
@@ -28,14 +30,15 @@ public:
     int PixelsPerInchX() const override;
     int PixelsPerInchY() const override;
     bool BeginJob(const std::string& title) override;
-    void EndJob() override;
+    bool EndJob() override;
     void Abort() override;
     // The printer itself, for the page setup dialog.
     QPrinter& Device() { return *FPrinter; }
 
 private:
-    // The finished job's file to the printer's queue, with the options Qt would give it.
-    void SubmitJobFile() const;
+    // The finished job's file to the printer's queue, with the options Qt would give it;
+    // false when the queue did not take it (FLastError says why).
+    bool SubmitJobFile();
     void DropJobFile();
 
     std::unique_ptr<QPrinter> FPrinter;

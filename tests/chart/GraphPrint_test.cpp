@@ -14,6 +14,7 @@
 #include "platform/Prompts.h"
 #include "platform/Waiter.h"
 #include "tests/chart/HeadlessHost.h"
+#include "tests/support/PrintFailures.h"
 
 namespace chart::test {
 namespace {
@@ -217,9 +218,24 @@ TEST_F(GraphPrintTest, PageRangesThatPrintNothing) {
     Graph.Print(-5, 0, Target);
     EXPECT_TRUE(Target.Jobs.empty());
     EXPECT_TRUE(Prompts.Log.empty());
-    Target.CanBegin = false;
-    Graph.Print(1, 6, Target);
-    EXPECT_TRUE(Target.Jobs.empty());
+}
+
+// A job that cannot begin, or that the printer does not take at its end, is told with
+// the printer's reason, and nothing of it goes out.
+TEST_F(GraphPrintTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
+    Fill(30, 40);
+    platform_test::ExpectPrintFailuresTold(Target, "The chart", [&] { Graph.Print(1, 6, Target); });
+    EXPECT_TRUE(Prompts.Log.empty());
+}
+
+// A job cut short by an error is dropped, not sent on in part.
+TEST_F(GraphPrintTest, AJobCutShortIsDropped) {
+    Fill(30, 40);
+    Waiter.OnWait = [](int, uint32_t) { throw platform::EInOutError("the canvas failed", 0); };
+    EXPECT_EQ(platform_test::ThrownMessage([&] { Graph.Print(1, 6, Target); }), "the canvas failed");
+    ASSERT_EQ(Target.Jobs.size(), 1u);
+    EXPECT_FALSE(Target.Jobs[0].Ended);
+    EXPECT_TRUE(Target.Jobs[0].Aborted);
 }
 
 TEST_F(GraphPrintTest, AnAbortedJobStopsAndIsNotEnded) {

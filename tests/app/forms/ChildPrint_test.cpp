@@ -6,19 +6,25 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
+#include "app/forms/FormParts.h"
+#include "app/forms/PageOptions.h"
 #include "app/forms/Pagedlg.h"
 #include "chart/Graph.h"
 #include "platform/qt/PdfPrintTarget.h"
 #include "tests/app/forms/ChildFixture.h"
 #include "tests/platform/qt/PdfTools.h"
+#include "tests/support/FullFolder.h"
 
 namespace app::test {
 namespace {
@@ -201,6 +207,53 @@ TEST_F(ChildPrintTest, TheWholeDocumentGoesToTheFramesPrinterAndItsPage) {
     Frame.Target = nullptr;
 }
 
+// A print that does not get out is told in one box, with what was not printed and why,
+// and the print command stops there.
+TEST_F(ChildPrintTest, APrintThatDoesNotGetOutIsToldOnceAndStopsTheCommand) {
+    struct TRow {
+        const char* What;
+        bool Present, CanEnd;
+        uint8_t Flags;
+        const char* Text;
+        const char* Caption;
+        size_t Jobs;
+    };
+    const TRow rows[] = {
+        {"no printer, the grids", false, true, kPrintParset1 | kPrintParset2,
+         "The settings grid \"Settings - parset 1\" could not be printed: there is no default printer",
+         "Error", 0},
+        {"no printer, chart and grids", false, true, kPrintGraph | kPrintParset1, "Brak domyślnej drukarki",
+         "Błąd", 0},
+        {"no printer, everything", false, true, 15,
+         "The listing could not be printed: there is no default printer", "Error", 0},
+        {"refused, the grid", true, false, kPrintParset2,
+         "The settings grid \"Settings - parset 2\" could not be printed: the printer refused the job",
+         "Error", 1},
+        {"refused, the chart", true, false, kPrintGraph | kPrintParset1,
+         "The chart could not be printed: the printer refused the job", "Error", 1},
+        {"refused, everything", true, false, 15,
+         "The listing could not be printed: the printer refused the job", "Error", 1},
+    };
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        Printer.Jobs.clear();
+        Prompts.Log.clear();
+        Printer.Present = row.Present;
+        Printer.CanEnd = row.CanEnd;
+        child->PrintFlags = row.Flags;
+        // As the tool bar runs it.
+        forms::Guarded([&] { child->FilePrintClick(true); });
+        ASSERT_EQ(Prompts.Log.size(), 1u);
+        EXPECT_EQ(Prompts.Log[0].Text, row.Text);
+        EXPECT_EQ(Prompts.Log[0].Caption, row.Caption);
+        EXPECT_EQ(Printer.Jobs.size(), row.Jobs);
+        for (const auto& job : Printer.Jobs) EXPECT_FALSE(job.Ended);
+        EXPECT_FALSE(Printer.Printing());
+    }
+}
+
 class ChildPdfTest : public ChildTest {
 protected:
     ChildPdfTest() { std::filesystem::create_directories(Dir.File("pdf")); }
@@ -264,6 +317,31 @@ TEST_F(ChildPdfTest, TheSelectedSequencesListingsChartsAndBothGridsArePrinted) {
     };
     EXPECT_EQ(valueBeside(files[2]), "90");
     EXPECT_EQ(valueBeside(files[3]), "85");
+}
+
+// A PDF folder on a full disk: the print says why and leaves no PDF, whole or not.
+TEST_F(ChildPdfTest, AFullDiskLeavesNoPdfAndIsToldOnce) {
+    const platform_test::TFullFolder full(Dir.File("full"), 4096);
+    SCOPED_TRACE(full.Kind());
+    RecordProperty("filesystem", full.Kind());
+    platform::TPdfPrintTarget target(full.Path());
+    Frame.Target = &target;
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    for (const uint8_t flags :
+         {uint8_t{kPrintListing | kPrintGraph}, uint8_t{kPrintGraph}, uint8_t{kPrintParset1}}) {
+        SCOPED_TRACE(int{flags});
+        Prompts.Log.clear();
+        child->PrintFlags = flags;
+        forms::Guarded([&] { child->FilePrintClick(true); });
+        ASSERT_EQ(Prompts.Log.size(), 1u);
+        const std::string& text = Prompts.Log[0].Text;
+        EXPECT_TRUE(text.ends_with(".pdf could not be written: " + full.WriteError())) << text;
+        EXPECT_TRUE(text.find(" could not be printed: the file " + full.Path() + "/001-") !=
+                    std::string::npos)
+            << text;
+        EXPECT_EQ(full.Files(), std::set<std::string>{});
+    }
+    Frame.Target = nullptr;
 }
 
 }  // namespace

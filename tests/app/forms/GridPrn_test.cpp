@@ -9,6 +9,7 @@
 
 #include "app/forms/SettingsGrid.h"
 #include "platform/PrintTarget.h"
+#include "tests/support/PrintFailures.h"
 
 namespace app::test {
 namespace {
@@ -153,6 +154,17 @@ TEST_F(GridPrnTest, NothingToPrintStartsNoJobAndAnAbortStopsAtTheNextPage) {
     ASSERT_EQ(Printer.Jobs.size(), 1u);
     EXPECT_TRUE(Printer.Jobs[0].Aborted);
     EXPECT_EQ(Printer.Jobs[0].Pages.size(), 2u);
+}
+
+// A grid that cannot begin, or that the printer does not take at its end, is told with
+// its title and the printer's reason, as the listing is; nothing of it goes out.
+TEST_F(GridPrnTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
+    const TGridModel grid(30, 3, 80, 16);
+    platform_test::ExpectPrintFailuresTold(Printer, "The settings grid \"Settings - parset 1\"",
+                                           [&] { PrintGrid(grid, Printer, "Settings - parset 1"); });
+    Printer.Present = false;
+    EXPECT_EQ(platform_test::ThrownMessage([&] { PrintGrid(grid, Printer, "Settings - parset 1"); }),
+              "The settings grid \"Settings - parset 1\" could not be printed: there is no default printer");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/Exception.h"
 #include "platform/PrintTarget.h"
 #include "tests/app/lister/ListerFixtures.h"
+#include "tests/support/PrintFailures.h"
 
 namespace app::test {
 namespace {
@@ -101,6 +102,12 @@ TEST_F(ListingPrintTest, NoPrinterIsAnInputOutputError) {
     Printer.Present = false;
     EXPECT_THROW(Lister.PrintListing(2, Printer), platform::EInOutError);
     EXPECT_TRUE(Printer.Jobs.empty());
+}
+
+// The printer's reason is told, whether the job cannot begin or is not taken at its end;
+// nothing of it goes out.
+TEST_F(ListingPrintTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
+    platform_test::ExpectPrintFailuresTold(Printer, "The listing", [&] { Lister.PrintListing(2, Printer); });
 }
 
 }  // namespace

@@ -84,6 +84,18 @@ public:
         return Read("log/error_log") + Read("log/cups-pdf-" + std::string(kName) + "_log");
     }
 
+    // Adds the queue as the default printer: at the start, and again after a test
+    // deleted it. SetupFailure() says when it could not.
+    void AddQueue() {
+        const TProgramResult add = RunProgram({kLpadmin, "-p", kName, "-E", "-v", "cups-pdf:/", "-m", kModel,
+                                               "-o", "PageSize=A4", "-o", "printer-is-shared=false",
+                                               // as Debian's own PDF queue: the text stays text
+                                               "-o", "pdftops-renderer-default=pdftocairo"});
+        const TProgramResult makeDefault = RunProgram({kLpadmin, "-d", kName});
+        if (add.ExitCode != 0 || makeDefault.ExitCode != 0)
+            FSetupFailure = "lpadmin failed: " + add.Errors + makeDefault.Errors + Logs();
+    }
+
 private:
     static constexpr const char* kCupsd = "/usr/sbin/cupsd";
     static constexpr const char* kLpadmin = "/usr/sbin/lpadmin";
@@ -148,16 +160,6 @@ private:
         }
         return "cupsd did not start in a mount namespace of its own (unshare --mount): " +
                Read("log/start_log") + Read("log/error_log");
-    }
-
-    void AddQueue() {
-        const TProgramResult add = RunProgram({kLpadmin, "-p", kName, "-E", "-v", "cups-pdf:/", "-m", kModel,
-                                               "-o", "PageSize=A4", "-o", "printer-is-shared=false",
-                                               // as Debian's own PDF queue: the text stays text
-                                               "-o", "pdftops-renderer-default=pdftocairo"});
-        const TProgramResult makeDefault = RunProgram({kLpadmin, "-d", kName});
-        if (add.ExitCode != 0 || makeDefault.ExitCode != 0)
-            FSetupFailure = "lpadmin failed: " + add.Errors + makeDefault.Errors + Logs();
     }
 
     void SetEnvironment(const std::string& name, const std::optional<std::string>& value) {

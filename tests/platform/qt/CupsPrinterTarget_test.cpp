@@ -10,6 +10,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -24,7 +25,9 @@
 #include "tests/app/lister/ListerFixtures.h"
 #include "tests/platform/qt/CupsPdfQueue.h"
 #include "tests/platform/qt/PdfTools.h"
+#include "tests/support/FullFolder.h"
 #include "tests/support/QtTestApp.h"
+#include "tests/support/Thrown.h"
 
 namespace platform {
 namespace {
@@ -53,9 +56,10 @@ public:
         FPrinter.NewPage();
         if (FPrinter.Printing()) ++Pages.back();
     }
-    void EndJob() override { FPrinter.EndJob(); }
+    bool EndJob() override { return FPrinter.EndJob(); }
     void Abort() override { FPrinter.Abort(); }
     bool Aborted() const override { return FPrinter.Aborted(); }
+    std::string LastError() const override { return FPrinter.LastError(); }
     std::string Title() const override { return FPrinter.Title(); }
     int PageNumber() const override { return FPrinter.PageNumber(); }
     ICanvas* Canvas() override { return FPrinter.Canvas(); }
@@ -66,16 +70,26 @@ private:
     IPrintTarget& FPrinter;
 };
 
-// pdfinfo's "Page size" in whole points, as "595 x 842".
-std::string PageSizePoints(const std::string& pdf) {
-    const std::string size = platform_test::PdfInfo(pdf, "Page size");
-    double width = 0, height = 0;
-    const char* end = size.data() + size.size();
-    const auto w = std::from_chars(size.data(), end, width);
-    if (w.ec != std::errc() || std::string_view(w.ptr, end).substr(0, 3) != " x ") return size;
-    if (std::from_chars(w.ptr + 3, end, height).ec != std::errc()) return size;
-    return std::to_string(std::lround(width)) + " x " + std::to_string(std::lround(height));
-}
+// The sample document as its window shows it: the sequence list, the listing and the
+// chart of sequence 1, the settings grid of parameter set 1.
+struct TSampleDocument {
+    TSampleDocument() {
+        Image.SetDataDirectory(HALVO_BIN_DIR);
+        Loaded = Image.LoadFromFile(std::string(HALVO_BIN_DIR) + "/sample.halvo");
+        Lister.SetHalvo(&Image);
+        Lister.SetGraph(&Graph);
+        Lister.SetListBox(&List);
+        Lister.Refresh(nullptr);
+        Loaded = Loaded && Lister.SequenceCount() >= 1;
+        app::FillSettingsGrid(Grid, Image, 0);
+    }
+    app::THalvo Image;
+    chart::TGraph Graph;
+    app::TEvLister Lister;
+    app::test::TRecordingListBox List;
+    app::TGridModel Grid = app::MakeSettingsGrid();
+    bool Loaded = false;
+};
 
 using platform_test::FileNames;
 using platform_test::PdfText;
@@ -130,21 +144,12 @@ TEST_F(CupsPrinterTargetTest, AListingAChartAndAGridComeOutOfTheQueueAsA4Pages) 
     ASSERT_NE(dynamic_cast<TQtPrinterTarget*>(program.get()), nullptr);
     TPageCounter printer(*program);
 
-    // The sample document as its window shows it: the sequence list, the listing and the
-    // chart of sequence 1, the settings grid of parameter set 1.
-    app::THalvo image;
-    image.SetDataDirectory(HALVO_BIN_DIR);
-    ASSERT_TRUE(image.LoadFromFile(std::string(HALVO_BIN_DIR) + "/sample.halvo"));
-    chart::TGraph graph;
-    app::TEvLister lister;
-    app::test::TRecordingListBox list;
-    lister.SetHalvo(&image);
-    lister.SetGraph(&graph);
-    lister.SetListBox(&list);
-    lister.Refresh(nullptr);
-    ASSERT_GE(lister.SequenceCount(), 1);
-    app::TGridModel grid = app::MakeSettingsGrid();
-    app::FillSettingsGrid(grid, image, 0);
+    TSampleDocument document;
+    ASSERT_TRUE(document.Loaded);
+    app::TEvLister& lister = document.Lister;
+    chart::TGraph& graph = document.Graph;
+    const app::test::TRecordingListBox& list = document.List;
+    const app::TGridModel& grid = document.Grid;
 
     lister.PrintTitle = "sample.halvo-Sequence 1-Listing";
     lister.PrintListing(1, printer);
@@ -166,7 +171,7 @@ TEST_F(CupsPrinterTargetTest, AListingAChartAndAGridComeOutOfTheQueueAsA4Pages) 
         SCOPED_TRACE(pdfs[i]);
         EXPECT_NE(pdfs[i].find(titles[i]), std::string::npos);
         EXPECT_EQ(platform_test::PdfInfo(pdfs[i], "Pages"), std::to_string(printer.Pages[i]));
-        EXPECT_EQ(PageSizePoints(pdfs[i]), "595 x 842");
+        EXPECT_EQ(platform_test::PdfPageSizePoints(pdfs[i]), "595 x 842");
     }
     // What was drawn went through the queue as text.
     const std::string listing = PdfText(pdfs[0]);
@@ -196,6 +201,95 @@ TEST_F(CupsPrinterTargetTest, AnAbortedJobNeverReachesTheQueue) {
     EXPECT_EQ(platform_test::PdfInfo(pdfs[0], "Pages"), "1");
     EXPECT_NE(PdfText(pdfs[0]).find("kept"), std::string::npos);
     EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
+}
+
+// A queue that will not print the job, as the program meets it while it runs: the job
+// ends in a failure with the queue's own reason, nothing of it reaches the queue, and no
+// job file is left behind.
+TEST_F(CupsPrinterTargetTest, AQueueThatWillNotPrintTheJobSaysWhyAndKeepsNothing) {
+    const std::string queue = platform_test::TCupsPdfQueue::kName;
+    struct TRow {
+        const char* What;
+        std::vector<std::string> Break, Mend;
+        std::string Reason;  // how LastError starts
+    };
+    const TRow rows[] = {
+        {"refusing jobs",
+         {"/usr/sbin/cupsreject", "-r", "paper jam", queue},
+         {"/usr/sbin/cupsaccept", queue},
+         "the queue " + queue + " did not take the job: "},
+        {"stopped",
+         {"/usr/sbin/cupsdisable", "-r", "out of toner", queue},
+         {"/usr/sbin/cupsenable", queue},
+         "the queue " + queue + " is stopped (out of toner)"},
+        {"deleted", {"/usr/sbin/lpadmin", "-x", queue}, {}, "the queue " + queue + " does not exist"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        TQtPrinterTarget printer;
+        ASSERT_TRUE(printer.BeginJob("Refused")) << printer.LastError();
+        printer.Canvas()->TextOut(100, 100, "refused");
+        ASSERT_EQ(platform_test::RunProgram(row.Break).ExitCode, 0);
+        EXPECT_FALSE(printer.EndJob());
+        EXPECT_FALSE(printer.Printing());
+        const std::string reason = printer.LastError();
+        EXPECT_TRUE(reason.starts_with(row.Reason)) << reason;
+        if (row.Reason.ends_with(": ")) {
+            EXPECT_GT(reason.size(), row.Reason.size()) << "no reason from the queue";
+        }
+        RecordProperty(row.What, reason);
+        if (row.Mend.empty())
+            Queue->AddQueue();
+        else
+            EXPECT_EQ(platform_test::RunProgram(row.Mend).ExitCode, 0);
+        ASSERT_EQ(Queue->SetupFailure(), "");
+        EXPECT_EQ(Queue->WaitForPdfs(0, kPdfLimit), std::vector<std::string>{}) << Queue->CompletedJobs();
+        EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
+    }
+    // The mended queue prints again.
+    TQtPrinterTarget printer;
+    ASSERT_TRUE(printer.BeginJob("Mended"));
+    EXPECT_TRUE(printer.EndJob()) << printer.LastError();
+    EXPECT_EQ(printer.LastError(), "");
+    EXPECT_EQ(Queue->WaitForPdfs(1, kPdfLimit).size(), 1u) << Queue->CompletedJobs() << Queue->Logs();
+}
+
+// A full $TMPDIR, where the job files go: the listing, the chart and the grid each say
+// why they were not printed, and no job, blank or cut short, reaches the queue.
+TEST_F(CupsPrinterTargetTest, AFullTemporaryFolderSubmitsNoJobAndSaysWhy) {
+    TSampleDocument document;
+    ASSERT_TRUE(document.Loaded);
+    TQtPrinterTarget printer;
+    Queue->WaitForPdfs(0, kPdfLimit);
+    const std::string completed = Queue->CompletedJobs();
+
+    const platform_test::TFullFolder full(Queue->TempFolder() + "/full", 4096);
+    SCOPED_TRACE(full.Kind());
+    RecordProperty("filesystem", full.Kind());
+    const std::string saved = ::getenv("TMPDIR");
+    ::setenv("TMPDIR", full.Path().c_str(), 1);
+    struct TRow {
+        const char* What;
+        std::function<void()> Print;
+    };
+    const TRow rows[] = {
+        {"The listing", [&] { document.Lister.PrintListing(1, printer); }},
+        {"The chart", [&] { document.Graph.Print(1, document.Graph.GetPages(printer), printer); }},
+        {"The settings grid \"Settings - parset 1\"",
+         [&] { app::PrintGrid(document.Grid, printer, "Settings - parset 1"); }},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        const std::string message = platform_test::ThrownMessage(row.Print);
+        const std::string start =
+            std::string(row.What) + " could not be printed: the file " + full.Path() + "/halvo-print-";
+        EXPECT_TRUE(message.starts_with(start)) << message;
+        EXPECT_TRUE(message.ends_with(".job could not be written: " + full.WriteError())) << message;
+        EXPECT_EQ(full.Files(), std::set<std::string>{});
+    }
+    ::setenv("TMPDIR", saved.c_str(), 1);
+    EXPECT_EQ(Queue->WaitForPdfs(0, kPdfLimit), std::vector<std::string>{}) << Queue->CompletedJobs();
+    EXPECT_EQ(Queue->CompletedJobs(), completed);
 }
 
 }  // namespace

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <filesystem>
 #include <set>
 #include <string>
 
 #include "platform/qt/QtPrinterTarget.h"
 #include "tests/platform/qt/PdfTools.h"
+#include "tests/support/FullFolder.h"
 #include "tests/support/QtTestApp.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TempDirTest.h"
 
 namespace platform {
 namespace {
@@ -90,6 +93,56 @@ TEST_F(PdfPrintTargetTest, NoFolderNoPrinter) {
     TPdfPrintTarget missing(Dir.File("none"));
     EXPECT_FALSE(missing.HasPrinter());
     EXPECT_FALSE(missing.BeginJob("x"));
+    EXPECT_EQ(missing.LastError(), "the folder " + Dir.File("none") + " does not exist");
+}
+
+// Three pages of text, as much as a chart's: more than the few bytes a full disk leaves.
+bool PrintThreePages(TPdfPrintTarget& target, const std::string& title) {
+    if (!target.BeginJob(title)) return false;
+    for (int page = 1; page <= 3; ++page) {
+        if (page > 1) target.NewPage();
+        for (int line = 0; line < 40; ++line)
+            target.Canvas()->TextOut(600, 100 * line,
+                                     "Page " + std::to_string(page) + " line " + std::to_string(line));
+    }
+    return target.EndJob();
+}
+
+// On a full disk no print leaves a PDF behind, whole or not, and each tells why.
+TEST_F(PdfPrintTargetTest, ADiskTooFullForTheJobLeavesNoFileAndSaysWhy) {
+    const size_t rooms[] = {0, 4096};
+    for (const size_t room : rooms) {
+        const platform_test::TFullFolder full(Dir.File("full"), room);
+        SCOPED_TRACE(full.Kind() + ", " + std::to_string(room) + " bytes free");
+        RecordProperty("filesystem", full.Kind());
+        TPdfPrintTarget target(full.Path());
+        for (int job = 1; job <= 5; ++job) {
+            EXPECT_FALSE(PrintThreePages(target, "Chart"));
+            EXPECT_FALSE(target.Printing());
+            EXPECT_EQ(target.LastError(),
+                      "the file " + target.FileName() + " could not be written: " + full.WriteError());
+            EXPECT_EQ(full.Files(), std::set<std::string>{});
+        }
+    }
+    // A disk with room again takes the next job whole.
+    EXPECT_TRUE(PrintThreePages(Target, "Chart")) << Target.LastError();
+    EXPECT_EQ(Target.LastError(), "");
+    EXPECT_EQ(platform_test::PdfInfo(Target.FileName(), "Pages"), "3");
+}
+
+// A folder made read-only after the start: the job cannot begin, and says why.
+TEST_F(PdfPrintTargetTest, AFolderMadeReadOnlyRefusesTheJobAndSaysWhy) {
+    std::filesystem::permissions(
+        Dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                        std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                        std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    // As a user who is not root, for whom read-only holds.
+    EXPECT_TRUE(platform_test::RunUnprivileged([this] {
+        return !Target.BeginJob("Chart") && !Target.Printing() &&
+               Target.LastError() ==
+                   "the file " + Dir.File("001-Chart.pdf") + " could not be created: Permission denied";
+    }));
+    EXPECT_EQ(FileNames(Dir.Path()), std::set<std::string>{});
 }
 
 TEST_F(PdfPrintTargetTest, TheProgramPrintsIntoTheFolderNamedByTheEnvironment) {

@@ -5,9 +5,12 @@
 #include <QProcess>
 #include <QStringList>
 #include <QXmlStreamReader>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform_test {
@@ -37,6 +40,18 @@ inline std::string PdfInfo(const std::string& path, const std::string& field) {
     const size_t end = report.find('\n', begin);
     while (begin < end && report[begin] == ' ') ++begin;
     return report.substr(begin, end - begin);
+}
+
+// pdfinfo's "Page size" in whole points, as "595 x 842"; the report as it is when it
+// does not read so.
+inline std::string PdfPageSizePoints(const std::string& pdf) {
+    const std::string size = PdfInfo(pdf, "Page size");
+    double width = 0, height = 0;
+    const char* end = size.data() + size.size();
+    const auto w = std::from_chars(size.data(), end, width);
+    if (w.ec != std::errc() || std::string_view(w.ptr, end).substr(0, 3) != " x ") return size;
+    if (std::from_chars(w.ptr + 3, end, height).ec != std::errc()) return size;
+    return std::to_string(std::lround(width)) + " x " + std::to_string(std::lround(height));
 }
 
 inline std::string PdfText(const std::string& path) {
