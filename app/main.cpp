@@ -14,7 +14,7 @@
 #include "platform/Help.h"
 #include "platform/UnitTable.h"
 #include "platform/Waiter.h"
-#include "platform/qt/QtPrinterTarget.h"
+#include "platform/qt/PagedPrintTarget.h"
 #include "platform/qt/QtPrompts.h"
 #include "platform/qt/QtWaiter.h"
 
@@ -38,8 +38,7 @@ int main(int argc, char* argv[]) {
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) params.push_back(arguments[i].toStdString());
     app::TMainForm form(params, QCoreApplication::applicationFilePath().toStdString());
-    if (auto* printer = dynamic_cast<platform::TQtPrinterTarget*>(&form.PrintTarget()))
-        prompts.SetPrinter(&printer->Device());
+    prompts.SetPrintTarget(dynamic_cast<platform::TPagedPrintTarget*>(&form.PrintTarget()));
     // Made at start as the program always has; the commands make dialogs of their own.
     const app::TFileInfoDlg fileInfo;
     const chart::TGraphSetup graphSetup;

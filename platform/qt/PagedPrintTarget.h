@@ -15,6 +15,8 @@
 #include "platform/PrintTarget.h"
 #include "platform/qt/QtCanvas.h"
 
+class QPrinter;
+
 namespace platform {
 
 // A file that remembers the first write that did not go through, which QPdfWriter does
@@ -43,6 +45,13 @@ public:
     std::string Title() const override { return Printing() ? FTitle : std::string(); }
     int PageNumber() const override { return Printing() ? FPage : 0; }
     ICanvas* Canvas() override { return FCanvas ? &*FCanvas : nullptr; }
+
+    // The paper, orientation and margins of the next job's pages, as the page setup
+    // chooses them.
+    virtual QPageLayout PageLayout() const = 0;
+    virtual void SetPageLayout(const QPageLayout& layout) = 0;
+    // A printer the system's own page setup dialog works on; nullptr when there is none.
+    virtual QPrinter* NativePrinter() { return nullptr; }
 
 protected:
     // Starts painting the job's first page into file, open for writing, as a PDF with the

@@ -77,6 +77,10 @@ TPrinterOrientation TPdfPrintTarget::Orientation() const {
                                                            : TPrinterOrientation::Portrait;
 }
 
+void TPdfPrintTarget::SetPageLayout(const QPageLayout& layout) {
+    if (layout.pageSize().isValid()) FLayout = WithMargins(layout.pageSize(), layout.orientation());
+}
+
 bool TPdfPrintTarget::BeginJob(const std::string& title) {
     if (Printing()) return false;
     const QString folder = QString::fromStdString(FFolder);

@@ -1,8 +1,9 @@
 #pragma once
-// Printing into PDF files: each job is one file "NNN-title.pdf" (A4 portrait, 600 dpi)
-// in a folder, numbered after the highest number there, never over an existing file.
-// An aborted job, or one the disk could not take whole, leaves no file. Like a printer, the page keeps an
-// unprintable margin, so nothing is drawn at the paper's very edge.
+// Printing into PDF files: each job is one file "NNN-title.pdf" (600 dpi, A4 portrait
+// until the page setup chooses another paper or orientation) in a folder, numbered after
+// the highest number there, never over an existing file. An aborted job, or one the disk
+// could not take whole, leaves no file. Like a printer, the page keeps an unprintable
+// margin, so nothing is drawn at the paper's very edge.
 #include <QPageLayout>
 #include <string>
 
@@ -33,6 +34,9 @@ public:
     bool BeginJob(const std::string& title) override;
     bool EndJob() override;
     void Abort() override;
+    QPageLayout PageLayout() const override { return FLayout; }
+    // The margins stay the target's own.
+    void SetPageLayout(const QPageLayout& layout) override;
 
     // The file of the current or last job; empty before the first.
     const std::string& FileName() const { return FFileName; }

@@ -154,6 +154,19 @@ void TQtPrinterTarget::Abort() {
     FAborted = true;
 }
 
+QPageLayout TQtPrinterTarget::PageLayout() const {
+    return FPrinter->pageLayout();
+}
+
+void TQtPrinterTarget::SetPageLayout(const QPageLayout& layout) {
+    FPrinter->setPageSize(layout.pageSize());
+    FPrinter->setPageOrientation(layout.orientation());
+}
+
+QPrinter* TQtPrinterTarget::NativePrinter() {
+    return FPrinter->outputFormat() == QPrinter::NativeFormat ? FPrinter.get() : nullptr;
+}
+
 bool TQtPrinterTarget::SubmitJobFile() {
     // The queue's name without an instance ("queue/instance").
     const QByteArray queue = FPrinter->printerName().section('/', 0, 0).toLocal8Bit();

@@ -32,7 +32,11 @@ public:
     bool BeginJob(const std::string& title) override;
     bool EndJob() override;
     void Abort() override;
-    // The printer itself, for the page setup dialog.
+    QPageLayout PageLayout() const override;
+    void SetPageLayout(const QPageLayout& layout) override;
+    // The printer when it is one of the system's.
+    QPrinter* NativePrinter() override;
+    // The printer itself.
     QPrinter& Device() { return *FPrinter; }
 
 private:

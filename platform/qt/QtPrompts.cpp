@@ -1,12 +1,19 @@
 #include "platform/qt/QtPrompts.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QInputDialog>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QVBoxLayout>
 #include <algorithm>
+
+#include "platform/qt/PagedPrintTarget.h"
 
 namespace platform {
 
@@ -53,6 +60,45 @@ int RunBox(QMessageBox::Icon icon, const QString& caption, const std::string& te
     QMessageBox box(icon, caption, Q(text), TQtPrompts::ButtonsOf(buttons), QApplication::activeWindow());
     box.setObjectName("MessageBox");
     return TQtPrompts::ResultOf(box.exec());
+}
+
+constexpr QPageSize::PageSizeId kPaperSizes[] = {QPageSize::A3, QPageSize::A4, QPageSize::A5,
+                                                 QPageSize::Letter, QPageSize::Legal};
+
+// The paper and orientation of a page layout, for a target that is no printer of the
+// system's (Qt's page setup dialog works on those alone). The margins stay as they are.
+bool RunPageLayoutDialog(QPageLayout& layout) {
+    QDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName("PrinterSetupDialog");
+    dialog.setWindowTitle("Page Setup");
+    auto* paper = new QComboBox(&dialog);
+    paper->setObjectName("cbPaperSize");
+    for (const QPageSize::PageSizeId id : kPaperSizes) paper->addItem(QPageSize::name(id), int{id});
+    const int current = paper->findData(int{layout.pageSize().id()});
+    if (current < 0) paper->addItem(layout.pageSize().name(), int{layout.pageSize().id()});
+    paper->setCurrentIndex(current < 0 ? paper->count() - 1 : current);
+    auto* portrait = new QRadioButton("Portrait", &dialog);
+    portrait->setObjectName("rbPortrait");
+    auto* landscape = new QRadioButton("Landscape", &dialog);
+    landscape->setObjectName("rbLandscape");
+    (layout.orientation() == QPageLayout::Landscape ? landscape : portrait)->setChecked(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* orientation = new QVBoxLayout;
+    orientation->addWidget(portrait);
+    orientation->addWidget(landscape);
+    auto* form = new QFormLayout;
+    form->addRow("Paper size", paper);
+    form->addRow("Orientation", orientation);
+    auto* all = new QVBoxLayout(&dialog);
+    all->addLayout(form);
+    all->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QPageSize size(static_cast<QPageSize::PageSizeId>(paper->currentData().toInt()));
+    layout.setPageSize(size);
+    layout.setOrientation(landscape->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    return true;
 }
 
 }  // namespace
@@ -174,13 +220,21 @@ std::optional<std::string> TQtPrompts::SaveFileName(const std::string& title, co
 }
 
 bool TQtPrompts::PrinterSetup() {
-    if (!FPrinter) {
-        if (!FOwnPrinter) FOwnPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        FPrinter = FOwnPrinter.get();
+    if (QPrinter* printer = FTarget ? FTarget->NativePrinter() : nullptr) {
+        QPageSetupDialog dialog(printer, QApplication::activeWindow());
+        dialog.setObjectName("PrinterSetupDialog");
+        return dialog.exec() == QDialog::Accepted;
     }
-    QPageSetupDialog dialog(FPrinter, QApplication::activeWindow());
-    dialog.setObjectName("PrinterSetupDialog");
-    return dialog.exec() == QDialog::Accepted;
+    if (!FTarget && !FOwnLayout)
+        FOwnLayout =
+            std::make_unique<QPageLayout>(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
+    QPageLayout layout = FTarget ? FTarget->PageLayout() : *FOwnLayout;
+    if (!RunPageLayoutDialog(layout)) return false;
+    if (FTarget)
+        FTarget->SetPageLayout(layout);
+    else
+        *FOwnLayout = layout;
+    return true;
 }
 
 std::optional<std::string> TQtPrompts::InputQuery(const std::string& caption, const std::string& prompt,

@@ -3,6 +3,7 @@
 // Qt dialogs over the active window.
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -11,9 +12,9 @@
 
 #include "platform/Prompts.h"
 
-class QPrinter;
-
 namespace platform {
+
+class TPagedPrintTarget;
 
 class TQtPrompts : public IPrompts {
 public:
@@ -34,8 +35,10 @@ public:
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
                                           const std::string& value) override;
 
-    // The printer the page setup works on; without one, a printer of its own.
-    void SetPrinter(QPrinter* printer) { FPrinter = printer; }
+    // The print target whose pages the page setup chooses: the system's page setup dialog
+    // for a printer of the system's, else a dialog of paper size and orientation. Without
+    // one, that dialog keeps its choice to itself.
+    void SetPrintTarget(TPagedPrintTarget* target) { FTarget = target; }
 
     // How the pieces are made, for the dialogs above and their tests.
     static QString CaptionOf(TMsgDlgType type);
@@ -52,8 +55,8 @@ private:
     std::optional<std::string> FileDialog(bool save, const std::string& title, const std::string& filter,
                                           const std::string& initial, int* filterIndex);
 
-    QPrinter* FPrinter = nullptr;
-    std::unique_ptr<QPrinter> FOwnPrinter;
+    TPagedPrintTarget* FTarget = nullptr;
+    std::unique_ptr<QPageLayout> FOwnLayout;
 };
 
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "app/forms/FormParts.h"
@@ -22,6 +23,7 @@
 #include "app/forms/Pagedlg.h"
 #include "chart/Graph.h"
 #include "platform/qt/PdfPrintTarget.h"
+#include "platform/qt/QtPrompts.h"
 #include "tests/app/forms/ChildFixture.h"
 #include "tests/platform/qt/PdfTools.h"
 #include "tests/support/FullFolder.h"
@@ -342,6 +344,52 @@ TEST_F(ChildPdfTest, AFullDiskLeavesNoPdfAndIsToldOnce) {
         EXPECT_EQ(full.Files(), std::set<std::string>{});
     }
     Frame.Target = nullptr;
+}
+
+// Answers the next modal dialog once it is up, as a user would.
+void AnswerModal(const std::function<void(QDialog&)>& answer, int tries = 0) {
+    QTimer::singleShot(tries == 0 ? 0 : 10, [answer, tries] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            answer(*dialog);
+        else if (tries < 300)
+            AnswerModal(answer, tries + 1);
+    });
+}
+
+// The page setup chooses the PDF pages: A4 landscape, on which the chart counts and
+// prints its pages.
+TEST_F(ChildPdfTest, ThePageSetupReachesThePdfPagesAndTheChartsPageCount) {
+    platform::TQtPrompts dialogs;
+    dialogs.SetPrintTarget(&Printer);
+    const platform::TPromptsScope dialogsScope(dialogs);
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    // Stretched over pages across, which a wider page makes fewer.
+    child->Chart().SetAutoscale(false);
+    child->Chart().SetScaleX(50000);
+    const int portraitPages = child->Chart().GetPages(Printer);
+    ASSERT_GT(portraitPages, 2);
+    AnswerModal([](QDialog& d) {
+        auto* landscape = d.findChild<QRadioButton*>("rbLandscape");
+        if (!landscape) {
+            ADD_FAILURE() << "no orientation in the page setup";
+            return d.reject();
+        }
+        landscape->setChecked(true);
+        d.accept();
+    });
+    child->PrintSetupClick();
+    EXPECT_EQ(child->Chart().PageWidthMM, 287);
+    EXPECT_EQ(child->Chart().PageHeightMM, 200);
+    EXPECT_EQ(child->Chart().PageOrientation, platform::TPrinterOrientation::Landscape);
+    child->PrintFlags = kPrintGraph | kPrintParset1;
+    child->FilePrintClick(true);
+    const std::vector<std::string> files = Files();
+    ASSERT_EQ(files.size(), 2u);
+    const int pages = child->Chart().GetPages(Printer);
+    EXPECT_LT(pages, portraitPages);
+    EXPECT_EQ(platform_test::PdfInfo(files[0], "Pages"), std::to_string(pages));
+    for (const std::string& file : files)
+        EXPECT_EQ(platform_test::PdfPageSizePoints(file), "842 x 595") << file;
 }
 
 }  // namespace

@@ -8,13 +8,15 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "platform/qt/PdfPrintTarget.h"
+#include "tests/platform/qt/PdfTools.h"
 #include "tests/support/QtTestApp.h"
 #include "tests/support/TempDir.h"
 
@@ -183,12 +185,94 @@ TEST_F(PromptsTest, TheInputBoxGivesTheEditedAnswerOrNothing) {
     EXPECT_EQ(Prompts.InputQuery("Record", "Number of the record", "1"), std::nullopt);
 }
 
-TEST_F(PromptsTest, ThePrinterSetupIsThePageSetupDialog) {
-    QPrinter printer(QPrinter::HighResolution);
-    Prompts.SetPrinter(&printer);
-    Answer([](QWidget& w) { dynamic_cast<QDialog&>(w).reject(); });
+// Qt's warnings about its page setup dialog while it lives.
+class TQtWarnings {
+public:
+    TQtWarnings() : FPrevious(qInstallMessageHandler(&TQtWarnings::Handle)) { Texts().clear(); }
+    ~TQtWarnings() { qInstallMessageHandler(FPrevious); }
+    static std::vector<std::string>& Texts() {
+        static std::vector<std::string> texts;
+        return texts;
+    }
+
+private:
+    static void Handle(QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (text.contains("QPageSetupDialog")) Texts().push_back(text.toStdString());
+    }
+    QtMessageHandler FPrevious;
+};
+
+// The page setup of the PDF folder: its paper and orientation reach the PDF pages and
+// the sizes the target reports, and Qt's dialog for printers of the system's is not used
+// on it.
+TEST_F(PromptsTest, ThePageSetupChoosesThePdfPages) {
+    TPdfPrintTarget target(Dir.Path());
+    Prompts.SetPrintTarget(&target);
+    struct TRow {
+        const char* Paper;
+        bool Landscape;
+        bool Ok;
+        TPrinterOrientation Orientation;
+        int WidthMM, HeightMM;  // the printable area, 5 mm inside the paper
+        const char* Points;
+    };
+    const TRow rows[] = {
+        {"A4", true, true, TPrinterOrientation::Landscape, 287, 200, "842 x 595"},
+        {"A3", false, false, TPrinterOrientation::Landscape, 287, 200, "842 x 595"},  // cancelled
+        {"A3", false, true, TPrinterOrientation::Portrait, 287, 410, "842 x 1191"},
+        {"A5", true, true, TPrinterOrientation::Landscape, 200, 138, "595 x 420"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(std::string(row.Paper) + (row.Landscape ? " landscape" : " portrait"));
+        const TQtWarnings warnings;
+        Answer([&](QWidget& w) {
+            auto& dialog = dynamic_cast<QDialog&>(w);
+            auto* paper = w.findChild<QComboBox*>("cbPaperSize");
+            auto* orientation = w.findChild<QRadioButton*>(row.Landscape ? "rbLandscape" : "rbPortrait");
+            if (!paper || !orientation) {
+                ADD_FAILURE() << "no paper size and orientation in the page setup";
+                return dialog.reject();
+            }
+            paper->setCurrentIndex(paper->findText(row.Paper, Qt::MatchStartsWith));
+            orientation->setChecked(true);
+            row.Ok ? dialog.accept() : dialog.reject();
+        });
+        EXPECT_EQ(Prompts.PrinterSetup(), row.Ok);
+        EXPECT_EQ(ShownName, "PrinterSetupDialog");
+        EXPECT_EQ(ShownTitle, "Page Setup");
+        EXPECT_EQ(warnings.Texts(), std::vector<std::string>{});
+        EXPECT_EQ(target.Orientation(), row.Orientation);
+        EXPECT_EQ(target.PageWidthMM(), row.WidthMM);
+        EXPECT_EQ(target.PageHeightMM(), row.HeightMM);
+        ASSERT_TRUE(target.BeginJob("page"));
+        target.Canvas()->TextOut(0, 0, "page");
+        ASSERT_TRUE(target.EndJob()) << target.LastError();
+        EXPECT_EQ(platform_test::PdfPageSizePoints(target.FileName()), row.Points);
+    }
+}
+
+TEST_F(PromptsTest, WithoutATargetThePageSetupKeepsItsChoice) {
+    const TQtWarnings warnings;
+    Answer([](QWidget& w) {
+        auto& dialog = dynamic_cast<QDialog&>(w);
+        auto* landscape = w.findChild<QRadioButton*>("rbLandscape");
+        if (!landscape) {
+            ADD_FAILURE() << "no orientation in the page setup";
+            return dialog.reject();
+        }
+        landscape->setChecked(true);
+        dialog.accept();
+    });
+    EXPECT_TRUE(Prompts.PrinterSetup());
+    bool landscape = false;
+    Answer([&](QWidget& w) {
+        const auto* button = w.findChild<QRadioButton*>("rbLandscape");
+        landscape = button && button->isChecked();
+        dynamic_cast<QDialog&>(w).reject();
+    });
     EXPECT_FALSE(Prompts.PrinterSetup());
-    EXPECT_EQ(ShownName, "PrinterSetupDialog");
+    EXPECT_TRUE(landscape);
+    EXPECT_EQ(warnings.Texts(), std::vector<std::string>{});
 }
 
 }  // namespace
