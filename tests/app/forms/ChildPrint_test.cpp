@@ -266,6 +266,14 @@ protected:
         std::sort(files.begin(), files.end());
         return files;
     }
+    // Copies of the PDFs in $HALVO_SCREENSHOT_DIR, when set, to look at.
+    static void KeepForLooking(const std::vector<std::string>& files) {
+        if (const char* keep = std::getenv("HALVO_SCREENSHOT_DIR"))
+            for (const std::string& f : files)
+                std::filesystem::copy_file(f,
+                                           std::filesystem::path(keep) / std::filesystem::path(f).filename(),
+                                           std::filesystem::copy_options::overwrite_existing);
+    }
 
     platform::TPdfPrintTarget Printer{Dir.File("pdf")};
     platform::TPrinterScope PrinterScope{Printer};
@@ -283,10 +291,7 @@ TEST_F(ChildPdfTest, TheSelectedSequencesListingsChartsAndBothGridsArePrinted) {
     }
     const std::vector<std::string> files = Files();
     ASSERT_EQ(files.size(), 4u);
-    if (const char* keep = std::getenv("HALVO_SCREENSHOT_DIR"))
-        for (const std::string& f : files)
-            std::filesystem::copy_file(f, std::filesystem::path(keep) / std::filesystem::path(f).filename(),
-                                       std::filesystem::copy_options::overwrite_existing);
+    KeepForLooking(files);
     EXPECT_EQ(platform_test::PdfInfo(files[0], "Pages"), "1");
     EXPECT_EQ(platform_test::PdfInfo(files[1], "Pages"), "1");
     // 19 columns: three pages across.
@@ -385,6 +390,7 @@ TEST_F(ChildPdfTest, ThePageSetupReachesThePdfPagesAndTheChartsPageCount) {
     child->FilePrintClick(true);
     const std::vector<std::string> files = Files();
     ASSERT_EQ(files.size(), 2u);
+    KeepForLooking(files);
     const int pages = child->Chart().GetPages(Printer);
     EXPECT_LT(pages, portraitPages);
     EXPECT_EQ(platform_test::PdfInfo(files[0], "Pages"), std::to_string(pages));
