@@ -26,7 +26,7 @@
 #include "platform/qt/QtPrompts.h"
 #include "tests/app/forms/ChildFixture.h"
 #include "tests/platform/qt/PdfTools.h"
-#include "tests/support/FullFolder.h"
+#include "tests/support/FullDisk.h"
 
 namespace app::test {
 namespace {

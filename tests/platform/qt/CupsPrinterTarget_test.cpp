@@ -25,7 +25,7 @@
 #include "tests/app/lister/ListerFixtures.h"
 #include "tests/platform/qt/CupsPdfQueue.h"
 #include "tests/platform/qt/PdfTools.h"
-#include "tests/support/FullFolder.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/QtTestApp.h"
 #include "tests/support/Thrown.h"
 

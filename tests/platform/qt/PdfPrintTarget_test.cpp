@@ -11,7 +11,7 @@
 
 #include "platform/qt/QtPrinterTarget.h"
 #include "tests/platform/qt/PdfTools.h"
-#include "tests/support/FullFolder.h"
+#include "tests/support/FullDisk.h"
 #include "tests/support/QtTestApp.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TempDirTest.h"
