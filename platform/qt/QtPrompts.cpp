@@ -225,15 +225,12 @@ bool TQtPrompts::PrinterSetup() {
         dialog.setObjectName("PrinterSetupDialog");
         return dialog.exec() == QDialog::Accepted;
     }
-    if (!FTarget && !FOwnLayout)
-        FOwnLayout =
-            std::make_unique<QPageLayout>(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF());
-    QPageLayout layout = FTarget ? FTarget->PageLayout() : *FOwnLayout;
+    QPageLayout layout = FTarget ? FTarget->PageLayout() : FOwnLayout;
     if (!RunPageLayoutDialog(layout)) return false;
     if (FTarget)
         FTarget->SetPageLayout(layout);
     else
-        *FOwnLayout = layout;
+        FOwnLayout = layout;
     return true;
 }
 

@@ -4,9 +4,9 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 #include <QStringList>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,7 +56,7 @@ private:
                                           const std::string& initial, int* filterIndex);
 
     TPagedPrintTarget* FTarget = nullptr;
-    std::unique_ptr<QPageLayout> FOwnLayout;
+    QPageLayout FOwnLayout{QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()};
 };
 
 }  // namespace platform
