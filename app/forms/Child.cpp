@@ -502,6 +502,7 @@ void TChildForm::DecoderError(const std::string& message) {
 }
 
 void TChildForm::EventsListBoxClick(const void* sender) {
+    if (FLoadingFile) return;
     Chart().UnselectAll();
     try {
         FEventLister->SelectSequence(FSequenceList->ItemIndex() + 1);
@@ -626,6 +627,8 @@ bool TChildForm::OpenFile(const std::string& name, bool create) {
     bool loaded = false;
     if (!missing) {
         bool readFailed = false;
+        FLoadingFile = true;
+        const platform::TScopeExit loadEnd([this] { FLoadingFile = false; });
         loaded = FDeviceImage->LoadFromFile(name, &readFailed);
         // The image said why; a window of no content must not pass for the document.
         if (readFailed) return false;

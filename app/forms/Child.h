@@ -144,6 +144,8 @@ private:
     // The grid's widths are being set from the model, not by the user.
     bool FShowingGrid = false;
     bool FOpening = false;
+    // The image is being loaded: the sequence is shown once the window has its options.
+    bool FLoadingFile = false;
     std::string FOpenError;
     std::vector<TOutlineCommand> FCommands;
     std::function<void()> FButtonActions[3];

@@ -50,18 +50,49 @@ void TMemoLog::TypeKey(char key) {
     cursor.insertText(QString(QChar(key)));
 }
 
+TListingEdit::TListingEdit(QTextEdit& edit) : FEdit(edit) {
+    FPlain.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    FPlain.setFontWeight(QFont::Normal);
+    FBold.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    FBold.setFontWeight(QFont::Bold);
+}
+
 void TListingEdit::AddLine(const std::string& text, TListingStyle style) {
-    QTextCursor cursor(FEdit.document());
-    cursor.movePosition(QTextCursor::End);
-    QTextCharFormat format;
-    format.setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    format.setFontWeight(style == TListingStyle::Bold ? QFont::Bold : QFont::Normal);
-    if (!FEmpty) cursor.insertBlock();
-    cursor.insertText(Q(text), format);
+    if (!FEditing) {
+        FCursor = QTextCursor(FEdit.document());
+        if (FUpdates > 0) {
+            FCursor.beginEditBlock();
+            FEditing = true;
+            // Emptied again inside the edit, the text reaches the layout as a new whole,
+            // which it lays out in steps between events instead of all at once.
+            if (FEmpty) FEdit.document()->clear();
+        }
+    }
+    FCursor.movePosition(QTextCursor::End);
+    if (!FEmpty) FCursor.insertBlock();
+    FCursor.insertText(Q(text), style == TListingStyle::Bold ? FBold : FPlain);
     FEmpty = false;
 }
 
+void TListingEdit::BeginUpdate() {
+    if (FUpdates++ == 0) FEdit.setUpdatesEnabled(false);
+}
+
+void TListingEdit::EndEdit() {
+    if (!FEditing) return;
+    FEditing = false;
+    FCursor.endEditBlock();
+}
+
+void TListingEdit::EndUpdate() {
+    if (FUpdates == 0 || --FUpdates > 0) return;
+    EndEdit();
+    FEdit.setUpdatesEnabled(true);
+}
+
 void TListingEdit::Clear() {
+    EndEdit();
+    FCursor = QTextCursor();
     FEdit.clear();
     FEmpty = true;
 }

@@ -4,6 +4,8 @@
 // the sequence list.
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <functional>
 
@@ -29,17 +31,25 @@ private:
     int FCount = 0;
 };
 
+// Between BeginUpdate and EndUpdate the lines gather in one edit of the document: the
+// listing is laid out once, after its last line, rather than again after every line.
 class TListingEdit : public IListingView {
 public:
-    explicit TListingEdit(QTextEdit& edit) : FEdit(edit) {}
+    explicit TListingEdit(QTextEdit& edit);
     void AddLine(const std::string& text, TListingStyle style) override;
-    void BeginUpdate() override { FEdit.setUpdatesEnabled(false); }
-    void EndUpdate() override { FEdit.setUpdatesEnabled(true); }
+    void BeginUpdate() override;
+    void EndUpdate() override;
     void Clear() override;
     void CaretToStart() override;
 
 private:
+    void EndEdit();
+
     QTextEdit& FEdit;
+    QTextCharFormat FPlain, FBold;
+    QTextCursor FCursor;  // at the end of the text; holds the open edit within an update
+    bool FEditing = false;
+    int FUpdates = 0;
     bool FEmpty = true;
 };
 
