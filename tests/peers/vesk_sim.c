@@ -116,11 +116,34 @@ static void serve(modbus_t* ctx, const uint8_t* query, int length, modbus_mappin
     modbus_reply(ctx, query, length, map);
 }
 
+static const char usage[] =
+    "usage: vesk_sim (--rtu DEVICE | --tcp [--port N] [--late]) --dump FILE [--address N]\n"
+    "                [--ident TEXT] [--parset1 FILE] [--parset2 FILE] [--events FILE]\n"
+    "A Vesk device at the default register map.\n"
+    "  --rtu DEVICE     a Modbus RTU slave on the serial device DEVICE, 115200 baud, 8N1\n"
+    "  --tcp            a Modbus TCP server on 127.0.0.1\n"
+    "  --port N         its port; 0 (the default) lets the system pick a free one\n"
+    "  --late           as a gateway that hands over late answers: on each connection,\n"
+    "                   the answer to the previous connection's last request comes first\n"
+    "  --dump FILE      all 65,536 holding registers, high byte first, written at start\n"
+    "                   and after each write request\n"
+    "  --address N      the RTU slave address (31)\n"
+    "  --ident TEXT     the identification text (16 characters at most)\n"
+    "  --parset1 FILE   parameter set 1 as register words, high byte first\n"
+    "  --parset2 FILE   parameter set 2 likewise\n"
+    "  --events FILE    the events buffer, newest record first\n"
+    "Prints \"READY\" (RTU) or \"PORT n\" (TCP) once it serves; runs until killed or, over\n"
+    "RTU, until the line goes away.\n";
+
 int main(int argc, char** argv) {
     const char *rtu = NULL, *ident = "", *parset1 = NULL, *parset2 = NULL, *events_file = NULL;
     int tcp = 0, late = 0, address = 31, port = 0;
     for (int i = 1; i < argc; ++i) {
         const int more = i + 1 < argc;
+        if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) {
+            fputs(usage, stdout);
+            return 0;
+        }
         if (strcmp(argv[i], "--tcp") == 0)
             tcp = 1;
         else if (strcmp(argv[i], "--late") == 0)
@@ -142,12 +165,12 @@ int main(int argc, char** argv) {
         else if (strcmp(argv[i], "--events") == 0 && more)
             events_file = argv[++i];
         else {
-            fprintf(stderr, "vesk_sim: unknown argument %s\n", argv[i]);
+            fprintf(stderr, "vesk_sim: unknown argument %s (--help tells the usage)\n", argv[i]);
             return 2;
         }
     }
     if ((rtu == NULL) == !tcp || dump_path == NULL || port < 0 || port > 65535) {
-        fprintf(stderr, "usage: vesk_sim (--rtu DEVICE | --tcp [--port N] [--late]) --dump FILE [options]\n");
+        fputs(usage, stderr);
         return 2;
     }
 
