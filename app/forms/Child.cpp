@@ -341,11 +341,14 @@ bool TChildForm::Printing() const {
 void TChildForm::OptionsToControls() {
     TReadOptions options = FDeviceImage->GetReadOptions();
     if (!FServiceMode) {
+        // A document saved with the corrections off was decoded without them.
+        const bool decodeAgain = options.CorrectStartTimes != 1 && FDeviceImage->GetEventsLength() > 0;
         options.CorrectStartTimes = 1;
         options.ShowAllEvents = 0;
         FDeviceImage->SetReadOptions(options);
         FchbcorrectIOtimes->hide();
         FChBshowallEvents->hide();
+        if (decodeAgain) EventsCompleted();
     }
     const QSignalBlocker blockSpin(FSpinSlaveNo);
     FSpinSlaveNo->setValue(options.DeviceNumber);

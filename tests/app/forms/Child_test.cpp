@@ -182,6 +182,30 @@ TEST_F(ChildTest, ServiceModeShowsItsControlsAndOtherwiseForcesTheOptions) {
     EXPECT_TRUE(memo->toPlainText().contains("F3")) << memo->toPlainText().toStdString();
 }
 
+TEST_F(ChildTest, OutsideServiceModeADocumentSavedUncorrectedIsShownCorrected) {
+    const std::string corrected = MakeDocument("corrected.halvo");
+    const std::string uncorrected = MakeDocument("uncorrected.halvo");
+    {
+        THalvo h;
+        ASSERT_TRUE(h.LoadFromFile(uncorrected));
+        TReadOptions o = h.GetReadOptions();
+        o.CorrectStartTimes = 0;
+        h.SetReadOptions(o);
+        ASSERT_TRUE(h.SaveToFile(uncorrected));
+    }
+    const auto listing = [](TChildForm& child) {
+        return std::make_pair(ListLines(*Find<QListWidget>(child, "EventsListBox")),
+                              Find<QTextEdit>(child, "FMemo")->toPlainText().toStdString());
+    };
+    TTestFrame service(true, HALVO_BIN_DIR);
+    TChildForm* asSaved = service.NewWindow();
+    asSaved->OpenFile(uncorrected);
+    const auto expected = listing(*Open(corrected));
+    // The fixture's events carry start-time corrections, or this test shows nothing.
+    ASSERT_NE(listing(*asSaved), expected);
+    EXPECT_EQ(listing(*Open(uncorrected)), expected);
+}
+
 TEST_F(ChildTest, CorrectTimeOfStartDeviceDecodesAgainTheDeviceNumberDoesNot) {
     TTestFrame service(true, HALVO_BIN_DIR);
     TChildForm* child = service.NewWindow();
