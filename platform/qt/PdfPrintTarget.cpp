@@ -102,7 +102,6 @@ bool TPdfPrintTarget::BeginJob(const std::string& title) {
             return false;
         }
     }
-    FFileName = file->fileName().toStdString();
     return BeginPdf(std::move(file), FLayout, kDpi, title);
 }
 

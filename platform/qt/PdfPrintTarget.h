@@ -39,11 +39,10 @@ public:
     void SetPageLayout(const QPageLayout& layout) override;
 
     // The file of the current or last job; empty before the first.
-    const std::string& FileName() const { return FFileName; }
+    std::string FileName() const { return PdfFileName().toStdString(); }
 
 private:
     std::string FFolder;
-    std::string FFileName;
     QPageLayout FLayout;
 };
 
