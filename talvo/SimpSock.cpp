@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 
 namespace talvo {
 
@@ -42,77 +43,68 @@ int PollOne(int fd, short events, uint64_t waitMs, short& revents) {
 
 }  // namespace
 
+namespace {
+
+// Each errno the socket calls give and its Winsock number; where two errno values share
+// a number, the first is the one its text comes from.
+struct TErrnoWinsock {
+    int Errno;
+    int Winsock;
+};
+constexpr TErrnoWinsock kErrnoWinsock[] = {
+    {EINTR, WSAEINTR},
+    {EBADF, WSAEBADF},
+    {EACCES, WSAEACCES},
+    {EPERM, WSAEACCES},
+    {EFAULT, WSAEFAULT},
+    {EINVAL, WSAEINVAL},
+    {EMFILE, WSAEMFILE},
+    {ENFILE, WSAEMFILE},
+    {EAGAIN, WSAEWOULDBLOCK},
+    {EINPROGRESS, WSAEINPROGRESS},
+    {EALREADY, WSAEALREADY},
+    {ENOTSOCK, WSAENOTSOCK},
+    {EMSGSIZE, WSAEMSGSIZE},
+    {ENOPROTOOPT, WSAENOPROTOOPT},
+    {EPROTONOSUPPORT, WSAEPROTONOSUPPORT},
+    {EOPNOTSUPP, WSAEOPNOTSUPP},
+    {EAFNOSUPPORT, WSAEAFNOSUPPORT},
+    {EADDRINUSE, WSAEADDRINUSE},
+    {EADDRNOTAVAIL, WSAEADDRNOTAVAIL},
+    {ENETDOWN, WSAENETDOWN},
+    {ENETUNREACH, WSAENETUNREACH},
+    {ENETRESET, WSAENETRESET},
+    {ECONNABORTED, WSAECONNABORTED},
+    {ECONNRESET, WSAECONNRESET},
+    {EPIPE, WSAECONNRESET},
+    {ENOBUFS, WSAENOBUFS},
+    {ENOMEM, WSAENOBUFS},
+    {EISCONN, WSAEISCONN},
+    {ENOTCONN, WSAENOTCONN},
+    {ESHUTDOWN, WSAESHUTDOWN},
+    {ETIMEDOUT, WSAETIMEDOUT},
+    {ECONNREFUSED, WSAECONNREFUSED},
+    {EHOSTDOWN, WSAEHOSTDOWN},
+    {EHOSTUNREACH, WSAEHOSTUNREACH},
+};
+
+}  // namespace
+
 int WinsockError(int e) {
-    switch (e) {
-        case 0:
-            return 0;
-        case EINTR:
-            return WSAEINTR;
-        case EBADF:
-            return WSAEBADF;
-        case EACCES:
-        case EPERM:
-            return WSAEACCES;
-        case EFAULT:
-            return WSAEFAULT;
-        case EINVAL:
-            return WSAEINVAL;
-        case EMFILE:
-        case ENFILE:
-            return WSAEMFILE;
-        case EAGAIN:
-            return WSAEWOULDBLOCK;
-        case EINPROGRESS:
-            return WSAEINPROGRESS;
-        case EALREADY:
-            return WSAEALREADY;
-        case ENOTSOCK:
-            return WSAENOTSOCK;
-        case EMSGSIZE:
-            return WSAEMSGSIZE;
-        case ENOPROTOOPT:
-            return WSAENOPROTOOPT;
-        case EPROTONOSUPPORT:
-            return WSAEPROTONOSUPPORT;
-        case EOPNOTSUPP:
-            return WSAEOPNOTSUPP;
-        case EAFNOSUPPORT:
-            return WSAEAFNOSUPPORT;
-        case EADDRINUSE:
-            return WSAEADDRINUSE;
-        case EADDRNOTAVAIL:
-            return WSAEADDRNOTAVAIL;
-        case ENETDOWN:
-            return WSAENETDOWN;
-        case ENETUNREACH:
-            return WSAENETUNREACH;
-        case ENETRESET:
-            return WSAENETRESET;
-        case ECONNABORTED:
-            return WSAECONNABORTED;
-        case ECONNRESET:
-        case EPIPE:
-            return WSAECONNRESET;
-        case ENOBUFS:
-        case ENOMEM:
-            return WSAENOBUFS;
-        case EISCONN:
-            return WSAEISCONN;
-        case ENOTCONN:
-            return WSAENOTCONN;
-        case ESHUTDOWN:
-            return WSAESHUTDOWN;
-        case ETIMEDOUT:
-            return WSAETIMEDOUT;
-        case ECONNREFUSED:
-            return WSAECONNREFUSED;
-        case EHOSTDOWN:
-            return WSAEHOSTDOWN;
-        case EHOSTUNREACH:
-            return WSAEHOSTUNREACH;
-        default:
-            return WSASYSCALLFAILURE;
-    }
+    if (e == 0) return 0;
+    for (const TErrnoWinsock& p : kErrnoWinsock)
+        if (p.Errno == e) return p.Winsock;
+    return WSASYSCALLFAILURE;
+}
+
+std::string WinsockErrorText(int error) {
+    if (error == 0) return {};
+    for (const TErrnoWinsock& p : kErrnoWinsock)
+        if (p.Winsock == error) {
+            if (const char* text = ::strerrordesc_np(p.Errno)) return text;
+            break;
+        }
+    return "socket error " + std::to_string(error);
 }
 
 int WSAGetLastError() {

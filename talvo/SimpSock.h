@@ -51,6 +51,8 @@ enum : int {
 constexpr int kAborted = 15;
 
 int WinsockError(int errnoValue);
+// The system's text of a Winsock error number ("Connection refused"); empty for 0.
+std::string WinsockErrorText(int error);
 // The socket layer's last error of this thread.
 int WSAGetLastError();
 void WSASetLastError(int error);

@@ -9,6 +9,7 @@
 
 #include "talvo/Frames.h"
 #include "talvo/SimpSock.h"
+#include "talvo/Texts.h"
 
 namespace talvo {
 namespace {
@@ -145,18 +146,37 @@ int32_t OnEntry(TEntry& entry, int32_t timeout, Call call) {
 // earlier call, now sent on this call's connection, is never taken for this one.
 std::atomic<uint16_t> gOneShotTransId{1};
 
+// What the thread's last one-shot call met, for UniversalTALVOLastError.
+struct TOneShotOutcome {
+    int32_t Code = 0;
+    int SocketError = 0;  // the Winsock error behind the failure, 0 when it has none
+};
+thread_local TOneShotOutcome tLastOneShot;
+
+bool Refused(int32_t code) {
+    tLastOneShot = {code, 0};
+    return false;
+}
+
 // Connects, makes one exchange with a transaction identifier of its own and closes on
 // every path.
 template <class Call>
 bool OneShot(const char* host, uint16_t port, int32_t timeout, Call call) try {
+    // Until the connection stands nothing of the request has left.
+    tLastOneShot = {-8, 0};
     TSimpTcp sock;
     sock.Host = host != nullptr ? host : "";
     sock.Port = port;
     SetTimeouts(sock, timeout);
-    if (sock.Open() != 0 || sock.Connect() != 0) return false;
-    const bool ok = call(sock, TTransaction{gOneShotTransId++, true}) == 0;
+    if (sock.Open() != 0 || sock.Connect() != 0) {
+        tLastOneShot = {-8, sock.LastError()};
+        return false;
+    }
+    const int32_t rc = call(sock, TTransaction{gOneShotTransId++, true});
+    // An answer that did not come in time is the peer's silence, no fault of the socket.
+    tLastOneShot = {rc, rc != 0 && sock.LastError() != WSAETIMEDOUT ? sock.LastError() : 0};
     sock.Close();
-    return ok;
+    return rc == 0;
 } catch (...) {
     return false;
 }
@@ -266,7 +286,7 @@ int32_t TALVOSendAndWait(int32_t Index, uint8_t UnitId, const uint8_t* Request, 
 bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId, const uint8_t* Request,
                                uint8_t* Response, int32_t Timeout, int32_t RequestLen,
                                int32_t* ResponseLen) noexcept {
-    if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return false;
+    if (!ValidRaw(Request, RequestLen, Response, ResponseLen)) return Refused(-9);
     *ResponseLen = 0;
     return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, TTransaction t) {
         return SendRaw(sock, t, UnitId, Request, RequestLen, Response, ResponseLen);
@@ -275,7 +295,7 @@ bool UniversalTALVOSendAndWait(const char* Host, uint16_t Port, uint8_t UnitId, 
 
 bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
                             uint16_t RegCount, int32_t Timeout, uint16_t* Values, bool Swap) noexcept {
-    if (!ValidCount(RegCount) || Values == nullptr) return false;
+    if (!ValidCount(RegCount) || Values == nullptr) return Refused(-9);
     return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, TTransaction t) {
         return ReadRegs(sock, t, UnitId, StartReg, RegCount, Values, Swap);
     });
@@ -283,10 +303,18 @@ bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t UnitId, uin
 
 bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
                              uint16_t RegCount, int32_t Timeout, const uint16_t* Values) noexcept {
-    if (!ValidCount(RegCount) || Values == nullptr) return false;
+    if (!ValidCount(RegCount) || Values == nullptr) return Refused(-9);
     return OneShot(Host, Port, Timeout, [&](TSimpTcp& sock, TTransaction t) {
         return WriteRegs(sock, t, UnitId, StartReg, RegCount, Values);
     });
+}
+
+int32_t UniversalTALVOLastError(char* Reason, int32_t MaxLen) noexcept try {
+    if (Reason != nullptr) CopyText(WinsockErrorText(tLastOneShot.SocketError), Reason, MaxLen);
+    return tLastOneShot.Code;
+} catch (...) {
+    if (Reason != nullptr) Reason[0] = '\0';
+    return tLastOneShot.Code;
 }
 
 }  // extern "C"

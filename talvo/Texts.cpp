@@ -1,4 +1,6 @@
 // Texts of the result codes and the log-line writer.
+#include "talvo/Texts.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -40,6 +42,17 @@ char* PutDigits(char* p, long value, int width) {
 
 }  // namespace
 
+namespace talvo {
+
+void CopyText(std::string_view text, char* buffer, int32_t maxLen) {
+    const std::string_view shown =
+        platform::Utf8Prefix(text, std::string_view::npos, maxLen > 0 ? static_cast<size_t>(maxLen) : 0);
+    std::memcpy(buffer, shown.data(), shown.size());
+    buffer[shown.size()] = '\0';
+}
+
+}  // namespace talvo
+
 extern "C" {
 
 void TALVOGetErrorDescription(int32_t Code, char* Buffer, int32_t MaxLen) noexcept {
@@ -53,10 +66,7 @@ void TALVOGetErrorDescription(int32_t Code, char* Buffer, int32_t MaxLen) noexce
         char* end = std::to_chars(text + kGatewayCode.size(), text + sizeof text, Code).ptr;
         source = std::string_view(text, static_cast<size_t>(end - text));
     }
-    const std::string_view shown =
-        platform::Utf8Prefix(source, std::string_view::npos, MaxLen > 0 ? static_cast<size_t>(MaxLen) : 0);
-    std::memcpy(Buffer, shown.data(), shown.size());
-    Buffer[shown.size()] = '\0';
+    talvo::CopyText(source, Buffer, MaxLen);
 }
 
 void WriteLog(const char* Message, const char* FileName) noexcept {

@@ -232,8 +232,8 @@ private:
     std::size_t DoReadRegisters(int start, std::span<uint8_t> destination, int count);
     void DoReadParset(int n);
     void DoReadEvents();
-    // accepted: the registers of the frames the device confirmed.
-    bool DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count, int& accepted);
+    bool DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count,
+                          TWriteProgress& progress);
     void DoWriteParset(int n, int m);
 };
 

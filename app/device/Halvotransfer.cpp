@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "app/device/Halvobase.h"
@@ -25,6 +26,10 @@ namespace {
 
 // The one-shot call may copy a PDU of up to 1,017 bytes.
 constexpr std::size_t kTcpScratchSize = 1024;
+// Results of a one-shot call that sent nothing: no connection, an argument refused.
+constexpr int32_t kTalvoNotConnected = -8;
+constexpr int32_t kTalvoArgumentRefused = -9;
+constexpr int32_t kTcpReasonSize = 256;
 constexpr int kEventsPageRegisters = kMaxFrameRegisters;
 // Room for one more page behind the limit, which the reading may pass by one page.
 constexpr std::size_t kEventsWorkSize = THalvo::kEventsReadLimit + 2 * kEventsPageRegisters;
@@ -88,6 +93,8 @@ std::span<const uint8_t> THalvoTransfer::AnswerData() const {
 
 void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, bool trace) {
     FAnswerLength = 0;
+    FRequestLeft = false;
+    const bool firstFrame = std::exchange(FFirstFrame, false);
     // Too short for an address, a function and a CRC: nothing to send.
     if (request.size() < 4 || request.size() > kFrameSize) {
         FCancel = true;
@@ -114,6 +121,7 @@ void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, 
                                       pdu.data(), timeout, static_cast<int32_t>(FRequestLength - 3),
                                       &received) &&
             received >= 0) {
+            FRequestLeft = true;
             const auto n = static_cast<std::size_t>(received);
             if (n + 1 <= kFrameSize && n <= pdu.size()) {
                 FAnswer[0] = device;
@@ -122,13 +130,19 @@ void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, 
             } else {
                 tooLong = true;
             }
+        } else if (TcpFailed(link.TALVOIP, link.TALVOPort)) {
+            return;
         }
     } else {
         ISerialLink* serial = link.SerialLink;
+        // Only before a command's first frame: a port pulled between frames ends the
+        // command as a failure instead.
+        if (serial && firstFrame) serial->CloseIfStale();
         // A port that hung up or never opened is opened again first, by its name.
         if (serial && !serial->Reopen()) return LinkFailed(*serial);
         if (serial) serial->DiscardInput();
         const std::size_t written = serial ? serial->WriteBuffer(FRequest.data(), FRequestLength) : 0;
+        FRequestLeft = written > 0;
         if (serial && !serial->IsOpen()) return LinkFailed(*serial);
         if (written < FRequestLength) Fail(TTransferFailure::WriteFailed);
         WaitMs(link.TimeSilence);
@@ -159,6 +173,16 @@ void THalvoTransfer::Transact(std::span<const uint8_t> request, uint8_t device, 
     if (check.Exception) Fail(TTransferFailure::Exception);
 }
 
+bool THalvoTransfer::TcpFailed(const std::string& host, uint16_t port) {
+    char reason[kTcpReasonSize + 1] = {};
+    const int32_t code = UniversalTALVOLastError(reason, kTcpReasonSize);
+    FRequestLeft = code != kTalvoNotConnected && code != kTalvoArgumentRefused;
+    if (reason[0] == '\0') return false;
+    AddMessage("Modbus TCP " + host + ":" + Num(port) + ": " + reason + ", cancel reading");
+    Fail(TTransferFailure::LinkFailed);
+    return true;
+}
+
 void THalvoTransfer::LinkFailed(const ISerialLink& serial) {
     const std::string why = serial.Failure();
     AddMessage((why.empty() ? std::string("Serial port closed") : why) + ", cancel reading");
@@ -166,45 +190,61 @@ void THalvoTransfer::LinkFailed(const ISerialLink& serial) {
     Fail(TTransferFailure::LinkFailed);
 }
 
+// Each command takes the guard and, once it holds it, starts a transfer of its own.
 void THalvo::Transact(std::span<const uint8_t> request) {
     TTransferGuard guard(*this);
-    if (guard.Held()) DoTransact(request);
+    if (!guard.Held()) return;
+    FTransfer.BeginTransfer();
+    DoTransact(request);
 }
 
 void THalvo::Identify() {
     TTransferGuard guard(*this);
-    if (guard.Held()) DoIdentify();
+    if (!guard.Held()) return;
+    FTransfer.BeginTransfer();
+    DoIdentify();
 }
 
 std::size_t THalvo::ReadRegisters(int start, std::span<uint8_t> destination, int count) {
     TTransferGuard guard(*this);
-    return guard.Held() ? DoReadRegisters(start, destination, count) : 0;
+    if (!guard.Held()) return 0;
+    FTransfer.BeginTransfer();
+    return DoReadRegisters(start, destination, count);
 }
 
 void THalvo::ReadParset(int n) {
     TTransferGuard guard(*this);
-    if (guard.Held()) DoReadParset(n);
+    if (!guard.Held()) return;
+    FTransfer.BeginTransfer();
+    DoReadParset(n);
 }
 
 void THalvo::ReadEvents() {
     TTransferGuard guard(*this);
-    if (guard.Held()) DoReadEvents();
+    if (!guard.Held()) return;
+    FTransfer.BeginTransfer();
+    DoReadEvents();
 }
 
 bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
     TTransferGuard guard(*this);
-    int accepted = 0;
-    return guard.Held() && DoWriteRegisters(start, source, step, count, accepted);
+    if (!guard.Held()) return false;
+    FTransfer.BeginTransfer();
+    TWriteProgress progress;
+    return DoWriteRegisters(start, source, step, count, progress);
 }
 
 void THalvo::WriteParset(int n, int m) {
     TTransferGuard guard(*this);
-    if (guard.Held()) DoWriteParset(n, m);
+    if (!guard.Held()) return;
+    FTransfer.BeginTransfer();
+    DoWriteParset(n, m);
 }
 
 void THalvo::ReadFromHALVO() {
     TTransferGuard guard(*this);
     if (!guard.Held()) return;
+    FTransfer.BeginTransfer();
     FTransfer.BeginOperation();
     FIsReading = true;
     auto finish = [&] {
@@ -398,8 +438,8 @@ void THalvo::DoReadEvents() {
 }
 
 bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int step, int count,
-                              int& accepted) {
-    accepted = 0;
+                              TWriteProgress& progress) {
+    progress = {};
     count = std::min(count, static_cast<int>(source.size() / 2));
     std::size_t offset = 0;
     // Only a failure ends a write early, never a cancel.
@@ -410,14 +450,22 @@ bool THalvo::DoWriteRegisters(int start, std::span<const uint8_t> source, int st
         count -= n;
         start += n;
         offset += static_cast<std::size_t>(2 * n);
+        // Until the device's answer says otherwise, also when the link throws.
+        progress.InDoubt = n;
         DoTransact(request);
         if (FTransfer.MessageLog()) FTransfer.MessageLog()->TypeKey('.');
-        if (FTransfer.ErrorFlag()) return false;
+        if (FTransfer.ErrorFlag()) {
+            // Refused by the device, or never sent: the frame is not in the device.
+            if (!FTransfer.RequestLeft() || FTransfer.LastFailure() == TTransferFailure::Exception)
+                progress.InDoubt = 0;
+            return false;
+        }
         if (FTransfer.AnswerFunction() != kFnWriteMultiple) {
             FTransfer.Fail(TTransferFailure::UnexpectedFunction);
             return false;
         }
-        accepted += n;
+        progress.Confirmed += n;
+        progress.InDoubt = 0;
         WaitSilence();
     }
     return count <= 0;
@@ -435,19 +483,31 @@ void THalvo::DoWriteParset(int n, int m) {
     }
     AddMessage(title);
     const std::size_t titleLine = FTransfer.LastLineMark();
-    int accepted = 0;
+    TWriteProgress progress;
     const int registers = length / 2;
-    // What the device's set holds now, when the write stopped part-way.
+    // What the device's set holds now, when the write stopped part-way; a frame whose
+    // answer was lost or spoilt may have been stored.
     auto tellDeviceSet = [&] {
         const std::string set = "Device parset " + Num(m);
-        AddMessage(accepted == 0 ? set + " unchanged"
-                                 : set + ": " + Num(accepted) + " of " + Num(registers) +
-                                       " registers hold the new values, the parset must be written again");
+        const std::string of = " of " + Num(registers) + " registers";
+        const std::string again = ", the parset must be written again";
+        const int k = progress.Confirmed;
+        const int l = progress.InDoubt;
+        if (k == 0 && l == 0) {
+            AddMessage(set + " unchanged");
+        } else if (l == 0) {
+            AddMessage(set + ": " + Num(k) + of + " hold the new values" + again);
+        } else if (k == 0) {
+            AddMessage(set + ": the first " + Num(l) + of + " may hold the new values" + again);
+        } else {
+            AddMessage(set + ": " + Num(k) + of + " hold the new values and the next " + Num(l) + " may" +
+                       again);
+        }
     };
     bool written = false;
     try {
         written = DoWriteRegisters(Defs().ParsetAddress(m), {n == 1 ? Parset1Data() : Parset2Data(), length},
-                                   Defs().ZnsSendStep, registers, accepted);
+                                   Defs().ZnsSendStep, registers, progress);
     } catch (...) {
         tellDeviceSet();
         throw;

@@ -24,13 +24,24 @@ enum class TTransferFailure : uint8_t {
     UnexpectedFunction,  // an answer of another function than the request's
     Incomplete,          // a parameter set answered with fewer bytes than asked
     UnknownDevice,       // an identification of no known type, and no definitions to read with
-    LinkFailed,          // the serial port hung up, failed, or could not be opened again
+    LinkFailed,          // the serial port hung up, failed or could not be opened again; the
+                         // Modbus TCP connection was refused, broken or never made
+};
+
+// How far a write got: the registers of the frames the device confirmed, then those of
+// the frame in flight when it stopped, which the device may have stored.
+struct TWriteProgress {
+    int Confirmed = 0;
+    int InDoubt = 0;
 };
 
 class THalvoTransfer {
 public:
     static constexpr std::size_t kFrameSize = 300;
 
+    // A command's transfer starts: its first frame looks at the serial port first, which
+    // may have gone stale while the program was idle.
+    void BeginTransfer() { FFirstFrame = true; }
     // Clears the flags and the cause: a new operation starts.
     void BeginOperation();
     void Fail(TTransferFailure why);
@@ -51,6 +62,8 @@ public:
     // configured road. An empty request is taken as a cancel.
     void Transact(std::span<const uint8_t> request, uint8_t device, bool trace);
     std::span<const uint8_t> Answer() const { return {FAnswer.data(), FAnswerLength}; }
+    // Whether anything of the last request left the program, so the device may have it.
+    bool RequestLeft() const { return FRequestLeft; }
     // The answer's function code, 0 without one.
     uint8_t AnswerFunction() const { return FAnswerLength >= 2 ? FAnswer[1] : 0; }
     // The data of a function-3 answer, as far as it arrived.
@@ -70,6 +83,9 @@ public:
 private:
     // The serial link closed under the transaction or did not open: says which port and why.
     void LinkFailed(const ISerialLink& serial);
+    // A one-shot Modbus TCP call failed: true when the connection failed and the log says
+    // with which peer and why; false for the peer's silence, left to the answer check.
+    bool TcpFailed(const std::string& host, uint16_t port);
 
     bool FError = false;
     bool FCancel = false;
@@ -79,6 +95,8 @@ private:
     std::size_t FRequestLength = 0;
     std::size_t FAnswerLength = 0;
     bool FAnswerHasCrc = false;  // the serial road's answers end in a CRC
+    bool FRequestLeft = false;
+    bool FFirstFrame = false;
     IMessageLog* FMessageLog = nullptr;
     std::size_t FLinesAdded = 0;
 };

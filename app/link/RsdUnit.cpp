@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -134,7 +135,17 @@ bool GetSerialPortNames(std::vector<std::string>& list) {
     return true;
 }
 
-TRsdHan::~TRsdHan() = default;
+TRsdHan::~TRsdHan() {
+    ReleaseHandle();
+}
+
+void TRsdHan::ReleaseHandle() {
+    // On a pty the exclusive flag outlives the descriptor while the other side stays
+    // open: without TIOCNXCL the next program, this one started again included, would
+    // find the port busy. Others may also open it through a descriptor of theirs.
+    if (FHandle) ::ioctl(FHandle.Get(), TIOCNXCL);
+    FHandle.Reset();  // a failed close leaves nothing to undo
+}
 
 int TRsdHan::Open() {
     Close();
@@ -176,9 +187,7 @@ int TRsdHan::Open() {
 
 void TRsdHan::Close() {
     if (!FIsOpen) return;
-    // Others may open the port again, also through a descriptor of theirs kept open.
-    if (FHandle) ::ioctl(FHandle.Get(), TIOCNXCL);
-    FHandle.Reset();  // a failed close leaves nothing to undo
+    ReleaseHandle();
     FIsOpen = false;
     if (OnClose) OnClose();
 }
@@ -190,6 +199,23 @@ bool TRsdHan::Reopen() {
     } catch (const EComState&) {
         return false;  // the reason is kept
     }
+}
+
+void TRsdHan::CloseIfStale() {
+    if (!FIsOpen) return;
+    const int fd = FHandle.Get();
+    // No events asked: a hang-up or an error is reported all the same.
+    pollfd p{fd, 0, 0};
+    while (::poll(&p, 1, 0) < 0 && errno == EINTR) {
+    }
+    int fault = PollFault(p.revents);
+    struct stat open {};
+    struct stat named {};
+    // A name that names nothing now leaves alone a port that still works.
+    if (fault == 0 && ::fstat(fd, &open) == 0 && ::stat(SerialDeviceName(FCommPort).c_str(), &named) == 0 &&
+        (named.st_dev != open.st_dev || named.st_ino != open.st_ino || named.st_rdev != open.st_rdev))
+        fault = ENODEV;  // the open device is no longer the one the name gives
+    if (fault != 0) PortFailed(fault);
 }
 
 std::string TRsdHan::Failure() const {

@@ -44,6 +44,7 @@ public:
     static constexpr uint8_t kInitialStatus = 7;
 
     TRsdHan() = default;
+    // Releases the port as Close does, without raising OnClose: its owner is going.
     ~TRsdHan() override;
     TRsdHan(const TRsdHan&) = delete;
     TRsdHan& operator=(const TRsdHan&) = delete;
@@ -55,6 +56,9 @@ public:
     virtual int Open();
     virtual void Close();
     bool Reopen() override;
+    // A hang-up or error that poll reports, or a name that now names another device than
+    // the open one, closes the port and keeps the reason.
+    void CloseIfStale() override;
     // "Port <name>: <reason>" while the link is not open for a reason; empty else.
     std::string Failure() const override;
     // Why the last Open failed or the port closed itself ("busy, ...", the errno text);
@@ -92,6 +96,8 @@ private:
     void Configure(int fd);
     // A hang-up or an I/O error: the port is of no further use until it is opened again.
     void PortFailed(int fault);
+    // Gives up the exclusive hold and closes the descriptor.
+    void ReleaseHandle();
 
     TBaudRate FBaudRate = br9600;
     std::string FCommPort;

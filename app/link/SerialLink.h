@@ -23,6 +23,9 @@ public:
     // A link that closed (a hang-up, an I/O error) or never opened opens again by its
     // configured name; true when it is open.
     virtual bool Reopen() { return IsOpen(); }
+    // Closes an open port that went stale while idle: it hung up or failed, or its name
+    // now names another device (an adapter plugged in again). Reopen then opens it again.
+    virtual void CloseIfStale() {}
     // Why the link is not open, naming the port; empty when nothing failed.
     virtual std::string Failure() const { return {}; }
     // Milliseconds to wait between a request and reading its answer.

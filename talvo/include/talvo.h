@@ -78,6 +78,17 @@ TALVO_API bool UniversalTALVOReadRegs(const char* Host, uint16_t Port, uint8_t U
 TALVO_API bool UniversalTALVOWriteRegs(const char* Host, uint16_t Port, uint8_t UnitId, uint16_t StartReg,
                                        uint16_t RegCount, int32_t Timeout,
                                        const uint16_t* Values) TALVO_NOEXCEPT;
+/* What the calling thread's last one-shot call met, for a caller that needs more than its
+ * bool: 0 when it succeeded, else the code a table call gives for it: -8 the connection
+ * was not made and nothing of the request was sent, -9 an argument refused before
+ * connecting, -12 the request could not be sent, -11 no whole answer in time, -13, or the
+ * judgement of a register answer. Reason (may be NULL) receives the system's text of the
+ * socket error behind the failure, such as "Connection refused", "No route to host",
+ * "Connection reset by peer" (also for a peer that closed the connection) or "Connection
+ * timed out" (while connecting), at most MaxLen bytes (never half a character) and a NUL,
+ * so it holds MaxLen + 1 bytes. It is empty when the failure has no such error: a peer
+ * that is there and did not answer in time, or an answer refused for what it holds. */
+TALVO_API int32_t UniversalTALVOLastError(char* Reason, int32_t MaxLen) TALVO_NOEXCEPT;
 
 /* Frame helpers. A frame starts with the 7-byte header; the transaction identifier is
  * carried in host order, everything else big-endian. */

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "talvo.h"
@@ -320,6 +321,54 @@ INSTANTIATE_TEST_SUITE_P(
                     SkipCase{"OtherProtocolOnly", {Reply(kOtherProtocol)}, false},
                     SkipCase{"PreviousWithoutEnd", {Flood(kOtherValues, -1)}, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct OutcomeCase {
+    const char* name;
+    uint16_t port;
+    int32_t code;
+    std::string reason;
+};
+
+// Beside its bool, what the thread's last one-shot call met: a connection that was never
+// made sent nothing (-8); a peer that went away is named with the system's reason; a
+// peer that is there and keeps silent has none.
+TEST(TalvoOneShot, TheLastErrorSaysWhatTheCallMetAndWhy) {
+    Listener refusing(-1);
+    FullListener full;
+    ScriptedPeer closing({{Close()}});
+    ScriptedPeer readsAndCloses({{Read(), Close()}});
+    ScriptedPeer silent;
+    ScriptedPeer answering({{Read(), Reply(kGood)}});
+    const std::vector<OutcomeCase> cases{
+        {"Refused", refusing.Port(), -8, "Connection refused"},
+        {"ConnectTimedOut", full.Port(), -8, "Connection timed out"},
+        {"ClosedAtOnce", closing.Port(), -11, "Connection reset by peer"},
+        {"ClosedAfterTheRequest", readsAndCloses.Port(), -11, "Connection reset by peer"},
+        {"Silent", silent.Port(), -11, ""},
+        {"Answered", answering.Port(), 0, ""},
+    };
+    const uint8_t request[] = {0x03, 0x00, 0x10, 0x00, 0x02};
+    uint8_t response[1017];
+    for (const OutcomeCase& c : cases) {
+        int32_t responseLen = 0;
+        EXPECT_EQ(UniversalTALVOSendAndWait("127.0.0.1", c.port, kUnit, request, response, 300,
+                                            sizeof request, &responseLen),
+                  c.code == 0)
+            << c.name;
+        char reason[64];
+        std::fill(std::begin(reason), std::end(reason), 'x');
+        EXPECT_EQ(UniversalTALVOLastError(reason, sizeof reason - 1), c.code) << c.name;
+        EXPECT_EQ(std::string(reason), c.reason) << c.name;
+    }
+    // Refused before connecting; the reason is cut to the room given, and may be left out.
+    uint16_t values[2];
+    EXPECT_FALSE(UniversalTALVOReadRegs("127.0.0.1", refusing.Port(), kUnit, 0, 0, 300, values, true));
+    EXPECT_EQ(UniversalTALVOLastError(nullptr, 0), -9);
+    EXPECT_FALSE(UniversalTALVOWriteRegs("127.0.0.1", refusing.Port(), kUnit, 0, 1, 300, values));
+    char shortReason[11];
+    EXPECT_EQ(UniversalTALVOLastError(shortReason, 10), -8);
+    EXPECT_EQ(std::string(shortReason), "Connection");
+}
 
 TEST(TalvoOneShot, FailuresGiveFalseAndLeaveNoDescriptor) {
     Listener refusing(-1);

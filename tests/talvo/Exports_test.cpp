@@ -23,6 +23,7 @@ static_assert(noexcept(TALVOSendAndWait(0, 0, nullptr, nullptr, 0, 0, nullptr)))
 static_assert(noexcept(UniversalTALVOSendAndWait(nullptr, 0, 0, nullptr, nullptr, 0, 0, nullptr)));
 static_assert(noexcept(UniversalTALVOReadRegs(nullptr, 0, 0, 0, 0, 0, nullptr, false)));
 static_assert(noexcept(UniversalTALVOWriteRegs(nullptr, 0, 0, 0, 0, 0, nullptr)));
+static_assert(noexcept(UniversalTALVOLastError(nullptr, 0)));
 static_assert(noexcept(BuildTALVOReadRegs(0, 0, 0, 0, nullptr)));
 static_assert(noexcept(BuildTALVOWriteRegs(0, 0, 0, 0, nullptr, nullptr)));
 static_assert(noexcept(CheckTALVOReadRegs(0, 0, 0, 0, 0, nullptr)));
@@ -62,6 +63,7 @@ TEST(TalvoExports, LibraryExportsExactlyTheCNames) {
         "UniversalTALVOSendAndWait",
         "UniversalTALVOReadRegs",
         "UniversalTALVOWriteRegs",
+        "UniversalTALVOLastError",
         "BuildTALVOReadRegs",
         "BuildTALVOWriteRegs",
         "CheckTALVOReadRegs",

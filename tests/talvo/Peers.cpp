@@ -218,6 +218,22 @@ Listener::Listener(int backlog, bool anyAddress) : FFd(BindEphemeral(anyAddress)
     FPort = BoundPort(FFd.Get());
 }
 
+FullListener::FullListener() {
+    // Backlog 0 queues one connection; further SYNs are dropped while nobody accepts.
+    for (int i = 0; i < 2; ++i) {
+        platform::TUniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        if (!fd) throw std::runtime_error("socket");
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(FListener.Port());
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        connect(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        pollfd p{fd.Get(), POLLOUT, 0};
+        poll(&p, 1, 200);
+        FFillers.push_back(std::move(fd));
+    }
+}
+
 int CountOpenFds() {
     const platform::TUniqueDir dir(opendir("/proc/self/fd"));
     if (!dir) return -1;

@@ -107,6 +107,17 @@ private:
     uint16_t FPort = 0;
 };
 
+// A listener that nobody accepts on, its backlog filled: a connection to it times out.
+class FullListener {
+public:
+    FullListener();
+    uint16_t Port() const { return FListener.Port(); }
+
+private:
+    Listener FListener{0};
+    std::vector<platform::TUniqueFd> FFillers;
+};
+
 // Open descriptors of this process.
 int CountOpenFds();
 

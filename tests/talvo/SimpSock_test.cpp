@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "platform/UniqueFd.h"
@@ -87,22 +89,23 @@ TEST(TalvoSimpTcp, ConnectFailures) {
     EXPECT_EQ(poll(&p, 1, 0), 0) << "a connection reached the wildcard listener";
 }
 
+// The texts a caller shows for the failures of a connection.
+TEST(TalvoSimpTcp, WinsockErrorsHaveTheSystemsTexts) {
+    const std::pair<int, const char*> cases[] = {
+        {WSAECONNREFUSED, "Connection refused"},
+        {WSAEHOSTUNREACH, "No route to host"},
+        {WSAECONNRESET, "Connection reset by peer"},
+        {WSAETIMEDOUT, "Connection timed out"},
+        {WSAEACCES, "Permission denied"},
+        {0, ""},
+        {WSASYSCALLFAILURE, "socket error 10107"},
+    };
+    for (const auto& [error, text] : cases) EXPECT_EQ(WinsockErrorText(error), text) << error;
+    EXPECT_EQ(WinsockErrorText(WinsockError(EPIPE)), "Connection reset by peer");
+}
+
 TEST(TalvoSimpTcp, ConnectToAFullBacklogTimesOut) {
-    // Backlog 0 queues one connection; further SYNs are dropped while nobody accepts.
-    Listener full(0);
-    std::vector<platform::TUniqueFd> fillers;
-    for (int i = 0; i < 2; ++i) {
-        platform::TUniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-        ASSERT_TRUE(fd);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(full.Port());
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        connect(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        pollfd p{fd.Get(), POLLOUT, 0};
-        poll(&p, 1, 200);
-        fillers.push_back(std::move(fd));
-    }
+    FullListener full;
     TSimpTcp s;
     Aim(s, full.Port(), 300);
     ASSERT_EQ(s.Open(), 0);

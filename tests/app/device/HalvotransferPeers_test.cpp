@@ -155,13 +155,13 @@ protected:
         link.SetBaudRate(br115200);
         link.SetReadTotalTimeoutConstant(400);
     }
-    void PlugIn(const std::string& folder) {
+    void PlugIn(const std::string& folder, const std::string& ident = "V3SIM-0123456789") {
         std::filesystem::create_directories(dir.File(folder));
         ptys = std::make_unique<peers::TSocatPtyPair>(std::filesystem::path(dir.File(folder)));
         ASSERT_TRUE(ptys->Ready()) << "socat made no pty pair";
         sim = std::make_unique<peers::TPeerProcess>(std::vector<std::string>{
-            HALVO_BIN_DIR "/vesk_sim", "--dump", dir.File(folder + "/dump.bin"), "--ident",
-            "V3SIM-0123456789", "--parset1", dir.Write("p1.bin", Text(Pattern(238, 1))), "--parset2",
+            HALVO_BIN_DIR "/vesk_sim", "--dump", dir.File(folder + "/dump.bin"), "--ident", ident,
+            "--parset1", dir.Write("p1.bin", Text(Pattern(238, 1))), "--parset2",
             dir.Write("p2.bin", Text(Pattern(238, 2))), "--events",
             dir.Write("ev.bin", Text(Pattern(500, 3))), "--rtu", ptys->A()});
         ASSERT_EQ(sim->FirstLine(), "READY");
@@ -222,6 +222,47 @@ TEST_F(AdapterTest, APulledAdapterIsNamedAndThePortIsOpenedAgainAtTheNextReading
                                        "Read parset 2 :OK", "Event register reading: 500 bytes"));
     EXPECT_TRUE(link.IsOpen());
     EXPECT_EQ(Area(halvo.Parset2Data(), 238), Pattern(238, 2));
+}
+
+// Pulled while idle and plugged in again under the same name, or the name given to
+// another adapter: the first command after it finds the stale port and opens it again,
+// so none of its frames fails.
+TEST_F(AdapterTest, AnAdapterPluggedInAgainWhileIdleServesTheNextCommandWhole) {
+    const std::vector<std::string> whole{"Identification of device:VESK-3", "Read parset 1 :OK",
+                                         "Read parset 2 :OK", "Event register reading: 500 bytes"};
+    // The identification as the image shows it.
+    auto shown = [](const std::string& ident) {
+        THalvo image;
+        image.SetUnitVersion(ident);
+        return image.GetUnitVersion();
+    };
+    PlugIn("first", "V3SIM-0000000001");
+    ASSERT_EQ(link.Open(), TRsdHan::kOpenOk);
+    halvo.ReadFromHALVO();
+    EXPECT_EQ(log.Lines, whole);
+
+    Pull();
+    PlugIn("second", "V3SIM-0000000002");
+    log = {};
+    halvo.ReadFromHALVO();
+    EXPECT_EQ(log.Lines, whole);
+    EXPECT_EQ(halvo.GetUnitVersion(), shown("V3SIM-0000000002"));
+
+    // The old adapter still there, the name now another's.
+    auto oldPtys = std::move(ptys);
+    auto oldSim = std::move(sim);
+    PlugIn("third", "V3SIM-0000000003");
+    log = {};
+    halvo.ReadFromHALVO();
+    EXPECT_EQ(log.Lines, whole);
+    EXPECT_EQ(halvo.GetUnitVersion(), shown("V3SIM-0000000003"));
+
+    Pull();
+    PlugIn("fourth");
+    log = {};
+    halvo.WriteParset(1, 2);
+    EXPECT_THAT(log.Lines, ElementsAre("Save of parset1 do 2: OK"));
+    EXPECT_TRUE(link.IsOpen());
 }
 
 // A port that did not open at start is tried again by the reading, which names it and
@@ -298,6 +339,50 @@ TEST(TcpRoadTest, OnlyAnAnswerThatFitsTheAnswerFrameIsUsed) {
         const Bytes request = peer.Request();
         ASSERT_GE(request.size(), 4u);
         EXPECT_EQ(Bytes(request.begin() + 4, request.end()), (Bytes{0, 6, 31, 3, 0x0E, 0x78, 0, 8}));
+    }
+}
+
+struct TcpFailureCase {
+    test::TSilentTcpPeer::TKind kind;
+    std::string reason;  // empty: the peer is there and does not answer
+};
+
+// A connection that fails names the peer and the system's reason; a device that is there
+// and does not answer in time is a time-out. What a stopped write leaves in the device
+// follows: a connection never made sent nothing, one that went away may have.
+TEST(TcpRoadTest, AFailedConnectionNamesThePeerAndWhyASilentDeviceTimesOut) {
+    using TKind = test::TSilentTcpPeer::TKind;
+    const std::vector<TcpFailureCase> cases{
+        {TKind::Refusing, "Connection refused"},
+        {TKind::Closing, "Connection reset by peer"},
+        {TKind::Holding, ""},
+    };
+    for (const TcpFailureCase& c : cases) {
+        test::TSilentTcpPeer peer(c.kind);
+        TTcpDocument document(peer.Port(), 0);
+        document.settings.Settings.TimeOut = 100;
+        THalvo& halvo = document.halvo;
+        const std::string failure = c.reason.empty() ? "TimeOut, cancel reading"
+                                                     : "Modbus TCP 127.0.0.1:" + std::to_string(peer.Port()) +
+                                                           ": " + c.reason + ", cancel reading";
+        halvo.ReadFromHALVO();
+        EXPECT_THAT(document.log.Lines, ElementsAre("Identification of device:", failure)) << c.reason;
+        EXPECT_EQ(halvo.LastFailure(),
+                  c.reason.empty() ? THalvo::TTransferFailure::TimeOut : THalvo::TTransferFailure::LinkFailed)
+            << c.reason;
+
+        halvo.SetDeviceType(2);
+        std::copy_n(Pattern(238, 5).begin(), 238, halvo.Parset1Data());
+        halvo.SetParset1Length(238);
+        document.log = {};
+        halvo.WriteParset(1, 2);
+        EXPECT_THAT(document.log.Lines,
+                    ElementsAre(failure, "Save of parset1 do 2: Settings rejected by device",
+                                c.kind == TKind::Refusing
+                                    ? "Device parset 2 unchanged"
+                                    : "Device parset 2: the first 119 of 119 registers may hold "
+                                      "the new values, the parset must be written again"))
+            << c.reason;
     }
 }
 

@@ -511,31 +511,57 @@ struct RejectCase {
     TFault fault;
     bool trace;
     Lines tail;
+    bool stored;  // the device holds the failing frame's registers
 };
 
 // 119 registers go as 50 + 50 + 19; after the result line the log says what the
-// device's set holds.
+// device's set holds: the frames it confirmed hold the new values, and the frame in
+// flight may, unless the device refused it or nothing of it left.
 TEST_F(TransferTest, AWriteThatStopsSaysWhatTheDevicesSetHoldsAfterItsResult) {
     UseMap("ZNS_SEND_STEP=50\n");
     const std::string rejected = "Save of parset1 do 2: Settings rejected by device";
     const std::string timeOut = "TimeOut, cancel reading";
+    const std::string crc = "CRC error, cancel reading";
+    const std::string hungUp = "Port scripted: hung up, cancel reading";
+    const std::string gone = "Port scripted: Input/output error, cancel reading";
     const std::string unchanged = "Device parset 2 unchanged";
-    auto partly = [](int registers) {
-        return "Device parset 2: " + std::to_string(registers) +
-               " of 119 registers hold the new values, the parset must be written again";
+    const std::string again = ", the parset must be written again";
+    auto held = [&](int k) {
+        return "Device parset 2: " + std::to_string(k) + " of 119 registers hold the new values" + again;
+    };
+    auto heldAndMay = [&](int k, int l) {
+        return "Device parset 2: " + std::to_string(k) +
+               " of 119 registers hold the new values and the next " + std::to_string(l) + " may" + again;
+    };
+    auto firstMay = [&](int l) {
+        return "Device parset 2: the first " + std::to_string(l) +
+               " of 119 registers may hold the new values" + again;
     };
     const std::vector<RejectCase> cases{
-        {1, TFault::TimeOut, false, {timeOut, rejected, unchanged}},
-        {1, TFault::Exception, false, {rejected, unchanged}},
-        {2, TFault::TimeOut, false, {timeOut, rejected, partly(50)}},
-        {2, TFault::TimeOut, true, {timeOut, rejected, partly(50)}},
-        {2, TFault::Exception, false, {rejected, partly(50)}},
-        {2, TFault::WrongFunction, false, {rejected, partly(50)}},
-        {3, TFault::TimeOut, false, {timeOut, rejected, partly(100)}},
-        {3, TFault::Exception, false, {rejected, partly(100)}},
-        {3, TFault::BadCrc, false, {"CRC error, cancel reading", rejected, partly(100)}},
+        {1, TFault::TimeOut, false, {timeOut, rejected, firstMay(50)}, true},
+        {1, TFault::Exception, false, {rejected, unchanged}, false},
+        {1, TFault::WrongFunction, false, {rejected, firstMay(50)}, true},
+        {1, TFault::BadCrc, false, {crc, rejected, firstMay(50)}, true},
         // The link raises: no result line, but what the device holds is still said.
-        {3, TFault::Throw, false, {partly(100)}},
+        {1, TFault::Throw, false, {firstMay(50)}, true},
+        // The adapter pulled after the device took the frame: its answer is lost.
+        {1, TFault::HangUp, false, {hungUp, rejected, firstMay(50)}, true},
+        {1, TFault::Unplugged, false, {gone, rejected, unchanged}, false},
+        {2, TFault::TimeOut, false, {timeOut, rejected, heldAndMay(50, 50)}, true},
+        {2, TFault::TimeOut, true, {timeOut, rejected, heldAndMay(50, 50)}, true},
+        {2, TFault::Exception, false, {rejected, held(50)}, false},
+        {2, TFault::WrongFunction, false, {rejected, heldAndMay(50, 50)}, true},
+        {2, TFault::BadCrc, false, {crc, rejected, heldAndMay(50, 50)}, true},
+        {2, TFault::Throw, false, {heldAndMay(50, 50)}, true},
+        {2, TFault::HangUp, false, {hungUp, rejected, heldAndMay(50, 50)}, true},
+        {2, TFault::Unplugged, false, {gone, rejected, held(50)}, false},
+        {3, TFault::TimeOut, false, {timeOut, rejected, heldAndMay(100, 19)}, true},
+        {3, TFault::Exception, false, {rejected, held(100)}, false},
+        {3, TFault::WrongFunction, false, {rejected, heldAndMay(100, 19)}, true},
+        {3, TFault::BadCrc, false, {crc, rejected, heldAndMay(100, 19)}, true},
+        {3, TFault::Throw, false, {heldAndMay(100, 19)}, true},
+        {3, TFault::HangUp, false, {hungUp, rejected, heldAndMay(100, 19)}, true},
+        {3, TFault::Unplugged, false, {gone, rejected, held(100)}, false},
     };
     const Bytes data = Pattern(238, 4);
     for (const RejectCase& c : cases) {
@@ -563,15 +589,20 @@ TEST_F(TransferTest, AWriteThatStopsSaysWhatTheDevicesSetHoldsAfterItsResult) {
             EXPECT_EQ(log.Typed, std::string(static_cast<std::size_t>(c.frame), '.')) << row;
             EXPECT_EQ(log.Lines.size(), c.tail.size()) << row;
         }
-        // The frames confirmed hold the new values, those never sent the old ones.
-        const auto confirmed = static_cast<std::size_t>(100 * (c.frame - 1));
+        // The frames confirmed hold the new values, the failing one as the device took
+        // it, those never sent the old ones.
         const Bytes now = device.Words(kParset2Field, 119);
-        EXPECT_EQ(Bytes(now.begin(), now.begin() + static_cast<std::ptrdiff_t>(confirmed)),
-                  Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(confirmed)))
-            << row;
+        auto part = [](const Bytes& b, std::size_t from, std::size_t to) {
+            return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from),
+                         b.begin() + static_cast<std::ptrdiff_t>(to));
+        };
+        const auto confirmed = static_cast<std::size_t>(100 * (c.frame - 1));
         const auto unsent = std::min<std::size_t>(238, 100 * static_cast<std::size_t>(c.frame));
-        EXPECT_EQ(Bytes(now.begin() + static_cast<std::ptrdiff_t>(unsent), now.end()), Bytes(238 - unsent, 0))
+        EXPECT_EQ(part(now, 0, confirmed), part(data, 0, confirmed)) << row;
+        EXPECT_EQ(part(now, confirmed, unsent),
+                  c.stored ? part(data, confirmed, unsent) : Bytes(unsent - confirmed, 0))
             << row;
+        EXPECT_EQ(part(now, unsent, 238), Bytes(238 - unsent, 0)) << row;
     }
 }
 

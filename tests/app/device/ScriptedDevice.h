@@ -56,7 +56,7 @@ enum class TFault {
     BadCrc,                 // last CRC byte spoilt
     SwappedCrc,             // the two CRC bytes exchanged
     OtherAddress,           // answered under another address
-    Exception,              // exception code 4
+    Exception,              // exception code 4; the device refused and stored nothing
     OtherAddressException,  // both
     Short,                  // only the address byte arrives
     OverLong,               // 300 bytes, more than one read takes
@@ -65,6 +65,8 @@ enum class TFault {
     ByteCountBeyondData,    // a read whose byte count promises more than it carries
     ByteCountShort,         // a read whose byte count is 2 short of the data it carries
     Throw,                  // the link raises an exception
+    HangUp,                 // the device takes the request, then the line hangs up
+    Unplugged,              // the port went before the request: nothing leaves
 };
 
 class TScriptedDevice : public ISerialLink {
@@ -109,15 +111,27 @@ public:
     }
 
     std::size_t WriteBuffer(const uint8_t* data, std::size_t count) override {
-        const std::size_t taken = std::min(count, WriteLimit);
+        const auto fault = Faults.find(static_cast<int>(Requests.size() + 1));
+        const TFault f = fault == Faults.end() ? TFault::None : fault->second;
+        const std::size_t taken = f == TFault::Unplugged ? 0 : std::min(count, WriteLimit);
         Requests.emplace_back(data, data + taken);
-        const auto fault = Faults.find(static_cast<int>(Requests.size()));
-        FPending = Answer(Requests.back(), fault == Faults.end() ? TFault::None : fault->second);
+        if (f == TFault::Unplugged) {
+            Close("Input/output error");
+            return 0;
+        }
+        FPending = Answer(Requests.back(), f);
         if (Mutate) FPending = Mutate(Requests.back(), std::move(FPending));
+        FHangUp = f == TFault::HangUp;
         return taken;
     }
     // A read collects what arrived unasked first, as a real line does.
     std::size_t ReadBuffer(uint8_t* data, std::size_t count) override {
+        if (std::exchange(FHangUp, false)) {
+            // The kernel drops what had arrived when the line hangs up.
+            FPending.clear();
+            Close("hung up");
+            return 0;
+        }
         FPending.insert(FPending.begin(), Stale.begin(), Stale.end());
         Stale.clear();
         const std::size_t n = std::min(count, FPending.size());
@@ -128,7 +142,13 @@ public:
     void DiscardInput() override { Stale.clear(); }
     // Bytes waiting on the line before the next request, such as a late answer.
     Bytes Stale;
-    bool IsOpen() const override { return true; }
+    bool IsOpen() const override { return FReason.empty(); }
+    // Plugged in again.
+    bool Reopen() override {
+        FReason.clear();
+        return true;
+    }
+    std::string Failure() const override { return FReason.empty() ? "" : "Port scripted: " + FReason; }
     int32_t SilenceTime() const override { return 0; }
     int32_t ReadTotalTimeoutConstant() const override { return 0; }
 
@@ -144,9 +164,11 @@ private:
         return WithCrc({Address, static_cast<uint8_t>(function | 0x80), code});
     }
 
+    void Close(const char* reason) { FReason = reason; }
+
     // The device's own answer, as a real slave gives it; nothing for a broken request
-    // or one to another address.
-    Bytes Normal(const Bytes& q) {
+    // or one to another address. A refusing device stores nothing.
+    Bytes Normal(const Bytes& q, bool store = true) {
         if (q.size() < 8 || !CheckCRC16(q.data(), q.size()) || q[0] != Address) return {};
         const int field = q[2] << 8 | q[3];
         const int count = q[4] << 8 | q[5];
@@ -175,7 +197,7 @@ private:
             if (count < 1 || count > 125 || q.size() != 2 * static_cast<std::size_t>(count) + 9 ||
                 q[6] != 2 * count)
                 return ExceptionAnswer(q[1], 3);
-            for (int i = 0; i < count; ++i)
+            for (int i = 0; store && i < count; ++i)
                 Registers[static_cast<std::size_t>(field + i)] =
                     static_cast<uint16_t>(q[7 + 2 * i] << 8 | q[8 + 2 * i]);
             return WithCrc({Address, kFnWriteMultiple, q[2], q[3], q[4], q[5]});
@@ -184,7 +206,7 @@ private:
     }
 
     Bytes Answer(const Bytes& q, TFault fault) {
-        Bytes a = Normal(q);
+        Bytes a = Normal(q, fault != TFault::Exception);
         if (a.empty()) return a;
         const Bytes body(a.begin(), a.end() - 2);
         switch (fault) {
@@ -234,11 +256,16 @@ private:
             }
             case TFault::Throw:
                 throw platform::Exception("link broke");
+            case TFault::HangUp:
+            case TFault::Unplugged:
+                return a;
         }
         return a;
     }
 
     Bytes FPending;
+    bool FHangUp = false;
+    std::string FReason;  // why the link is closed; empty while open
 };
 
 class TFixedLinkSettings : public ILinkSettingsProvider {
@@ -326,6 +353,21 @@ protected:
     std::vector<bool> readingAt;
 };
 
+// A TCP socket bound to an ephemeral port of loopback, listening when backlog >= 0.
+inline platform::TUniqueFd BindLoopback(int backlog, uint16_t& port) {
+    platform::TUniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (!fd || ::bind(fd.Get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        (backlog >= 0 && ::listen(fd.Get(), backlog) != 0) ||
+        ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        throw std::runtime_error("listener");
+    port = ntohs(addr.sin_port);
+    return fd;
+}
+
 // A Modbus TCP peer on loopback: each connection gets the bytes made from its request
 // (header and PDU as they came) and is closed, until the peer is destroyed.
 class TRawTcpPeer {
@@ -333,17 +375,7 @@ public:
     using TAnswerer = std::function<Bytes(const Bytes& request)>;
 
     explicit TRawTcpPeer(TAnswerer answerer)
-        : FAnswerer(std::move(answerer)), FListener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        const int listener = FListener.Get();
-        if (!FListener || ::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(listener, 4) != 0 ||
-            ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-            throw std::runtime_error("listener");
-        FPort = ntohs(addr.sin_port);
+        : FAnswerer(std::move(answerer)), FListener(BindLoopback(4, FPort)) {
         FThread = std::thread([this] { Serve(); });
     }
     // Answers with a PDU of pduLength bytes: function 3, byte count 16, then "333...".
@@ -412,11 +444,46 @@ private:
     }
 
     TAnswerer FAnswerer;
+    uint16_t FPort = 0;  // set by FListener's initialiser, so declared before it
     platform::TUniqueFd FListener;
-    uint16_t FPort = 0;
     std::atomic<bool> FStop{false};
     mutable std::mutex FRequestMutex;
     Bytes FRequest;  // written by the server thread, read by the test's
+    std::thread FThread;
+};
+
+// A Modbus TCP address on loopback where no answer ever comes: nothing listens (the
+// connection is refused), or each connection is closed at once, or held open in silence.
+class TSilentTcpPeer {
+public:
+    enum class TKind { Refusing, Closing, Holding };
+
+    // A refusing peer's port stays bound, so that no other program takes it.
+    explicit TSilentTcpPeer(TKind kind) : FListener(BindLoopback(kind == TKind::Refusing ? -1 : 4, FPort)) {
+        if (kind == TKind::Refusing) return;
+        FThread = std::thread([this, kind] {
+            std::vector<platform::TUniqueFd> held;
+            while (!FStop) {
+                pollfd p{FListener.Get(), POLLIN, 0};
+                if (::poll(&p, 1, 5) <= 0) continue;
+                platform::TUniqueFd connection(::accept4(FListener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+                if (connection && kind == TKind::Holding) held.push_back(std::move(connection));
+            }
+        });
+    }
+    ~TSilentTcpPeer() {
+        FStop = true;
+        if (FThread.joinable()) FThread.join();
+    }
+    TSilentTcpPeer(const TSilentTcpPeer&) = delete;
+    TSilentTcpPeer& operator=(const TSilentTcpPeer&) = delete;
+
+    uint16_t Port() const { return FPort; }
+
+private:
+    uint16_t FPort = 0;  // set by FListener's initialiser, so declared before it
+    platform::TUniqueFd FListener;
+    std::atomic<bool> FStop{false};
     std::thread FThread;
 };
 

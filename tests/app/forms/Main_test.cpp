@@ -3,8 +3,10 @@
 // box, the logo, the command line; the port on a socat pty.
 #include "app/forms/Main.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -22,6 +24,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -29,6 +33,7 @@
 #include "app/forms/MainLogo.h"
 #include "chart/Graph.h"
 #include "platform/Profile.h"
+#include "platform/UniqueFd.h"
 #include "platform/qt/QtWaiter.h"
 #include "tests/app/forms/MainFixture.h"
 #include "tests/support/FullDisk.h"
@@ -895,6 +900,33 @@ TEST_F(MainPeers, ThePortOpensAtTheFirstShowOnly) {
     QApplication::processEvents();
     EXPECT_EQ(opened, 1);
     EXPECT_TRUE(form.Link().IsOpen());
+}
+
+// The port is given back when the program ends. A pty keeps the exclusive hold while
+// its other side stays open, as socat keeps it for the simulator, so without that the
+// next start finds its own port "busy, held by another program". As an ordinary user,
+// whom the hold binds: socat runs as that user too, so that the user may open the pty.
+TEST_F(MainPeers, ThePortIsFreeForTheNextStartOnceTheProgramHasEnded) {
+    namespace fs = std::filesystem;
+    fs::permissions(FDir, fs::perms::all);
+    const std::string a = Path("a"), b = Path("b");
+    std::vector<std::string> socat{"socat", "pty,raw,echo=0,link=" + a, "pty,raw,echo=0,link=" + b};
+    if (::geteuid() == 0)
+        socat.insert(socat.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    const peers::TPeerProcess pair(socat);
+    ASSERT_TRUE(peers::WaitForPath(a, pair) && peers::WaitForPath(b, pair)) << "socat made no pty pair";
+    Write("halvo.ini", "[Trevolan]\nPort=" + b + "\n");
+    fs::permissions(Path("halvo.ini"), fs::perms::all);  // written back at each end
+    const platform_test::TUnprivilegedScope user;
+    ASSERT_TRUE(user.Why().empty()) << user.Why();
+    for (int start = 1; start <= 2; ++start) {
+        ShowForm();
+        EXPECT_TRUE(Form->Link().IsOpen()) << "start " << start << ": " << Form->Link().FailReason();
+        Form.reset();
+    }
+    const platform::TUniqueFd terminal(::open(b.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+    EXPECT_TRUE(terminal) << std::strerror(errno);
+    for (const auto& shown : Prompts.Log) ADD_FAILURE() << shown.Text;
 }
 
 TEST_F(MainFormTest, APortThatCannotOpenLeavesTheProgramRunning) {

@@ -17,6 +17,7 @@
 #include "platform/Registry.h"
 #include "platform/UniqueFd.h"
 #include "tests/app/link/PtyPair.h"
+#include "tests/support/PeerProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TempDirTest.h"
 
@@ -176,6 +177,70 @@ TEST(RsdHanExclusive, AnOpenPortIsNoOtherProgramsUntilItIsClosed) {
         const platform::TUniqueFd after(::open(pty.SlaveName().c_str(), O_RDWR | O_NOCTTY));
         return refused && busy && after && second.Open() == 0;
     }));
+}
+
+// On a pty the exclusive hold outlives the descriptor while the other side stays open, as
+// socat keeps it: every way a link ends must give the port back, or the next start of the
+// program finds its own port busy. Run as an ordinary user, whom the hold binds.
+TEST(RsdHanSocat, EveryEndOfTheLinkLeavesThePortFreeForTheNextStart) {
+    EXPECT_TRUE(platform_test::RunUnprivileged([] {
+        const platform_test::TTempDir dir;  // the user's, and the pair with it
+        const peers::TSocatPtyPair ptys(dir.Path());
+        if (!ptys.Ready()) return false;
+        bool free = true;
+        for (const bool destroyedOpen : {false, true}) {
+            {
+                TRsdHan link;
+                link.SetCommPort(ptys.B());
+                if (link.Open() != TRsdHan::kOpenOk) return false;
+                if (!destroyedOpen) link.Close();
+            }
+            const platform::TUniqueFd terminal(::open(ptys.B().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK));
+            TRsdHan next;
+            next.SetCommPort(ptys.B());
+            free = free && terminal && next.Open() == TRsdHan::kOpenOk;
+        }
+        return free;
+    }));
+}
+
+// Before a command's first frame: a port that hung up or whose name now names another
+// device is closed, and opened again by its name; a sound one stays as it is.
+TEST_F(RsdHanTest, AStalePortIsClosedBeforeTheNextCommandASoundOneStays) {
+    const platform_test::TTempDir dir;
+    const std::string name = dir.File("ttyUSB0");
+    std::filesystem::create_symlink(pty.SlaveName(), name);
+    link.SetCommPort(name);
+    link.CloseIfStale();  // not open: nothing to look at
+    EXPECT_TRUE(events.empty());
+
+    ASSERT_EQ(link.Open(), 0);
+    events.clear();
+    link.CloseIfStale();
+    EXPECT_TRUE(link.IsOpen());
+    // A name that names nothing now leaves a port that works alone.
+    std::filesystem::remove(name);
+    link.CloseIfStale();
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_TRUE(events.empty());
+
+    // Another adapter under the name, the first still there.
+    TPtyPair other;
+    std::filesystem::create_symlink(other.SlaveName(), name);
+    link.CloseIfStale();
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.FailReason(), "No such device");
+    EXPECT_THAT(events, ElementsAre("Close"));
+    ASSERT_TRUE(link.Reopen());
+    const uint8_t byte = 0x5A;
+    ASSERT_EQ(link.WriteBuffer(&byte, 1), 1u);
+    EXPECT_EQ(other.Read(1), std::vector<uint8_t>{byte});
+
+    // The adapter pulled: poll tells the error.
+    other.HangUp();
+    link.CloseIfStale();
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.FailReason(), "Input/output error");
 }
 
 TEST_F(RsdHanTest, OpenAndCloseAreIdempotent) {
