@@ -591,6 +591,11 @@ void TChildForm::ShowGrid() {
     for (int r = 0; r < FGrid.FixedRows; ++r) FZnsGrid->setRowHidden(r, true);
     for (int r = 0; r < FGrid.RowCount(); ++r)
         for (int c = 0; c < FGrid.ColCount(); ++c) ShowGridCell(c, r);
+    // The names are read whole from the first look, on the screen and on paper.
+    FitNameColumns(FGrid, [this](int col) {
+        FZnsGrid->resizeColumnToContents(col);
+        return FZnsGrid->columnWidth(col);
+    });
 }
 
 void TChildForm::ShowGridCell(int col, int row) {

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -74,6 +75,10 @@ QRect CascadeRect(const QRect& area, int step, int n) {
     return {at, size.boundedTo(QSize(area.right() + 1 - at.x(), area.bottom() + 1 - at.y()))};
 }
 
+platform::TRect AsRect(const QRect& r) {
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
 TPixelRows Rows(QImage& image) {
     return {reinterpret_cast<uint32_t*>(image.bits()), image.width(), image.height(),
             static_cast<int>(image.bytesPerLine() / 4)};
@@ -103,6 +108,24 @@ void TMdiClient::scrollContentsBy(int dx, int dy) {
     QMdiArea::scrollContentsBy(dx, dy);
     // The logo stays where it is: the whole area is painted again.
     viewport()->update();
+}
+
+// The frame's first sizing by the window manager comes after the command line's documents
+// were placed: without this their bottoms would lie below the area.
+bool TMdiClient::viewportEvent(QEvent* event) {
+    const bool handled = QMdiArea::viewportEvent(event);
+    if (event->type() != QEvent::Resize) return handled;
+    const auto* resize = static_cast<const QResizeEvent*>(event);
+    if (!resize->oldSize().isValid()) return handled;
+    const platform::TRect before = AsRect(QRect({}, resize->oldSize()));
+    const platform::TRect after = AsRect(QRect({}, resize->size()));
+    for (QMdiSubWindow* sub : subWindowList()) {
+        if (sub->isHidden() || sub->isMinimized() || sub->isMaximized()) continue;
+        const platform::TRect kept = KeepInside(AsRect(sub->geometry()), before, after);
+        if (kept != AsRect(sub->geometry()))
+            sub->setGeometry(kept.Left, kept.Top, kept.Width(), kept.Height());
+    }
+    return handled;
 }
 
 // The mask by AND, the picture by OR, over the background as the area paints it.
@@ -165,23 +188,42 @@ TMainForm::TMainForm(std::vector<std::string> params, std::string executablePath
     FServiceMode = ServiceWordGiven(FParams);
     platform::AppFormatSettings().ShortDateFormat = "yyyy-mm-dd";
     FDataDirectory = ChooseDataDirectory(platform::ExtractFileDir(FExecutablePath));
-    FitToScreen(kFrameSize);
+    FitToScreen();
 }
 
-void TMainForm::FitToScreen(TFrameSize designed) {
+void TMainForm::FitToScreen() {
     const QScreen* on = screen();
     if (!on) {
-        resize(designed.Width, designed.Height);
+        resize(kFrameSize.Width, kFrameSize.Height);
         return;
     }
     // A frame larger than the area would keep its status bar and the documents' bottoms
-    // off the screen, and maximising would not bring them back.
+    // off the screen. Maximised, the window manager, which alone knows its title bar,
+    // borders and panels, puts the frame with them inside the area.
     const QRect area = on->availableGeometry();
     const QSize decorations = frameGeometry().size() - size();
-    const TFrameSize fitted =
-        FirstFrameSize(designed, {area.width(), area.height()}, {decorations.width(), decorations.height()});
+    const TFrameSize fitted = FirstFrameSize(kFrameSize, {area.width(), area.height()},
+                                             {decorations.width(), decorations.height()});
     resize(fitted.Width, fitted.Height);
-    if (!area.contains(frameGeometry())) move(area.topLeft());
+    if (fitted != kFrameSize)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    else if (!area.contains(frameGeometry()))
+        move(area.topLeft());
+}
+
+// Under a window manager the decorations come after the first show: until then the frame
+// counts them as none, and may not fit with them.
+void TMainForm::CheckFrameOnScreen() {
+    if (!FAwaitingFrame) return;
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        FAwaitingFrame = false;
+        return;
+    }
+    if (frameGeometry() == geometry()) return;
+    FAwaitingFrame = false;
+    const QScreen* on = screen();
+    if (on && !on->availableGeometry().contains(frameGeometry()))
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 TMainForm::~TMainForm() {
@@ -396,8 +438,8 @@ void TMainForm::showEvent(QShowEvent* event) {
     // cut a running transfer.
     if (FShown) return;
     FShown = true;
-    // Now with the window system's decorations round it.
-    FitToScreen({width(), height()});
+    FAwaitingFrame = true;
+    CheckFrameOnScreen();
     FormShow();
     // Queued after this show: a frame may never be activated without a window manager.
     QTimer::singleShot(0, this, [this] { ProcessCommandLine(); });
@@ -435,6 +477,12 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     // The logo's place follows the frame's height.
     FClient->viewport()->update();
+    CheckFrameOnScreen();
+}
+
+void TMainForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    CheckFrameOnScreen();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -40,6 +40,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void PaintLogo();
@@ -110,6 +111,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -122,8 +124,11 @@ private:
     };
     TChildWindow AddChildWindow();
     void FormShow();
-    // The size given where the screen's available area holds it, else fitted to it.
-    void FitToScreen(TFrameSize designed);
+    // The designed size where the screen's available area holds it, else maximised.
+    void FitToScreen();
+    // Once the window system has framed the window: maximised where the frame with its
+    // decorations does not lie inside the available area.
+    void CheckFrameOnScreen();
     void SubWindowActivated();
     void MergeMenus();
     void FillWindowMenu();
@@ -138,6 +143,7 @@ private:
     TMainConfig FConfig;
     bool FServiceMode = false;
     bool FShown = false;
+    bool FAwaitingFrame = false;  // shown, its decorations not known yet
     bool FDestroying = false;
     bool FCommandLinePending = true;
     uint16_t FNewNameCounter = 0;

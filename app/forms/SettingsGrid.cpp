@@ -130,6 +130,17 @@ void FillSettingsGrid(TGridModel& grid, THalvo& image, int parset) {
     grid.SetCell(0, 0, "def: " + platform::ExtractFileName(defs.DefinitionsFileName));
 }
 
+void FitNameColumns(TGridModel& grid, const std::function<int(int col)>& contentsWidth) {
+    for (int c = grid.FixedCols; c < grid.ColCount(); c += 3) {
+        if (grid.SizedByUser(c)) continue;
+        for (int r = grid.FixedRows; r < grid.RowCount(); ++r)
+            if (!grid.Cell(c, r).empty()) {
+                grid.SetColWidth(c, contentsWidth(c));
+                break;
+            }
+    }
+}
+
 TCellEditOutcome ApplyCellEdit(TGridModel& grid, THalvo& image, int parset, int col, int row,
                                const std::string& text) {
     if (!IsValueCell(image.Defs(), grid, col, row)) return TCellEditOutcome::NotValueCell;

@@ -3,6 +3,7 @@
 // grid shows and the grid printer prints, and the rules that fill it from a parameter
 // set and store what the user types into it.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,10 @@ bool IsValueCell(const THalvoDefs& defs, const TGridModel& grid, int col, int ro
 // emptied, so nothing of other definitions stays on the screen. Columns the user sized
 // keep their widths.
 void FillSettingsGrid(TGridModel& grid, THalvo& image, int parset);
+
+// Each name column that holds a name and that the user has not sized takes the width
+// contentsWidth gives it: the width of its longest text, as the screen measures it.
+void FitNameColumns(TGridModel& grid, const std::function<int(int col)>& contentsWidth);
 
 enum class TCellEditOutcome : uint8_t {
     NotValueCell,  // nothing stored, the cell as it was

@@ -16,6 +16,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
 #include <set>
 
 #include "app/forms/FormParts.h"
@@ -23,6 +26,7 @@
 #include "app/forms/Pagedlg.h"
 #include "chart/Graph.h"
 #include "platform/qt/PdfPrintTarget.h"
+#include "platform/qt/QtPrinterTarget.h"
 #include "platform/qt/QtPrompts.h"
 #include "tests/app/forms/ChildFixture.h"
 #include "tests/platform/qt/PdfTools.h"
@@ -93,9 +97,15 @@ TEST_F(ChildPrintTest, TheDialogIsMadeOnceAndItsFlagsChooseTheGrids) {
     EXPECT_EQ(Titles(Printer), (std::vector<std::string>{"Settings - parset 1", "Settings - parset 2"}));
     const std::string first = PageTexts(Printer.Jobs.at(0));
     const std::string second = PageTexts(Printer.Jobs.at(1));
-    // The names are cut at their cells' edges, as the grid shows them.
-    EXPECT_NE(first.find("Level 0.9Vr \n90\n"), std::string::npos) << first;
-    EXPECT_NE(second.find("Level 0.9Vr \n85\n"), std::string::npos) << second;
+    // Each value is printed right after its name (as wide as the grid's column makes it).
+    const auto valueAfterName = [](const std::string& texts) {
+        const size_t name = texts.find("Level 0.9Vr");
+        const size_t value = name == std::string::npos ? name : texts.find('\n', name) + 1;
+        return name == std::string::npos ? std::string()
+                                         : texts.substr(value, texts.find('\n', value) - value);
+    };
+    EXPECT_EQ(valueAfterName(first), "90") << first;
+    EXPECT_EQ(valueAfterName(second), "85") << second;
     EXPECT_NE(first.find("str. 1"), std::string::npos);
     EXPECT_EQ(Find<QTabBar>(*child, "TabSet1")->currentIndex(), 0);
     TPageDlgFrm* dialog = &Frame.PageDialog();
@@ -324,6 +334,45 @@ TEST_F(ChildPdfTest, TheSelectedSequencesListingsChartsAndBothGridsArePrinted) {
     };
     EXPECT_EQ(valueBeside(files[2]), "90");
     EXPECT_EQ(valueBeside(files[3]), "85");
+}
+
+// The program's own printer on $HALVO_PDF_DIR: the grid as its first fill shows it, each
+// setting's name whole ("Automatic transfer []", not "Automatic transfer").
+TEST_F(ChildTest, EachSettingsNameIsPrintedWhole) {
+    const std::string folder = Dir.File("program-pdf");
+    std::filesystem::create_directories(folder);
+    const char* old = std::getenv("HALVO_PDF_DIR");
+    const std::optional<std::string> previous = old ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("HALVO_PDF_DIR", folder.c_str(), 1);
+    const std::unique_ptr<platform::IPrintTarget> printer = platform::MakeProgramPrinter();
+    if (previous)
+        ::setenv("HALVO_PDF_DIR", previous->c_str(), 1);
+    else
+        ::unsetenv("HALVO_PDF_DIR");
+    const platform::TPrinterScope scope(*printer);
+
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    {
+        TModalScope modal(Choose(false, false, true, false));
+        child->FilePrintClick();
+    }
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) files.push_back(e.path().string());
+    ASSERT_EQ(files.size(), 1u);
+    if (const char* keep = std::getenv("HALVO_SCREENSHOT_DIR"))
+        std::filesystem::copy_file(files[0], std::filesystem::path(keep) / "grid-names.pdf",
+                                   std::filesystem::copy_options::overwrite_existing);
+    const std::string text = platform_test::PdfText(files[0]);
+    const TGridModel& grid = child->Grid();
+    int names = 0;
+    for (int c = grid.FixedCols; c < grid.ColCount(); c += 3)
+        for (int r = grid.FixedRows; r < grid.RowCount(); ++r)
+            if (const std::string& name = grid.Cell(c, r); !name.empty()) {
+                ++names;
+                EXPECT_NE(text.find(name), std::string::npos) << name << "\n" << text;
+            }
+    EXPECT_GT(names, 20);
+    EXPECT_NE(text.find("Automatic transfer []"), std::string::npos);
 }
 
 // A PDF folder on a full disk: the print says why and leaves no PDF, whole or not.

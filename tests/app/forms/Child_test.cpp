@@ -260,16 +260,29 @@ TEST_F(ChildTest, OnlyValueCellsAreEditedAndACommittedEditIsStored) {
     EXPECT_EQ(Prompts.Log[0].Text, "'99999' is out of range for this setting: -3276,8 to 6553,5");
 }
 
-// The names are longer than their columns: the user narrows or widens any column by
-// dragging its border in the top row, and a double-click on the border fits the column to
-// its longest text.
+// The settings page of a window shown maximised in the frame's area: its grid.
+QTableWidget* ShowSettingsPage(TChildForm& child) {
+    child.parentWidget()->showMaximized();
+    Find<QTabWidget>(child, "Notebook1")->setCurrentIndex(1);
+    QApplication::processEvents();
+    return Find<QTableWidget>(child, "ZnsGrid");
+}
+
+// The width of a column's longest text as the grid draws it.
+int LongestText(const QTableWidget& grid, int col) {
+    int longest = 0;
+    for (int r = 1; r < grid.rowCount(); ++r)
+        if (const QTableWidgetItem* item = grid.item(r, col))
+            longest = std::max(longest, grid.fontMetrics().horizontalAdvance(item->text()));
+    return longest;
+}
+
+// The user narrows or widens any column by dragging its border in the top row, and a
+// double-click on the border fits the column to its longest text.
 TEST_F(ChildTest, AColumnBorderDraggedOrDoubleClickedSizesTheColumn) {
     Frame.Area.show();
     TChildForm* child = Open(MakeDocument("reading.halvo"));
-    child->parentWidget()->showMaximized();
-    Find<QTabWidget>(*child, "Notebook1")->setCurrentIndex(1);
-    QApplication::processEvents();
-    auto* grid = Find<QTableWidget>(*child, "ZnsGrid");
+    QTableWidget* grid = ShowSettingsPage(*child);
     QHeaderView* header = grid->horizontalHeader();
     ASSERT_TRUE(header->isVisible());
     EXPECT_EQ(header->model()->headerData(0, Qt::Horizontal).toString(), "def: Vesk3.set");
@@ -292,16 +305,51 @@ TEST_F(ChildTest, AColumnBorderDraggedOrDoubleClickedSizesTheColumn) {
     EXPECT_EQ(grid->columnWidth(2), value - 20);
     EXPECT_EQ(grid->columnWidth(5), value);
 
+    // A name column the user narrowed stays narrow through the next fill; a double-click
+    // fits it to its longest name again.
     const int names = grid->columnWidth(4);
-    int longest = 0;
-    for (int r = 1; r < grid->rowCount(); ++r)
-        longest = std::max(longest,
-                           grid->fontMetrics().horizontalAdvance(QString::fromStdString(Cell(*grid, 4, r))));
-    ASSERT_GT(longest, names) << "the names fit already";
+    const int longest = LongestText(*grid, 4);
+    drag(4, -40);
+    ASSERT_LT(grid->columnWidth(4), longest);
+    Find<QTabBar>(*child, "TabSet1")->setCurrentIndex(0);
+    EXPECT_EQ(grid->columnWidth(4), names - 40);
     QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, border(4));
+    EXPECT_EQ(grid->columnWidth(4), names);
     EXPECT_GT(grid->columnWidth(4), longest);
     EXPECT_LT(grid->columnWidth(4), longest + 40);
     EXPECT_EQ(child->Grid().ColWidth(4), grid->columnWidth(4));
+}
+
+// At the first fill each name column is as wide as its longest name, as a double-click on
+// its border makes it; value and unit columns and empty ones keep their widths.
+TEST_F(ChildTest, AtTheFirstFillEachNameIsShownWhole) {
+    Frame.Area.show();
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    QTableWidget* grid = ShowSettingsPage(*child);
+    int fitted = 0;
+    for (int c = 1; c < grid->columnCount(); c += 3) {
+        const int longest = LongestText(*grid, c);
+        if (longest == 0) {
+            EXPECT_EQ(grid->columnWidth(c), 88) << c;
+            continue;
+        }
+        ++fitted;
+        const int width = grid->columnWidth(c);
+        EXPECT_GT(width, longest) << c;
+        EXPECT_EQ(child->Grid().ColWidth(c), width) << c;
+        // What a double-click on the column's border runs.
+        grid->resizeColumnToContents(c);
+        EXPECT_EQ(grid->columnWidth(c), width) << c;
+    }
+    EXPECT_GE(fitted, 6);
+    // Drawn at 88 pixels it read "Automatic ...".
+    const QString automatic = "Automatic transfer []";
+    ASSERT_FALSE(grid->findItems(automatic, Qt::MatchExactly).empty());
+    EXPECT_GT(grid->columnWidth(grid->findItems(automatic, Qt::MatchExactly)[0]->column()),
+              grid->fontMetrics().horizontalAdvance(automatic));
+    EXPECT_EQ(grid->columnWidth(0), 264);
+    EXPECT_EQ(grid->columnWidth(2), 44);
+    EXPECT_EQ(grid->columnWidth(3), 29);
 }
 
 // "Transfer delay" (register 17, hundredths of a second) as the engineer types it.

@@ -2,6 +2,7 @@
 // the print options' margins and flags.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,36 @@ TEST_F(SettingsGridTest, FillShowsSectionsNamesValuesAndTheDefinitions) {
 
     FillSettingsGrid(Grid, Image, 1);
     EXPECT_EQ(Grid.Cell(2, 1), "10");
+}
+
+// The screen measures each column; here a column is as wide as 7 pixels a letter of its
+// longest text.
+TEST_F(SettingsGridTest, NameColumnsTakeTheirLongestTextsWidthUnlessTheUserSizedThem) {
+    std::vector<int> measured;
+    const auto measure = [&](int col) {
+        measured.push_back(col);
+        std::size_t longest = 0;
+        for (int r = Grid.FixedRows; r < Grid.RowCount(); ++r)
+            longest = std::max(longest, Grid.Cell(col, r).size());
+        return static_cast<int>(7 * longest);
+    };
+    FitNameColumns(Grid, measure);
+    // Names only, and only columns that hold one: the rest keep the default.
+    EXPECT_EQ(measured, (std::vector<int>{1, 4, 7, 10}));
+    EXPECT_EQ(Grid.ColWidth(1), 7 * 15);  // "Level 0.9Vr [%]"
+    EXPECT_EQ(Grid.ColWidth(4), 7 * 9);   // "Delay [s]"
+    EXPECT_EQ(Grid.ColWidth(13), 88);
+    EXPECT_EQ(Grid.ColWidth(0), 3 * 88);
+    EXPECT_EQ(Grid.ColWidth(2), 44);
+
+    // A width the user gave stays through the next fill and fit.
+    Grid.SizeColumn(4, 30);
+    measured.clear();
+    FillSettingsGrid(Grid, Image, 1);
+    FitNameColumns(Grid, measure);
+    EXPECT_EQ(measured, (std::vector<int>{1, 7, 10}));
+    EXPECT_EQ(Grid.ColWidth(4), 30);
+    EXPECT_EQ(Grid.ColWidth(1), 7 * 15);
 }
 
 TEST_F(SettingsGridTest, RowsAndCellsBeyondTheDefinitionsAreEmptiedAtEachFill) {

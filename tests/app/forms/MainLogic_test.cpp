@@ -334,5 +334,29 @@ TEST(FirstFrameSize, AsDesignedWhereTheAreaHoldsItElseFittedToIt) {
             << c.available.Width << "x" << c.available.Height;
 }
 
+TEST(KeepInside, ADocumentThatLayInsideTheShrunkAreaIsBroughtBackInside) {
+    struct Case {
+        platform::TRect window, before, after, kept;
+    };
+    const platform::TRect before{0, 0, 960, 540};
+    for (const Case& c : {
+             // The window manager takes 9 pixels for its title bar: moved up, then cut.
+             Case{{0, 0, 800, 540}, before, {0, 0, 960, 531}, {0, 0, 800, 531}},
+             Case{{30, 20, 830, 500}, before, {0, 0, 960, 490}, {30, 10, 830, 490}},
+             Case{{300, 0, 960, 200}, before, {0, 0, 900, 540}, {240, 0, 900, 200}},
+             Case{{0, 0, 960, 540}, before, {0, 0, 500, 300}, {0, 0, 500, 300}},
+             // Still inside, or grown: where it was.
+             Case{{10, 10, 400, 300}, before, {0, 0, 900, 500}, {10, 10, 400, 300}},
+             Case{{0, 0, 800, 540}, before, {0, 0, 1000, 600}, {0, 0, 800, 540}},
+             // Left partly outside by the user: where the user left it.
+             Case{{500, 300, 1100, 700}, before, {0, 0, 900, 500}, {500, 300, 1100, 700}},
+             Case{{-20, 0, 400, 300}, before, {0, 0, 300, 200}, {-20, 0, 400, 300}},
+             // No area left: where it was.
+             Case{{0, 0, 800, 540}, before, {0, 0, 0, 0}, {0, 0, 800, 540}},
+         })
+        EXPECT_EQ(KeepInside(c.window, c.before, c.after), c.kept)
+            << c.window.Left << "," << c.window.Top << " in " << c.after.Width() << "x" << c.after.Height();
+}
+
 }  // namespace
 }  // namespace app
