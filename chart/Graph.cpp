@@ -8,11 +8,10 @@
 #include <limits>
 
 #include "platform/Bytes.h"
-#include "platform/Exception.h"
 #include "platform/FormatSettings.h"
+#include "platform/PrintJob.h"
 #include "platform/Prompts.h"
 #include "platform/Strings.h"
-#include "platform/UpdateScope.h"
 #include "platform/Waiter.h"
 
 namespace chart {
@@ -814,20 +813,13 @@ bool TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer)
         return false;
     }
     if (int64_t{lastPage} - firstPage + 1 > kMaxPrintPages) {
-        platform::Prompts().MessageBox(
-            "The chart would print on more than " + std::to_string(kMaxPrintPages) + " pages.", "Print");
-        return false;
+        const std::string chart = PrintTitle.empty() ? "The chart" : "The chart \"" + PrintTitle + "\"";
+        platform::Prompts().MessageBox(chart + " was not printed: it would print on more than " +
+                                           std::to_string(kMaxPrintPages) + " pages.",
+                                       "Print");
+        return true;
     }
-    const std::string failed = "The chart could not be printed: ";
-    bool began = false;
-    if (!printer.Printing()) {
-        if (!printer.BeginJob(PrintTitle)) throw platform::EInOutError(failed + printer.LastError(), 0);
-        began = true;
-    }
-    // A job begun here and cut short is dropped, not sent on in part.
-    const platform::TScopeExit drop([&] {
-        if (began && printer.Printing()) printer.Abort();
-    });
+    platform::TPrintJob job(printer, "The chart", PrintTitle);
     const std::vector<std::pair<int, int>> groups = RowGroups();
     const long double span = PageSpan();
     const TRect page{0, 0, printer.PageWidthPixels(), printer.PageHeightPixels()};
@@ -844,8 +836,7 @@ bool TGraph::Print(int firstPage, int lastPage, platform::IPrintTarget& printer)
         platform::CurrentWaiter().WaitMs(0);
         if (printer.Aborted()) return true;
     }
-    if (began && printer.Printing() && !printer.EndJob())
-        throw platform::EInOutError(failed + printer.LastError(), 0);
+    job.End();
     return true;
 }
 

@@ -165,8 +165,10 @@ public:
     // the last one, 0 when there is none (first 1, last 0 then).
     void GetRowGroup(int& group, int& first, int& last);
     // Pages first..last (cut to Pages) on the printer, as one job titled PrintTitle. False
-    // when a box told the user that nothing could be printed (no printer, too many
-    // pages); a job that could not begin or go out raises EInOutError.
+    // when a box told the user that there is no printer, so nothing else can be printed
+    // either. A chart of more pages than paper takes is not printed and told in a box of
+    // its own, and the print may go on (true). A job that could not begin or go out raises
+    // EInOutError.
     bool Print(int firstPage, int lastPage, platform::IPrintTarget& printer);
     // The selected traces as an image on the clipboard: the whole range or the span
     // between the cursors.

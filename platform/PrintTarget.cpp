@@ -23,6 +23,7 @@ public:
     void Abort() override {}
     bool Aborted() const override { return false; }
     std::string LastError() const override { return kNoDefaultPrinter; }
+    std::string LastJobHeld() const override { return {}; }
     std::string Title() const override { return {}; }
     int PageNumber() const override { return 0; }
     ICanvas* Canvas() override { return nullptr; }
@@ -73,7 +74,7 @@ bool TRecordingPrintTarget::BeginJob(const std::string& title) {
     if (Printing()) return false;
     FLastError = !Present ? kNoDefaultPrinter : !CanBegin ? FailReason : std::string();
     if (!FLastError.empty()) return false;
-    Jobs.push_back({title, {}, false, false, false});
+    Jobs.push_back({title, {}, false, false, false, false});
     AddPage();
     return true;
 }
@@ -91,13 +92,16 @@ void TRecordingPrintTarget::NewPage() {
 bool TRecordingPrintTarget::EndJob() {
     TJob* job = Current();
     if (!job) return false;
+    FLastHeld.clear();
     if (!CanEnd) {
         job->Failed = true;
         FLastError = FailReason;
         return false;
     }
     job->Ended = true;
+    job->Held = !HeldIn.empty();
     FLastError.clear();
+    FLastHeld = HeldIn;
     return true;
 }
 

@@ -49,6 +49,9 @@ public:
     // Why the last BeginJob or EndJob failed, in words for the user (the system's or the
     // queue's own reason); empty after one that did not.
     virtual std::string LastError() const = 0;
+    // Where the last job that got out waits instead of printing, in words for the user
+    // ("the queue Q, which is stopped (its reason)"); empty when it went on to print.
+    virtual std::string LastJobHeld() const = 0;
     // The job's title while printing.
     virtual std::string Title() const = 0;
     // The current page, from 1; 0 without a job.
@@ -79,6 +82,7 @@ public:
         bool Ended = false;
         bool Aborted = false;
         bool Failed = false;  // EndJob did not get it out
+        bool Held = false;    // it got out and waits in HeldIn
     };
 
     bool HasPrinter() const override { return Present; }
@@ -96,6 +100,7 @@ public:
     void Abort() override;
     bool Aborted() const override;
     std::string LastError() const override { return FLastError; }
+    std::string LastJobHeld() const override { return FLastHeld; }
     std::string Title() const override;
     int PageNumber() const override;
     ICanvas* Canvas() override;
@@ -121,10 +126,13 @@ public:
     bool CanEnd = true;
     // LastError after a failure that CanBegin or CanEnd makes.
     std::string FailReason = "the printer refused the job";
+    // Not empty: each job that ends gets out and waits there, as in a stopped queue.
+    std::string HeldIn;
     std::deque<TJob> Jobs;
 
 private:
     std::string FLastError;
+    std::string FLastHeld;
     TJob* Current();
     const TJob* Current() const;
     void AddPage();

@@ -38,6 +38,7 @@
 #include "platform/Exception.h"
 #include "platform/Files.h"
 #include "platform/FormatSettings.h"
+#include "platform/PrintJob.h"
 #include "platform/PrintTarget.h"
 #include "platform/Prompts.h"
 #include "platform/UpdateScope.h"
@@ -732,14 +733,17 @@ void TChildForm::FilePrintClick(bool fromToolBar) {
     const platform::TScopeExit refresh([this] { UpdateReadingState(); });
     TTransferGuard guard(*FDeviceImage, TBusyKind::Print);
     if (!guard.Held()) return;
-    // A job left open never outlives the print: one cut short is dropped.
-    const platform::TScopeExit dropJob([&printer] {
-        if (printer.Printing()) printer.Abort();
-    });
     UpdateReadingState();
-    PrintDocument(printer);
-    if (printer.Printing() && !printer.EndJob())
-        throw platform::EInOutError("The document could not be printed: " + printer.LastError(), 0);
+    // The parts that a stopped queue holds are told in one box for the whole print.
+    platform::TPrintCommand command;
+    try {
+        PrintDocument(printer);
+    } catch (const platform::EInOutError& e) {
+        // Held parts print later: the failure's one box says so too.
+        if (command.HeldText().empty()) throw;
+        throw platform::EInOutError(e.Message() + "\n" + command.HeldText(), e.ErrorCode);
+    }
+    command.Finish();
 }
 
 void TChildForm::PrintDocument(platform::IPrintTarget& printer) {
@@ -758,7 +762,8 @@ void TChildForm::PrintDocument(platform::IPrintTarget& printer) {
         }
         if (PrintFlags & kPrintGraph) {
             Chart().PrintTitle = sequence + "-Route";
-            // The box has told the user that nothing can be printed.
+            // The box has told the user that there is no printer. A chart too long for
+            // paper is told on its own, and the rest still prints.
             if (!Chart().Print(1, Chart().GetPages(printer), printer)) return;
             QApplication::processEvents();
         }

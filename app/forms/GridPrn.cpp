@@ -5,10 +5,9 @@
 
 #include "app/forms/SettingsGrid.h"
 #include "chart/Extgraph.h"
-#include "platform/Exception.h"
+#include "platform/PrintJob.h"
 #include "platform/PrintTarget.h"
 #include "platform/Strings.h"
-#include "platform/UpdateScope.h"
 
 namespace app {
 
@@ -95,12 +94,7 @@ std::vector<TGridRange> TGridPrint::Cut(int count, int (TGridPrint::*size)(int) 
 
 void TGridPrint::Print(const std::string& title) {
     if (FColumns.empty() || FRows.empty()) return;
-    const std::string failed = "The settings grid \"" + title + "\" could not be printed: ";
-    if (!FPrinter.BeginJob(title)) throw platform::EInOutError(failed + FPrinter.LastError(), 0);
-    // A grid cut short is dropped, not sent on in part.
-    const platform::TScopeExit drop([this] {
-        if (FPrinter.Printing()) FPrinter.Abort();
-    });
+    platform::TPrintJob job(FPrinter, "The settings grid \"" + title + "\"", title);
     const std::size_t across = FColumns.size();
     const std::size_t down = FRows.size();
     for (std::size_t i = 0; i < down && FPrinter.Printing(); ++i) {
@@ -112,8 +106,7 @@ void TGridPrint::Print(const std::string& title) {
             if (i + 1 < down || j + 1 < across) FPrinter.NewPage();
         }
     }
-    if (FPrinter.Printing() && !FPrinter.EndJob())
-        throw platform::EInOutError(failed + FPrinter.LastError(), 0);
+    job.End();
 }
 
 void TGridPrint::PrintPage(platform::ICanvas& canvas, const std::string& title, int pageRow, int pageCol,

@@ -29,7 +29,8 @@ namespace app {
 
 class TChildForm;
 
-// The client area: the MDI background with the logo composited on it.
+// The client area: the MDI background with the logo composited on it. A document window
+// that lay inside it stays inside when the area shrinks.
 class TMdiClient : public QMdiArea {
 public:
     explicit TMdiClient(QWidget* frame);
@@ -51,7 +52,7 @@ private:
 class TMainForm : public QMainWindow, public IMainFrame, public ILinkSettingsProvider {
 public:
     // params: the command line without the program's name. A null printer takes the
-    // program's (PDF files when $HALVO_PDF_DIR names a folder, else the default printer).
+    // program's (PDF files when $HALVO_PDF_DIR is set, else the default printer).
     TMainForm(std::vector<std::string> params, std::string executablePath,
               std::unique_ptr<platform::IPrintTarget> printer = nullptr);
     ~TMainForm() override;

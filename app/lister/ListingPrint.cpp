@@ -1,6 +1,6 @@
 // Printing one sequence's listing: the printer is a line sink like the rich edit.
 #include "app/lister/Lister.h"
-#include "platform/Exception.h"
+#include "platform/PrintJob.h"
 #include "platform/PrintTarget.h"
 #include "platform/UpdateScope.h"
 
@@ -10,8 +10,6 @@ namespace {
 
 // A fixed pitch, as on the screen, so the listing's columns line up on paper too.
 const platform::TFont kListingFont{"Courier New", 10, platform::clBlack, false};
-
-const std::string kListingNotPrinted = "The listing could not be printed: ";
 
 class TPrinterSink : public IListingSink {
 public:
@@ -28,20 +26,14 @@ private:
 
 void TEvLister::PrintListing(int number, platform::IPrintTarget& printer) {
     SelectSequence(number);
-    if (!printer.BeginJob(PrintTitle))
-        throw platform::EInOutError(kListingNotPrinted + printer.LastError(), 0);
+    platform::TPrintJob job(printer, "The listing", PrintTitle);
     FPrinter = &printer;
     FPrintLineY = 0;
-    // A listing cut short is dropped, not sent on in part.
-    const platform::TScopeExit drop([this] {
-        if (FPrinter->Printing()) FPrinter->Abort();
-        FPrinter = nullptr;
-    });
+    const platform::TScopeExit forget([this] { FPrinter = nullptr; });
     PrintListingLine(FListBox ? FListBox->Line(number - 1) : std::string(), TListingStyle::Plain);
     TPrinterSink sink(*this);
     WriteListing(sink);
-    if (printer.Printing() && !printer.EndJob())
-        throw platform::EInOutError(kListingNotPrinted + printer.LastError(), 0);
+    job.End();
 }
 
 void TEvLister::PrintListingLine(const std::string& line, TListingStyle style) {

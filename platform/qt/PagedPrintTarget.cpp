@@ -48,6 +48,7 @@ void TPagedPrintTarget::NewPage() {
 
 bool TPagedPrintTarget::EndPdf(bool keep) {
     if (!Printing()) return false;
+    FLastHeld.clear();
     FCanvas.reset();
     const bool ended = FPainter->end();
     FPainter.reset();

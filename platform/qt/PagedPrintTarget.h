@@ -42,6 +42,7 @@ public:
     void NewPage() override;
     bool Aborted() const override { return FAborted; }
     std::string LastError() const override { return FLastError; }
+    std::string LastJobHeld() const override { return FLastHeld; }
     std::string Title() const override { return Printing() ? FTitle : std::string(); }
     int PageNumber() const override { return Printing() ? FPage : 0; }
     ICanvas* Canvas() override { return FCanvas ? &*FCanvas : nullptr; }
@@ -66,6 +67,7 @@ protected:
 
     bool FAborted = false;
     std::string FLastError;
+    std::string FLastHeld;
 
 private:
     std::unique_ptr<TCheckedFile> FFile;

@@ -51,10 +51,6 @@ TPdfPrintTarget::~TPdfPrintTarget() {
     if (Printing()) EndJob();
 }
 
-bool TPdfPrintTarget::HasPrinter() const {
-    return QFileInfo(QString::fromStdString(FFolder)).isDir();
-}
-
 // The device's size is whole millimetres, cut.
 int TPdfPrintTarget::PageWidthMM() const {
     return static_cast<int>(std::floor(FLayout.paintRect(QPageLayout::Millimeter).width()));
@@ -84,7 +80,8 @@ void TPdfPrintTarget::SetPageLayout(const QPageLayout& layout) {
 bool TPdfPrintTarget::BeginJob(const std::string& title) {
     if (Printing()) return false;
     const QString folder = QString::fromStdString(FFolder);
-    if (!HasPrinter()) {
+    // A name that is no folder is told by the file it cannot hold, with the system's reason.
+    if (!QFileInfo::exists(folder)) {
         FLastError = "the folder " + FFolder + " does not exist";
         return false;
     }

@@ -22,8 +22,9 @@ public:
     TPdfPrintTarget(const TPdfPrintTarget&) = delete;
     TPdfPrintTarget& operator=(const TPdfPrintTarget&) = delete;
 
-    // The folder exists.
-    bool HasPrinter() const override;
+    // Always: the target is the folder, whether it exists or not; a job in a missing
+    // folder cannot begin, and says so.
+    bool HasPrinter() const override { return true; }
     int PageWidthMM() const override;
     int PageHeightMM() const override;
     int PageWidthPixels() const override;

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrintEngine>
 #include <QPrinterInfo>
@@ -39,9 +38,14 @@ const char* Sides(QPrinter::DuplexMode duplex, QPageLayout::Orientation orientat
     return "one-sided";
 }
 
-// Why the queue will not print a job it takes: it does not exist, or it is stopped (in its
-// own words); nothing when it prints, or cannot say.
-std::optional<std::string> QueueProblem(const std::string& queue) {
+// What CUPS says of a queue; nothing when it cannot say.
+struct TQueueState {
+    bool Missing = false;
+    // Set while the queue is stopped: its own message, or its first state reason.
+    std::optional<std::string> Stopped;
+};
+
+std::optional<TQueueState> AskQueue(const std::string& queue) {
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
                      queue.c_str());
@@ -51,19 +55,18 @@ std::optional<std::string> QueueProblem(const std::string& queue) {
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, kWanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     if (!response) return std::nullopt;
-    std::optional<std::string> reason;
-    if (ippGetStatusCode(response) == IPP_STATUS_ERROR_NOT_FOUND)
-        reason = "the queue " + queue + " does not exist";
+    TQueueState queueState;
+    queueState.Missing = ippGetStatusCode(response) == IPP_STATUS_ERROR_NOT_FOUND;
     ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
     if (state && ippGetInteger(state, 0) == IPP_PSTATE_STOPPED) {
         ipp_attribute_t* message = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT);
         ipp_attribute_t* reasons = ippFindAttribute(response, "printer-state-reasons", IPP_TAG_KEYWORD);
         const char* text = message ? ippGetString(message, 0, nullptr) : nullptr;
         if (!text || !*text) text = reasons ? ippGetString(reasons, 0, nullptr) : nullptr;
-        reason = "the queue " + queue + " is stopped (" + (text && *text ? text : "no reason given") + ")";
+        queueState.Stopped = text && *text ? text : "no reason given";
     }
     ippDelete(response);
-    return reason;
+    return queueState;
 }
 
 }  // namespace
@@ -174,9 +177,9 @@ bool TQtPrinterTarget::SubmitJobFile() {
         FLastError = kNoDefaultPrinter;
         return false;
     }
-    // A stopped queue would keep the job without printing it, and say nothing.
-    if (const std::optional<std::string> problem = QueueProblem(queue.toStdString())) {
-        FLastError = *problem;
+    const std::string name = queue.toStdString();
+    if (const std::optional<TQueueState> state = AskQueue(name); state && state->Missing) {
+        FLastError = "the queue " + name + " does not exist";
         return false;
     }
     const QPageLayout layout = FPrinter->pageLayout();
@@ -198,12 +201,17 @@ bool TQtPrinterTarget::SubmitJobFile() {
         cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.constData(), QFile::encodeName(FJobFile).constData(),
                        FPrinter->docName().toLocal8Bit().constData(), count, options);
     cupsFreeOptions(count, options);
-    if (job == 0)
-        FLastError =
-            cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND
-                ? "the queue " + queue.toStdString() + " does not exist"
-                : "the queue " + queue.toStdString() + " did not take the job: " + cupsLastErrorString();
-    return job != 0;
+    if (job == 0) {
+        FLastError = cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND
+                         ? "the queue " + name + " does not exist"
+                         : "the queue " + name + " did not take the job: " + cupsLastErrorString();
+        return false;
+    }
+    // A stopped queue that takes jobs holds them until it is started again, as it does
+    // every program's.
+    if (const std::optional<TQueueState> state = AskQueue(name); state && state->Stopped)
+        FLastHeld = "the queue " + name + ", which is stopped (" + *state->Stopped + ")";
+    return true;
 }
 
 void TQtPrinterTarget::DropJobFile() {
@@ -212,9 +220,10 @@ void TQtPrinterTarget::DropJobFile() {
 }
 
 std::unique_ptr<IPrintTarget> MakeProgramPrinter() {
+    // The folder is the target even while it is missing: each print tells so, rather than
+    // going to paper.
     const char* folder = std::getenv("HALVO_PDF_DIR");
-    if (folder && *folder && QFileInfo(QString::fromLocal8Bit(folder)).isDir())
-        return std::make_unique<TPdfPrintTarget>(folder);
+    if (folder && *folder) return std::make_unique<TPdfPrintTarget>(folder);
     return std::make_unique<TQtPrinterTarget>();
 }
 

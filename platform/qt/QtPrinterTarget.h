@@ -41,7 +41,8 @@ public:
 
 private:
     // The finished job's file to the printer's queue, with the options Qt would give it;
-    // false when the queue did not take it (FLastError says why).
+    // false when the queue did not take it (FLastError says why). A stopped queue takes
+    // it and holds it (FLastHeld says so).
     bool SubmitJobFile();
     void DropJobFile();
 
@@ -49,8 +50,8 @@ private:
     QString FJobFile;  // the running job's pages
 };
 
-// The program's printer: PDF files in $HALVO_PDF_DIR when it names a folder, else the
-// default printer.
+// The program's printer: PDF files in $HALVO_PDF_DIR when it is set, else the default
+// printer.
 std::unique_ptr<IPrintTarget> MakeProgramPrinter();
 
 }  // namespace platform

@@ -151,7 +151,8 @@ TEST_F(GraphPrintTest, WithoutAPrinterThePageModelStays) {
     EXPECT_FALSE(Graph.HasPrinter());
     EXPECT_EQ(Graph.Pages(), 3);
     EXPECT_EQ(Graph.PageWidthMM, 210);
-    Graph.Print(1, 3, Target);
+    // Nothing else can be printed either.
+    EXPECT_FALSE(Graph.Print(1, 3, Target));
     ASSERT_EQ(Prompts.Log.size(), 1u);
     EXPECT_EQ(Prompts.Log[0].Text, "Brak domyślnej drukarki");
     EXPECT_EQ(Prompts.Log[0].Caption, "Błąd");
@@ -226,6 +227,7 @@ TEST_F(GraphPrintTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
     Fill(30, 40);
     platform_test::ExpectPrintFailuresTold(Target, "The chart", [&] { Graph.Print(1, 6, Target); });
     EXPECT_TRUE(Prompts.Log.empty());
+    platform_test::ExpectHeldJobTold(Target, "The chart", [&] { Graph.Print(1, 6, Target); });
 }
 
 // A job cut short by an error is dropped, not sent on in part.
@@ -263,7 +265,8 @@ TEST_F(GraphPrintTest, AJobAlreadyRunningIsContinuedAndLeftOpen) {
 }
 
 // A page count beyond any paper: the page loop never overflows, and a print of more
-// pages than a printer could sensibly take is refused before its job begins.
+// pages than a printer could sensibly take is refused before its job begins, in a box of
+// its own that names the chart; the print may go on with its other parts.
 TEST_F(GraphPrintTest, AbsurdPageCounts) {
     constexpr int kMax = std::numeric_limits<int32_t>::max();
     struct Case {
@@ -290,12 +293,14 @@ TEST_F(GraphPrintTest, AbsurdPageCounts) {
             EXPECT_EQ(Graph.TraceHeightSum(1, kMax), 7) << c.What;
             Target.Jobs.clear();
             Prompts.Log.clear();
-            Graph.Print(c.First, c.Last, Target);
+            EXPECT_TRUE(Graph.Print(c.First, c.Last, Target)) << c.What;
             if (c.Pages < 0) {
                 EXPECT_TRUE(Target.Jobs.empty()) << c.What;
                 EXPECT_EQ(Prompts.Log.size(), 1u) << c.What;
                 for (const auto& shown : Prompts.Log) {
-                    EXPECT_EQ(shown.Text, "The chart would print on more than 10000 pages.") << c.What;
+                    EXPECT_EQ(shown.Text,
+                              "The chart was not printed: it would print on more than 10000 pages.")
+                        << c.What;
                     EXPECT_EQ(shown.Caption, "Print") << c.What;
                 }
                 continue;
@@ -306,6 +311,14 @@ TEST_F(GraphPrintTest, AbsurdPageCounts) {
                 << c.What;
             EXPECT_EQ(Target.Jobs[0].Ended, c.Pages <= kAbortAfter) << c.What;
         }
+    // A titled chart is named, so that the refusals of several charts can be told apart.
+    Prompts.Log.clear();
+    Graph.PrintTitle = "one.halvo-Sequence 2-Route";
+    EXPECT_TRUE(Graph.Print(1, kMax, Target));
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(
+        Prompts.Log[0].Text,
+        "The chart \"one.halvo-Sequence 2-Route\" was not printed: it would print on more than 10000 pages.");
 }
 
 class GraphCopyTest : public GraphPrintTest {

@@ -266,6 +266,93 @@ TEST_F(ChildPrintTest, APrintThatDoesNotGetOutIsToldOnceAndStopsTheCommand) {
     }
 }
 
+// Stretched so far that each sequence's chart needs more pages than paper takes.
+void StretchBeyondPaper(chart::TGraph& chart) {
+    chart.SetAutoscale(false);
+    chart.SetScaleX(std::numeric_limits<int32_t>::max());
+}
+
+std::string TooLongForPaper(const std::string& title) {
+    return "The chart \"" + title + "\" was not printed: it would print on more than 10000 pages.";
+}
+
+// A chart refused for its own reason is told in its box, and every other part still
+// prints; the printer's own failures stop the print (above).
+TEST_F(ChildPrintTest, AChartTooLongForPaperIsToldAndTheRestStillPrints) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    StretchBeyondPaper(child->Chart());
+    child->PrintFlags = kPrintListing | kPrintGraph | kPrintParset1 | kPrintParset2;
+    forms::Guarded([&] { child->FilePrintClick(true); });
+    EXPECT_EQ(Titles(Printer), (std::vector<std::string>{"reading.halvo-Sequence 1-Listing",
+                                                         "reading.halvo-Sequence 2-Listing",
+                                                         "Settings - parset 1", "Settings - parset 2"}));
+    for (const auto& job : Printer.Jobs) EXPECT_TRUE(job.Ended) << job.Title;
+    ASSERT_EQ(Prompts.Log.size(), 2u);
+    EXPECT_EQ(Prompts.Log[0].Text, TooLongForPaper("reading.halvo-Sequence 1-Route"));
+    EXPECT_EQ(Prompts.Log[1].Text, TooLongForPaper("reading.halvo-Sequence 2-Route"));
+    for (const auto& shown : Prompts.Log) EXPECT_EQ(shown.Caption, "Print");
+}
+
+// A stopped queue that takes jobs holds them: the print goes on, and one Information box
+// for the print command says where its parts wait.
+TEST_F(ChildPrintTest, PartsAStoppedQueueHoldsAreToldInOneBoxForThePrint) {
+    const std::string where = "the queue Q, which is stopped (Paused)";
+    struct TRow {
+        const char* What;
+        uint8_t Flags;
+        size_t Jobs;
+        std::string Text;
+    };
+    const TRow rows[] = {
+        {"everything", 15, 6,
+         "6 print jobs were sent to " + where + ": they print when the queue is started again"},
+        {"the grid", kPrintParset2, 1,
+         "The settings grid \"Settings - parset 2\" was sent to " + where +
+             ": it prints when the queue is started again"},
+    };
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    Printer.HeldIn = where;
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.What);
+        Printer.Jobs.clear();
+        Prompts.Log.clear();
+        child->PrintFlags = row.Flags;
+        forms::Guarded([&] { child->FilePrintClick(true); });
+        ASSERT_EQ(Printer.Jobs.size(), row.Jobs);
+        for (const auto& job : Printer.Jobs) EXPECT_TRUE(job.Ended && job.Held) << job.Title;
+        ASSERT_EQ(Prompts.Log.size(), 1u);
+        EXPECT_EQ(Prompts.Log[0].Text, row.Text);
+        EXPECT_EQ(Prompts.Log[0].Type, platform::TMsgDlgType::Information);
+    }
+}
+
+// The queue refuses a part after it held the first ones: the failure's one box also says
+// where those wait.
+TEST_F(ChildPrintTest, AFailureAfterHeldPartsIsToldInOneBoxWithThem) {
+    class TRefusesThirdJob : public platform::TRecordingPrintTarget {
+    public:
+        bool EndJob() override {
+            CanEnd = Jobs.size() != 3;
+            return TRecordingPrintTarget::EndJob();
+        }
+    } printer;
+    printer.HeldIn = "the queue Q, which is stopped (Paused)";
+    Frame.Target = &printer;
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    child->PrintFlags = kPrintListing | kPrintGraph;
+    forms::Guarded([&] { child->FilePrintClick(true); });
+    Frame.Target = nullptr;
+    EXPECT_EQ(printer.Jobs.size(), 3u);
+    ASSERT_EQ(Prompts.Log.size(), 1u);
+    EXPECT_EQ(Prompts.Log[0].Text,
+              "The listing could not be printed: the printer refused the job\n2 print jobs were sent to the "
+              "queue Q, which is stopped (Paused): they print when the queue is started again");
+    EXPECT_EQ(Prompts.Log[0].Caption, "Error");
+}
+
 class ChildPdfTest : public ChildTest {
 protected:
     ChildPdfTest() { std::filesystem::create_directories(Dir.File("pdf")); }
@@ -398,6 +485,51 @@ TEST_F(ChildPdfTest, AFullDiskLeavesNoPdfAndIsToldOnce) {
         EXPECT_EQ(full.Files(), std::set<std::string>{});
     }
     Frame.Target = nullptr;
+}
+
+// $HALVO_PDF_DIR names a folder that is not there: each part says so with the target's own
+// reason, the chart as the listing and the grid.
+TEST_F(ChildPdfTest, AMissingFolderIsToldByEachPartWithItsReason) {
+    platform::TPdfPrintTarget target(Dir.File("none"));
+    Frame.Target = &target;
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    const std::string reason = " could not be printed: the folder " + Dir.File("none") + " does not exist";
+    const std::pair<uint8_t, std::string> rows[] = {
+        {kPrintListing | kPrintGraph, "The listing" + reason},
+        {kPrintGraph | kPrintParset1, "The chart" + reason},
+        {kPrintParset2, "The settings grid \"Settings - parset 2\"" + reason}};
+    for (const auto& [flags, text] : rows) {
+        SCOPED_TRACE(text);
+        Prompts.Log.clear();
+        child->PrintFlags = flags;
+        forms::Guarded([&] { child->FilePrintClick(true); });
+        ASSERT_EQ(Prompts.Log.size(), 1u);
+        EXPECT_EQ(Prompts.Log[0].Text, text);
+        EXPECT_EQ(Prompts.Log[0].Caption, "Error");
+    }
+    Frame.Target = nullptr;
+}
+
+// The print of a chart too long for paper, as PDF files: both listings and both grids,
+// whole, and no file for the charts.
+TEST_F(ChildPdfTest, AChartTooLongForPaperLeavesTheOtherPartsPrinted) {
+    TChildForm* child = Open(MakeDocument("reading.halvo"));
+    Find<QListWidget>(*child, "EventsListBox")->selectAll();
+    StretchBeyondPaper(child->Chart());
+    child->PrintFlags = 15;
+    forms::Guarded([&] { child->FilePrintClick(true); });
+    EXPECT_EQ(Prompts.Texts(), (std::vector<std::string>{TooLongForPaper("reading.halvo-Sequence 1-Route"),
+                                                         TooLongForPaper("reading.halvo-Sequence 2-Route")}));
+    const std::vector<std::string> files = Files();
+    ASSERT_EQ(files.size(), 4u);
+    KeepForLooking(files);
+    const char* const names[] = {"001-reading.halvo-Sequence 1-Listing.pdf",
+                                 "002-reading.halvo-Sequence 2-Listing.pdf", "003-Settings - parset 1.pdf",
+                                 "004-Settings - parset 2.pdf"};
+    for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(std::filesystem::path(files[i]).filename(), names[i]);
+    EXPECT_NE(platform_test::PdfText(files[1]).find("Sequence no.2"), std::string::npos);
+    EXPECT_EQ(platform_test::PdfInfo(files[3], "Pages"), "3");
+    EXPECT_NE(platform_test::PdfText(files[3]).find("Settings - parset 2"), std::string::npos);
 }
 
 // Answers the next modal dialog once it is up, as a user would.

@@ -157,7 +157,8 @@ TEST_F(GridPrnTest, NothingToPrintStartsNoJobAndAnAbortStopsAtTheNextPage) {
 }
 
 // A grid that cannot begin, or that the printer does not take at its end, is told with
-// its title and the printer's reason, as the listing is; nothing of it goes out.
+// its title and the printer's reason, as the listing is; nothing of it goes out. One that
+// a stopped queue holds is told where it waits.
 TEST_F(GridPrnTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
     const TGridModel grid(30, 3, 80, 16);
     platform_test::ExpectPrintFailuresTold(Printer, "The settings grid \"Settings - parset 1\"",
@@ -165,6 +166,9 @@ TEST_F(GridPrnTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
     Printer.Present = false;
     EXPECT_EQ(platform_test::ThrownMessage([&] { PrintGrid(grid, Printer, "Settings - parset 1"); }),
               "The settings grid \"Settings - parset 1\" could not be printed: there is no default printer");
+    Printer.Present = true;
+    platform_test::ExpectHeldJobTold(Printer, "The settings grid \"Settings - parset 1\"",
+                                     [&] { PrintGrid(grid, Printer, "Settings - parset 1"); });
 }
 
 }  // namespace

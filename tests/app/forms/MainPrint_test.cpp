@@ -158,5 +158,42 @@ TEST_F(PrintBusyTest, WhileADocumentPrintsNothingClosesAndNothingElseStarts) {
     EXPECT_TRUE(Form->close());
 }
 
+using PdfFolderTest = MainFormTest;
+
+// $HALVO_PDF_DIR names the program's printer even while its folder is missing at the start:
+// each print says the folder is missing, the chart as the listing does, and nothing goes
+// to paper; once the folder is made, the prints go into it.
+TEST_F(PdfFolderTest, AFolderMissingAtTheStartIsStillWherePrintsGo) {
+    const std::string folder = Path("pdf");
+    setenv("HALVO_PDF_DIR", folder.c_str(), 1);
+    Form = std::make_unique<TMainForm>(std::vector<std::string>{}, std::string(HALVO_BIN_DIR) + "/Trevolan");
+    unsetenv("HALVO_PDF_DIR");
+    Form->show();
+    QApplication::processEvents();
+    Form->OpenDialogFileName = Sample("one.halvo");
+    Form->MF_OpenClick(false);
+    TChildForm* child = Form->ActiveChild();
+    ASSERT_NE(child, nullptr);
+    const std::string missing = " could not be printed: the folder " + folder + " does not exist";
+    for (const auto& [flags, text] : {std::pair<uint8_t, std::string>{kPrintGraph, "The chart" + missing},
+                                      {kPrintListing, "The listing" + missing}}) {
+        SCOPED_TRACE(text);
+        Prompts.Log.clear();
+        child->PrintFlags = flags;
+        Find<QToolButton>(*Form, "btnPrint")->click();
+        ASSERT_EQ(Prompts.Log.size(), 1u);
+        EXPECT_EQ(Prompts.Log[0].Text, text);
+        EXPECT_EQ(Prompts.Log[0].Caption, "Error");
+    }
+    std::filesystem::create_directory(folder);
+    Prompts.Log.clear();
+    child->PrintFlags = kPrintListing | kPrintGraph;
+    Find<QToolButton>(*Form, "btnPrint")->click();
+    EXPECT_TRUE(Prompts.Log.empty());
+    EXPECT_EQ(platform_test::FileNames(folder),
+              (std::set<std::string>{"001-one.halvo-Sequence 1-Listing.pdf",
+                                     "002-one.halvo-Sequence 1-Route.pdf"}));
+}
+
 }  // namespace
 }  // namespace app::test

@@ -110,5 +110,10 @@ TEST_F(ListingPrintTest, AJobThatCannotBeginOrGoOutIsToldWithItsReason) {
     platform_test::ExpectPrintFailuresTold(Printer, "The listing", [&] { Lister.PrintListing(2, Printer); });
 }
 
+// A stopped queue takes the job and holds it: that is told, not an error.
+TEST_F(ListingPrintTest, AJobAStoppedQueueHoldsIsToldWhereItWaits) {
+    platform_test::ExpectHeldJobTold(Printer, "The listing", [&] { Lister.PrintListing(2, Printer); });
+}
+
 }  // namespace
 }  // namespace app::test

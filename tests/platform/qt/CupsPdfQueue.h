@@ -77,6 +77,8 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
     }
+    // The jobs waiting in the queue, one a line, as lpstat lists them.
+    std::string PendingJobs() const { return RunProgram({kLpstat, "-o", kName}).Output; }
     // The jobs the queue has finished, as lpstat lists them.
     std::string CompletedJobs() const { return RunProgram({kLpstat, "-W", "completed", "-o", kName}).Output; }
     // The scheduler's and cups-pdf's logs, for a failure message.

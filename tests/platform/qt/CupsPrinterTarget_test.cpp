@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPrinterInfo>
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -21,6 +22,9 @@
 #include "app/forms/SettingsGrid.h"
 #include "app/lister/Lister.h"
 #include "chart/Graph.h"
+#include "platform/PrintJob.h"
+#include "platform/Prompts.h"
+#include "platform/UpdateScope.h"
 #include "platform/qt/QtPrinterTarget.h"
 #include "tests/app/lister/ListerFixtures.h"
 #include "tests/platform/qt/CupsPdfQueue.h"
@@ -60,6 +64,7 @@ public:
     void Abort() override { FPrinter.Abort(); }
     bool Aborted() const override { return FPrinter.Aborted(); }
     std::string LastError() const override { return FPrinter.LastError(); }
+    std::string LastJobHeld() const override { return FPrinter.LastJobHeld(); }
     std::string Title() const override { return FPrinter.Title(); }
     int PageNumber() const override { return FPrinter.PageNumber(); }
     ICanvas* Canvas() override { return FPrinter.Canvas(); }
@@ -203,45 +208,45 @@ TEST_F(CupsPrinterTargetTest, AnAbortedJobNeverReachesTheQueue) {
     EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
 }
 
-// A queue that will not print the job, as the program meets it while it runs: the job
+// A queue that will not take the job, as the program meets it while it runs: the job
 // ends in a failure with the queue's own reason, nothing of it reaches the queue, and no
 // job file is left behind.
-TEST_F(CupsPrinterTargetTest, AQueueThatWillNotPrintTheJobSaysWhyAndKeepsNothing) {
+TEST_F(CupsPrinterTargetTest, AQueueThatWillNotTakeTheJobSaysWhyAndKeepsNothing) {
     const std::string queue = platform_test::TCupsPdfQueue::kName;
+    using TCommands = std::vector<std::vector<std::string>>;
     struct TRow {
         const char* What;
-        std::vector<std::string> Break, Mend;
+        TCommands Break, Mend;
         std::string Reason;  // how LastError starts
     };
     const TRow rows[] = {
         {"refusing jobs",
-         {"/usr/sbin/cupsreject", "-r", "paper jam", queue},
-         {"/usr/sbin/cupsaccept", queue},
+         {{"/usr/sbin/cupsreject", "-r", "paper jam", queue}},
+         {{"/usr/sbin/cupsaccept", queue}},
          "the queue " + queue + " did not take the job: "},
-        {"stopped",
-         {"/usr/sbin/cupsdisable", "-r", "out of toner", queue},
-         {"/usr/sbin/cupsenable", queue},
-         "the queue " + queue + " is stopped (out of toner)"},
-        {"deleted", {"/usr/sbin/lpadmin", "-x", queue}, {}, "the queue " + queue + " does not exist"},
+        {"stopped and refusing jobs",
+         {{"/usr/sbin/cupsdisable", "-r", "out of toner", queue}, {"/usr/sbin/cupsreject", queue}},
+         {{"/usr/sbin/cupsaccept", queue}, {"/usr/sbin/cupsenable", queue}},
+         "the queue " + queue + " did not take the job: "},
+        {"deleted", {{"/usr/sbin/lpadmin", "-x", queue}}, {}, "the queue " + queue + " does not exist"},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.What);
         TQtPrinterTarget printer;
         ASSERT_TRUE(printer.BeginJob("Refused")) << printer.LastError();
         printer.Canvas()->TextOut(100, 100, "refused");
-        ASSERT_EQ(platform_test::RunProgram(row.Break).ExitCode, 0);
+        for (const auto& command : row.Break) ASSERT_EQ(platform_test::RunProgram(command).ExitCode, 0);
         EXPECT_FALSE(printer.EndJob());
         EXPECT_FALSE(printer.Printing());
+        EXPECT_EQ(printer.LastJobHeld(), "");
         const std::string reason = printer.LastError();
         EXPECT_TRUE(reason.starts_with(row.Reason)) << reason;
         if (row.Reason.ends_with(": ")) {
             EXPECT_GT(reason.size(), row.Reason.size()) << "no reason from the queue";
         }
         RecordProperty(row.What, reason);
-        if (row.Mend.empty())
-            Queue->AddQueue();
-        else
-            EXPECT_EQ(platform_test::RunProgram(row.Mend).ExitCode, 0);
+        if (row.Mend.empty()) Queue->AddQueue();
+        for (const auto& command : row.Mend) EXPECT_EQ(platform_test::RunProgram(command).ExitCode, 0);
         ASSERT_EQ(Queue->SetupFailure(), "");
         EXPECT_EQ(Queue->WaitForPdfs(0, kPdfLimit), std::vector<std::string>{}) << Queue->CompletedJobs();
         EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
@@ -252,6 +257,65 @@ TEST_F(CupsPrinterTargetTest, AQueueThatWillNotPrintTheJobSaysWhyAndKeepsNothing
     EXPECT_TRUE(printer.EndJob()) << printer.LastError();
     EXPECT_EQ(printer.LastError(), "");
     EXPECT_EQ(Queue->WaitForPdfs(1, kPdfLimit).size(), 1u) << Queue->CompletedJobs() << Queue->Logs();
+}
+
+// A stopped queue that takes jobs holds them, as it holds every program's: the listing,
+// the chart and the grid go to it, the user is told where they wait (one box for a print
+// command), and once the queue is started again they come out.
+TEST_F(CupsPrinterTargetTest, AStoppedQueueHoldsTheJobsAndPrintsThemWhenStarted) {
+    const std::string queue = platform_test::TCupsPdfQueue::kName;
+    TSampleDocument document;
+    ASSERT_TRUE(document.Loaded);
+    TRecordingPrompts prompts;
+    const TPromptsScope promptsScope(prompts);
+    ASSERT_EQ(platform_test::RunProgram({"/usr/sbin/cupsdisable", "-r", "out of toner", queue}).ExitCode, 0);
+    const TScopeExit start([&] { platform_test::RunProgram({"/usr/sbin/cupsenable", queue}); });
+    const std::string where = "the queue " + queue + ", which is stopped (out of toner)";
+    TQtPrinterTarget printer;
+
+    // A part printed on its own is told on its own.
+    document.Lister.PrintTitle = "sample.halvo-Sequence 1-Listing";
+    EXPECT_EQ(platform_test::ThrownMessage([&] { document.Lister.PrintListing(1, printer); }), "");
+    EXPECT_EQ(printer.LastError(), "");
+    EXPECT_EQ(printer.LastJobHeld(), where);
+    ASSERT_EQ(prompts.Log.size(), 1u);
+    EXPECT_EQ(prompts.Log[0].Text,
+              "The listing was sent to " + where + ": it prints when the queue is started again");
+    EXPECT_EQ(prompts.Log[0].Type, TMsgDlgType::Information);
+
+    prompts.Log.clear();
+    {
+        TPrintCommand command;
+        document.Graph.PrintTitle = "sample.halvo-Sequence 1-Route";
+        EXPECT_TRUE(document.Graph.Print(1, document.Graph.GetPages(printer), printer));
+        app::PrintGrid(document.Grid, printer, "Settings - parset 1");
+        EXPECT_TRUE(prompts.Log.empty());
+        command.Finish();
+    }
+    ASSERT_EQ(prompts.Log.size(), 1u);
+    EXPECT_EQ(prompts.Log[0].Text,
+              "2 print jobs were sent to " + where + ": they print when the queue is started again");
+    EXPECT_EQ(FileNames(Queue->TempFolder()), std::set<std::string>{});
+
+    // The queue holds the three jobs and prints none of them.
+    const std::string pending = Queue->PendingJobs();
+    EXPECT_EQ(std::count(pending.begin(), pending.end(), '\n'), 3) << pending;
+    EXPECT_EQ(FileNames(Queue->OutputFolder()), std::set<std::string>{});
+
+    ASSERT_EQ(platform_test::RunProgram({"/usr/sbin/cupsenable", queue}).ExitCode, 0);
+    const std::vector<std::string> pdfs = Queue->WaitForPdfs(3, kPdfLimit);
+    ASSERT_EQ(pdfs.size(), 3u) << Queue->CompletedJobs() << Queue->Logs();
+    const char* const titles[] = {"Listing", "Route", "parset_1"};
+    for (size_t i = 0; i < pdfs.size(); ++i) EXPECT_NE(pdfs[i].find(titles[i]), std::string::npos) << pdfs[i];
+    EXPECT_TRUE(PdfText(pdfs[0]).starts_with(document.List.Line(0))) << PdfText(pdfs[0]);
+
+    // Stopped without a reason, the queue's own word for its state is given.
+    ASSERT_EQ(platform_test::RunProgram({"/usr/sbin/cupsdisable", queue}).ExitCode, 0);
+    ASSERT_TRUE(printer.BeginJob("Paused"));
+    EXPECT_TRUE(printer.EndJob()) << printer.LastError();
+    EXPECT_EQ(printer.LastJobHeld(), "the queue " + queue + ", which is stopped (Paused)");
+    ASSERT_EQ(platform_test::RunProgram({"/usr/sbin/cupsenable", queue}).ExitCode, 0);
+    EXPECT_EQ(Queue->WaitForPdfs(4, kPdfLimit).size(), 4u) << Queue->CompletedJobs() << Queue->Logs();
 }
 
 // A full $TMPDIR, where the job files go: the listing, the chart and the grid each say

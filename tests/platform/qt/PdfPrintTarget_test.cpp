@@ -89,11 +89,34 @@ TEST_F(PdfPrintTargetTest, AnAbortedJobLeavesNoFile) {
     EXPECT_EQ(FileNames(Dir.Path()), std::set<std::string>{"001-Next.pdf"});
 }
 
-TEST_F(PdfPrintTargetTest, NoFolderNoPrinter) {
-    TPdfPrintTarget missing(Dir.File("none"));
-    EXPECT_FALSE(missing.HasPrinter());
-    EXPECT_FALSE(missing.BeginJob("x"));
-    EXPECT_EQ(missing.LastError(), "the folder " + Dir.File("none") + " does not exist");
+// The folder is the printer whether it exists or not: a job that cannot begin says why,
+// and one begun after the folder was made goes into it.
+TEST_F(PdfPrintTargetTest, AFolderThatIsMissingOrNoFolderSaysWhyEachJob) {
+    Dir.Write("file", "");
+    struct TRow {
+        const char* Name;
+        std::string Reason;
+    };
+    const TRow rows[] = {
+        {"none", "the folder " + Dir.File("none") + " does not exist"},
+        {"file", "the file " + Dir.File("file") + "/001-x.pdf could not be created: Not a directory"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Name);
+        TPdfPrintTarget target(Dir.File(row.Name));
+        EXPECT_TRUE(target.HasPrinter());
+        for (int job = 1; job <= 2; ++job) {
+            EXPECT_FALSE(target.BeginJob("x"));
+            EXPECT_FALSE(target.Printing());
+            EXPECT_EQ(target.LastError(), row.Reason);
+        }
+    }
+    TPdfPrintTarget later(Dir.File("later"));
+    EXPECT_FALSE(later.BeginJob("x"));
+    std::filesystem::create_directory(Dir.File("later"));
+    ASSERT_TRUE(later.BeginJob("x")) << later.LastError();
+    EXPECT_TRUE(later.EndJob());
+    EXPECT_EQ(FileNames(Dir.File("later")), std::set<std::string>{"001-x.pdf"});
 }
 
 // Three pages of text, as much as a chart's: more than the few bytes a full disk leaves.
@@ -152,9 +175,13 @@ TEST_F(PdfPrintTargetTest, TheProgramPrintsIntoTheFolderNamedByTheEnvironment) {
     ASSERT_TRUE(printer->BeginJob("Env"));
     printer->EndJob();
     EXPECT_EQ(FileNames(Dir.Path()), std::set<std::string>{"001-Env.pdf"});
+    // A folder missing at the start is still the target, never the default printer.
     setenv("HALVO_PDF_DIR", Dir.File("none").c_str(), 1);
-    EXPECT_EQ(dynamic_cast<TPdfPrintTarget*>(MakeProgramPrinter().get()), nullptr);
+    const auto missing = MakeProgramPrinter();
     unsetenv("HALVO_PDF_DIR");
+    ASSERT_NE(dynamic_cast<TPdfPrintTarget*>(missing.get()), nullptr);
+    EXPECT_FALSE(missing->BeginJob("Env"));
+    EXPECT_EQ(missing->LastError(), "the folder " + Dir.File("none") + " does not exist");
 }
 
 }  // namespace
