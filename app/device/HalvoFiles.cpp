@@ -1,6 +1,7 @@
 #include "app/device/HalvoFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 
@@ -58,7 +59,9 @@ void StringsToBuffer(const std::vector<std::string>& list, uint8_t* buffer, std:
 bool SaveBufferToFile(const std::string& name, const uint8_t* buffer, std::size_t count) {
     const std::string_view bytes(reinterpret_cast<const char*>(buffer), buffer ? count : 0);
     if (platform::WriteFileAtomic(name, bytes)) return true;
-    platform::Prompts().MessageDlg("Error Not saved.", platform::TMsgDlgType::Error, platform::mbOK);
+    const std::string reason = platform::ErrnoText(errno);
+    platform::Prompts().MessageDlg("Error Not saved.\n" + name + ": " + reason, platform::TMsgDlgType::Error,
+                                   platform::mbOK);
     return false;
 }
 

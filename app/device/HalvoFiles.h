@@ -20,7 +20,8 @@ void BufferToStrings(std::vector<std::string>& list, const uint8_t* buffer, std:
 void StringsToBuffer(const std::vector<std::string>& list, uint8_t* buffer, std::size_t size);
 
 // Writes count bytes as the file's whole content; the old file stays until the new one
-// is complete. Shows "Error Not saved." and returns false on any failure.
+// is complete. On any failure shows "Error Not saved." with the file and the system's
+// reason on a line of their own, and returns false.
 bool SaveBufferToFile(const std::string& name, const uint8_t* buffer, std::size_t count);
 
 }  // namespace app

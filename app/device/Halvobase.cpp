@@ -20,6 +20,8 @@ namespace app {
 namespace {
 
 constexpr std::string_view kTypeMarker = "VESK-";
+// Why a file that was read gives nothing.
+constexpr const char* kEmptyFile = "the file is empty";
 
 const char* const kHelpText =
     "Starting parammeters programme:\n"
@@ -329,7 +331,7 @@ bool THalvo::LoadFromFile(const std::string& name, bool* readFailed) {
     std::string content, reason;
     if (!platform::ReadFileHead(name, kMaxDocumentFileSize + 1, content, &reason) || content.empty()) {
         // No content is no document: told, so that it is never taken for an empty one.
-        if (reason.empty()) reason = "the file is empty";
+        if (reason.empty()) reason = kEmptyFile;
         platform::Prompts().MessageDlg("File " + name + " could not be read: " + reason,
                                        platform::TMsgDlgType::Error, platform::mbOK);
         if (readFailed) *readFailed = true;
@@ -413,10 +415,10 @@ void THalvo::LoadFromParams(const std::string& options, bool& ok, std::string& m
                            TArea{parset1, kParset1LengthOffset, kParset1Offset, kParsetCapacity},
                            TArea{parset2, kParset2LengthOffset, kParset2Offset, kParsetCapacity}}) {
         if (!a.File.Given) continue;
-        std::string bytes;
-        if (!platform::ReadFileHead(a.File.Name, a.Capacity, bytes) || bytes.empty()) {
+        std::string bytes, reason;
+        if (!platform::ReadFileHead(a.File.Name, a.Capacity, bytes, &reason) || bytes.empty()) {
             ok = false;
-            message = "Cant load the file: " + a.File.Name;
+            message = "Cant load the file: " + a.File.Name + ": " + (reason.empty() ? kEmptyFile : reason);
             return;
         }
         FillArea(a.LengthOffset, a.Offset, a.Capacity, bytes);

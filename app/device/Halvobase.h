@@ -130,9 +130,10 @@ public:
     // sets readFailed when given.
     bool LoadFromFile(const std::string& name, bool* readFailed = nullptr);
     // Replaces the file only once the new one is complete; on failure shows
-    // "Error Not saved." and the document stays modified.
+    // "Error Not saved." with the file and why, and the document stays modified.
     bool SaveToFile(const std::string& name);
-    // Builds a document from the command line's option text (raw files, device type).
+    // Builds a document from the command line's option text (raw files, device type). A
+    // raw file that cannot be read, or is empty, ends it with its name and why in message.
     void LoadFromParams(const std::string& options, bool& ok, std::string& message);
 
     THalvoDefs& Defs() { return FDefs; }

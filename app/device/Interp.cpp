@@ -111,23 +111,26 @@ uint16_t RealWord(const TSettingDescriptor& setting, std::string_view text) {
     return static_cast<uint16_t>(static_cast<uint64_t>(raw));
 }
 
-// The volts of a voltage text ("231V", "15k", "1,5k", "9999"); raises for a text that
-// is none.
+// The volts of a voltage text ("231V", "15k", "1,5kV", "9999"); raises for a text that
+// is none. The unit ends the text: what followed it ("1k5", "230V5") would be lost.
 double ReadVolts(std::string_view text) {
+    const auto refuse = [&] {
+        return platform::EConvertError(Quoted(text) +
+                                       " is not a voltage for this setting: 100 to 99500 V, as 230, 231V, "
+                                       "15k or 1,5k");
+    };
     std::string number = platform::Trim(text);
     const size_t kilo = number.find('k');
-    if (kilo != std::string::npos) {
-        number.resize(kilo);
-    } else {
-        size_t unit = number.find('V');
-        if (unit == std::string::npos) unit = number.find('v');
-        if (unit != std::string::npos) number.resize(unit);
+    size_t unit = kilo;
+    if (unit == std::string::npos) unit = number.find('V');
+    if (unit == std::string::npos) unit = number.find('v');
+    if (unit != std::string::npos) {
+        const std::string_view after = platform::TrimView(std::string_view(number).substr(unit + 1));
+        if (!after.empty() && !(kilo != std::string::npos && (after == "V" || after == "v"))) throw refuse();
+        number.resize(unit);
     }
     double value = 0;
-    if (!ReadDecimal(number, value))
-        throw platform::EConvertError(Quoted(text) +
-                                      " is not a voltage for this setting: 100 to 99500 V, as 230, 231V, "
-                                      "15k or 1,5k");
+    if (!ReadDecimal(number, value)) throw refuse();
     return kilo != std::string::npos ? std::trunc(value * 1000) : platform::RoundHalfEven(value);
 }
 

@@ -35,7 +35,7 @@ void TextToSetting(const TSettingDescriptor& setting, std::string_view text, siz
 
 // A voltage text ("231V", "15k", "1,5k", "9999") as a voltage code; a voltage outside
 // 100..99500 V leaves the word. Raises platform::EConvertError for a text that is no
-// voltage.
+// voltage, one with anything after its unit ("1k5", "230V5") too.
 void TextToVoltageCode(std::string_view text, uint16_t& word);
 
 // Volts to a count of 100..1000 in decade 0 (volts), 1 (tens) or 2 (hundreds), on the

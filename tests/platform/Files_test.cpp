@@ -132,11 +132,17 @@ TEST_F(FilesTest, WriteFileAtomicReplacesAndKeepsTheMode) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 1);
 }
 
-TEST_F(FilesTest, WriteFileAtomicFailuresLeaveNoTrace) {
-    EXPECT_FALSE(WriteFileAtomic(Path("no/such/dir/a.ini"), "x"));
-    EXPECT_FALSE(WriteFileAtomic("", "x"));
+TEST_F(FilesTest, WriteFileAtomicFailuresLeaveNoTraceAndSayWhy) {
     std::filesystem::create_directories(Path("sub/inner"));
-    EXPECT_FALSE(WriteFileAtomic(Path("sub"), "x"));  // a directory is not replaced
+    for (const auto& [path, error] :
+         std::vector<std::pair<std::string, int>>{{Path("no/such/dir/a.ini"), ENOENT},
+                                                  {"", ENOENT},
+                                                  {Path("sub"), EISDIR},  // a directory is not replaced
+                                                  {Path(std::string(250, 'n') + ".halvo"), ENAMETOOLONG}}) {
+        errno = 0;
+        EXPECT_FALSE(WriteFileAtomic(path, "x")) << path;
+        EXPECT_EQ(errno, error) << path << ": " << ErrnoText(errno);
+    }
     EXPECT_TRUE(DirectoryExists(Path("sub/inner")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir), {}), 1);
 }

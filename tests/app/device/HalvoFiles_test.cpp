@@ -5,6 +5,7 @@
 
 #include "platform/Prompts.h"
 #include "tests/app/device/DeviceFixtures.h"
+#include "tests/support/TempDirTest.h"
 
 namespace app {
 namespace {
@@ -124,21 +125,42 @@ TEST_F(SaveBufferToFileTest, WritesExactlyCountBytesOverAnOldFile) {
     EXPECT_TRUE(prompts.Log.empty());
 }
 
-TEST_F(SaveBufferToFileTest, FailureShowsErrorNotSaved) {
+// The box names the file and the system's reason, as root and as an ordinary user. The
+// folder lets anyone write, so a refusal is the file's own; the old files stay.
+TEST_F(SaveBufferToFileTest, FailureShowsErrorNotSavedWithTheFileAndWhy) {
     const uint8_t data[3] = {1, 2, 3};
-    // A read-only file is refused as the document writer refuses it, to root as well.
+    ::chmod(dir.Path().c_str(), 0777);
     const std::string readOnly = dir.Write("read-only.bin", "old");
     ::chmod(readOnly.c_str(), 0444);
-    for (const std::string& path : {dir.File("no/such/dir/out.bin"), dir.Path(), std::string(), readOnly}) {
-        prompts.Log.clear();
-        EXPECT_FALSE(SaveBufferToFile(path, data, sizeof data)) << path;
-        ASSERT_EQ(prompts.Log.size(), 1u) << path;
-        EXPECT_EQ(prompts.Log[0].Text, "Error Not saved.");
-        EXPECT_EQ(prompts.Log[0].Type, platform::TMsgDlgType::Error);
-        EXPECT_EQ(prompts.Log[0].Buttons, unsigned{platform::mbOK});
+    const std::string locked = dir.Write("locked.bin", "old");
+    ::chmod(locked.c_str(), 0000);
+    const std::string folder = dir.File("folder");
+    std::filesystem::create_directories(folder + "/inner");
+    ::chmod(folder.c_str(), 0777);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.File("no/such/dir/out.bin"), "No such file or directory"},
+        {std::string(), "No such file or directory"},
+        {folder, "Is a directory"},
+        {readOnly, "Permission denied"},
+        {locked, "Permission denied"},
+        {dir.File(std::string(250, 'n') + ".halvo"), "File name too long"},
+    };
+    for (const auto& [path, reason] : cases) {
+        const std::string expected = "Error Not saved.\n" + path + ": " + reason;
+        const auto told = [&] {
+            prompts.Log.clear();
+            return !SaveBufferToFile(path, data, sizeof data) && prompts.Log.size() == 1 &&
+                   prompts.Log[0].Text == expected && prompts.Log[0].Type == platform::TMsgDlgType::Error &&
+                   prompts.Log[0].Buttons == unsigned{platform::mbOK};
+        };
+        EXPECT_TRUE(told()) << expected << "\nshown: " << testing::PrintToString(prompts.Texts());
+        EXPECT_TRUE(platform_test::RunUnprivileged(told)) << expected;
     }
-    EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
     EXPECT_EQ(test::ReadBytes(readOnly), "old");
+    EXPECT_EQ(test::ReadBytes(locked), "old");
+    EXPECT_TRUE(std::filesystem::is_directory(folder + "/inner"));
+    // No temporary is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
 }
 
 TEST_F(SaveBufferToFileTest, ANewFileGetsTheModeOfTheUmask) {

@@ -322,7 +322,7 @@ TEST_F(HalvoTest, ParamsRefuseRawFilesThatAreNoRegularFile) {
                 LoadParams(option + path + " -halvotype vesk3");
                 return std::to_string(ok) + " " + message;
             });
-            EXPECT_EQ(outcome, "0 Cant load the file: " + path) << option << path;
+            EXPECT_EQ(outcome, "0 Cant load the file: " + path + ": not a regular file") << option << path;
         }
     }
 }
@@ -534,9 +534,11 @@ TEST_F(HalvoTest, SavingADocumentOpenedThroughALinkChangesItsTargetAndKeepsTheLi
 
 TEST_F(HalvoTest, FailedSaveKeepsModified) {
     halvo.SetModified(true);
-    EXPECT_FALSE(halvo.SaveToFile(dir.File("missing/dir/doc.halvo")));
+    const std::string path = dir.File("missing/dir/doc.halvo");
+    EXPECT_FALSE(halvo.SaveToFile(path));
     EXPECT_TRUE(halvo.Modified());
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Error Not saved."});
+    EXPECT_EQ(prompts.Texts(),
+              std::vector<std::string>{"Error Not saved.\n" + path + ": No such file or directory"});
 }
 
 class DefinitionsTest : public HalvoTest {
@@ -634,8 +636,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ParamsCase{"-h x -y", false, "Unknown command: y"},
                       ParamsCase{"-BUFFILE x", false, "Unknown command: BUFFILE"},
                       ParamsCase{"-", false, "Unknown command: "},
-                      ParamsCase{"-buffile /no/such/a-b.bin", false, "Cant load the file: /no/such/a-b.bin"},
-                      ParamsCase{"-zns2file", false, "Cant load the file: "}));
+                      ParamsCase{"-buffile /no/such/a-b.bin", false,
+                                 "Cant load the file: /no/such/a-b.bin: No such file or directory"},
+                      ParamsCase{"-zns2file", false, "Cant load the file: : No such file or directory"}));
 
 TEST_F(HalvoTest, ParamsBuildAVesk3DocumentFromAParameterSet) {
     const std::string p1 = dir.Write("p-1.bin", Pattern(238, 5));
@@ -683,10 +686,29 @@ TEST_F(HalvoTest, ParamsStopAtTheFirstFileThatCannotBeRead) {
     const std::string empty = dir.Write("empty.bin", "");
     LoadParams("-zns1file " + empty + " -buffile " + ev);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(message, "Cant load the file: " + empty);
+    EXPECT_EQ(message, "Cant load the file: " + empty + ": the file is empty");
     EXPECT_EQ(halvo.GetEventsLength(), 50);  // the events file is taken first
     EXPECT_EQ(halvo.GetParset1Length(), 0);
     EXPECT_TRUE(events.empty());
+}
+
+// Each raw file option names the file and why it cannot be read, as an ordinary user
+// where the test runs as root (root reads a file of mode 000).
+TEST_F(HalvoTest, ParamsTellWhyARawFileCannotBeLoaded) {
+    ::chmod(dir.Path().c_str(), 0755);
+    const std::string locked = dir.Write("locked.bin", Pattern(50, 1));
+    ::chmod(locked.c_str(), 0000);
+    const std::string missing = dir.File("missing.bin");
+    for (const std::string option : {"-buffile ", "-zns1file ", "-zns2file "}) {
+        for (const auto& [path, reason] : std::vector<std::pair<std::string, std::string>>{
+                 {locked, "Permission denied"}, {missing, "No such file or directory"}}) {
+            const std::string expected = "Cant load the file: " + path + ": " + reason;
+            EXPECT_TRUE(platform_test::RunUnprivileged([&] {
+                LoadParams(option + path + " -halvotype vesk3");
+                return !ok && message == expected && events.empty();
+            })) << expected;
+        }
+    }
 }
 
 }  // namespace

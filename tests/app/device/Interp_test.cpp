@@ -150,12 +150,16 @@ TEST_F(ParameterSet, TextAsWords) {
         {Setting(skYesNo), "Y", 0, 1},
         {Setting(skYesNo), "No", 1, 0},
         {Setting(skYesNo), "n", 1, 0},
+        {Setting(skVoltage), "230", 0, 0x00E6},
         {Setting(skVoltage), "231V", 0, 0x00E8},
         {Setting(skVoltage), "230v", 0, 0x00E6},
         {Setting(skVoltage), " 230 V ", 0, 0x00E6},
         {Setting(skVoltage), "15k", 0, 0x4096},
+        {Setting(skVoltage), "1,5k", 0, 0x8096},
         {Setting(skVoltage), "1.5k", 0, 0x8096},
         {Setting(skVoltage), "1,5kV", 0, 0x8096},
+        {Setting(skVoltage), "15k V", 0, 0x4096},
+        {Setting(skVoltage), "15kv", 0, 0x4096},
         {Setting(skVoltage), "0,1k", 0, 0x0064},
         {Setting(skVoltage), "9999", 0, 0x83E8},
         {Setting(skVoltage), "230.4", 0, 0x00E6},
@@ -202,6 +206,14 @@ TEST_F(ParameterSet, TextTheSettingDoesNotTakeRaisesWithWhatItTakesAndLeavesTheW
         {Setting(skVoltage), "k", false, "'k'" + voltage},
         {Setting(skVoltage), "15K", false, "'15K'" + voltage},
         {Setting(skVoltage), "1,5.0k", false, "'1,5.0k'" + voltage},
+        // Digits after the unit would be dropped: "1k5" would be stored as 1 kV.
+        {Setting(skVoltage), "1k5", false, "'1k5'" + voltage},
+        {Setting(skVoltage), "230V5", false, "'230V5'" + voltage},
+        {Setting(skVoltage), "230v5", false, "'230v5'" + voltage},
+        {Setting(skVoltage), "1,5kV0", false, "'1,5kV0'" + voltage},
+        {Setting(skVoltage), "15kk", false, "'15kk'" + voltage},
+        {Setting(skVoltage), "230V 5", false, "'230V 5'" + voltage},
+        {Setting(skVoltage), "231VV", false, "'231VV'" + voltage},
         {Setting(skVoltage), "50", true, "'50'" + outOfVolts},
         {Setting(skVoltage), "99600", true, "'99600'" + outOfVolts},
         {Setting(skVoltage), "1e300", true, "'1e300'" + outOfVolts},
@@ -240,6 +252,8 @@ TEST(TextToVoltageCode, AVoltageOutsideTheDevicesRangeLeavesTheWord) {
     }
     uint16_t word = 0;
     EXPECT_THROW(TextToVoltageCode("abc", word), platform::EConvertError);
+    EXPECT_THROW(TextToVoltageCode("1k5", word), platform::EConvertError);
+    EXPECT_EQ(word, 0);
 }
 
 // The scaled, rounded number must fit one word, as a signed or an unsigned value;

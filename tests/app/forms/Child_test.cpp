@@ -32,9 +32,11 @@
 #include "chart/Graph.h"
 #include "chart/qt/GraphWidget.h"
 #include "platform/DateTime.h"
+#include "tests/app/device/ScriptedDevice.h"
 #include "tests/app/forms/ChildFixture.h"
 #include "tests/app/forms/FormsFixtures.h"
 #include "tests/support/HeapInUse.h"
+#include "tests/support/TempDirTest.h"
 
 namespace app::test {
 namespace {
@@ -469,17 +471,25 @@ TEST_F(ChildTest, SaveAsOntoAnExistingFileAsksAndNoShowsTheDialogAgain) {
 }
 
 // A Save As that did not write: the window keeps the name and caption it had, and its next
-// Save goes where the document really is. A read-only file is refused, to root as well.
+// Save goes where the document really is. The box says which file and why; the user is an
+// ordinary one where the test runs as root, in a folder that lets anyone write.
 TEST_F(ChildTest, AFailedSaveAsKeepsTheWindowsNameAndCaption) {
+    ::chmod(Dir.Path().c_str(), 0777);
     const std::string readOnly = Dir.Write("read-only.halvo", "keep me");
     ::chmod(readOnly.c_str(), 0444);
+    // 250 bytes typed without an extension get ".halvo": one byte more than a name may have.
+    const std::string longName = Dir.File(std::string(250, 'n'));
     struct Case {
         std::string target;
         std::deque<int> answers;
+        std::string reason;
     };
-    for (const Case& c : {Case{Dir.File("no/such/dir/x.halvo"), {}}, Case{readOnly, {mrYes}}}) {
+    for (const Case& c :
+         {Case{Dir.File("no/such/dir/x.halvo"), {}, "No such file or directory"},
+          Case{readOnly, {mrYes}, "Permission denied"}, Case{longName, {}, "File name too long"}}) {
         SCOPED_TRACE(c.target);
         const std::string path = MakeDocument("reading.halvo");
+        const std::string saved = c.target == longName ? longName + ".halvo" : c.target;
         for (const bool bound : {true, false}) {
             TChildForm* child = bound ? Open(path) : Frame.NewWindow();
             if (!bound) child->FileName = "File 1.halvo";
@@ -488,8 +498,12 @@ TEST_F(ChildTest, AFailedSaveAsKeepsTheWindowsNameAndCaption) {
             Prompts.Log.clear();
             Prompts.FileAnswers = {c.target};
             Prompts.Answers = c.answers;
-            child->SaveAsClick();
-            EXPECT_EQ(Prompts.Texts().back(), "Error Not saved.");
+            {
+                const platform_test::TUnprivilegedScope user;
+                ASSERT_TRUE(user.Dropped()) << user.Why();
+                child->SaveAsClick();
+            }
+            EXPECT_EQ(Prompts.Texts().back(), "Error Not saved.\n" + saved + ": " + c.reason);
             EXPECT_EQ(child->FileName, name);
             EXPECT_EQ(child->windowTitle().toStdString(), caption);
             EXPECT_EQ(child->HasFileName, bound);
@@ -525,7 +539,38 @@ TEST_F(ChildTest, SaveAsTakesTheLongestNames) {
         child->SaveAsClick();
         EXPECT_EQ(std::filesystem::file_size(Dir.File(name)), THalvo::kImageSize) << name.size();
     }
-    for (const std::string& text : Prompts.Texts()) EXPECT_NE(text, "Error Not saved.");
+    for (const std::string& text : Prompts.Texts())
+        EXPECT_FALSE(text.starts_with("Error Not saved.")) << text;
+}
+
+// "Save Buf" in service mode: a raw file the user may not write keeps what it held, and
+// the box says which file and why; a new file takes the events buffer as it is.
+TEST_F(ChildTest, SaveBufTellsWhyARawFileWasNotSaved) {
+    ::chmod(Dir.Path().c_str(), 0777);
+    const std::string raw = Dir.Write("events.bin", "keep me");
+    ::chmod(raw.c_str(), 0444);
+    const std::string fresh = Dir.File("fresh.bin");
+    TTestFrame service(true, HALVO_BIN_DIR);
+    TChildForm* child = service.NewWindow();
+    child->OpenFile(MakeDocument("reading.halvo"));
+    auto* saveBuf = Find<QPushButton>(*child, "Btn2");
+    ASSERT_EQ(saveBuf->text(), "Save Buf");
+    for (const auto& [target, boxes] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {raw, {"Error Not saved.\n" + raw + ": Permission denied"}}, {fresh, {}}}) {
+        Prompts.Log.clear();
+        Prompts.FileAnswers = {target};
+        {
+            const platform_test::TUnprivilegedScope user;
+            ASSERT_TRUE(user.Dropped()) << user.Why();
+            saveBuf->click();
+        }
+        std::vector<std::string> shown;
+        for (const auto& entry : Prompts.Log)
+            if (entry.Kind != "SaveFileName") shown.push_back(entry.Text);
+        EXPECT_EQ(shown, boxes) << target;
+    }
+    EXPECT_EQ(ReadBytes(raw), "keep me");
+    EXPECT_EQ(ReadBytes(fresh), std::string(kEvents.begin(), kEvents.end()));
 }
 
 TEST_F(ChildTest, AFileOfUnknownFormatLeavesTheWindowUnbound) {
@@ -650,30 +695,36 @@ TEST_F(ChildTest, ActivationGivesTheFrameTheScale) {
 namespace app::test {
 namespace {
 
-// A window that reads all day: its log keeps under its cap and keeps no undo history
-// (nor any other copy) of the lines it deletes, so its memory stays flat.
+// A window that reads all day, traced, so that every frame is logged: its log keeps under
+// its cap and keeps no undo history (nor any other copy) of the lines it deletes, so the
+// heap stays flat reading after reading.
 TEST_F(ChildTest, TheMessageLogKeepsNoUndoHistoryAndItsMemoryStaysFlat) {
-    TChildForm* child = Frame.NewWindow();
-    THalvo& image = child->DeviceImage();
+    TScriptedDevice device;
+    device.Events = kEvents;
+    device.Events.resize(32 * 250);  // every page of the register map: 20 log lines each
+    TFixedLinkSettings link{TLinkSettings{.SerialLink = &device}};
+    TLinkSettingsScope linkScope{link};
+    platform::TScriptedWaiter waiter;
+    platform::TWaiterScope waiterScope{waiter};
+    TTestFrame service(true, HALVO_BIN_DIR);
+    TChildForm* child = service.NewWindow();
+    ASSERT_TRUE(Find<QCheckBox>(*child, "ChbTraceMessages")->isChecked());
     const QTextDocument& log = *Find<QPlainTextEdit>(*child, "MemoMessage")->document();
-    const std::string line(47, 'A');
-    // A log at its cap trims to 1000 lines at the 1002nd line after the last trim: rounds
-    // of that many lines end with the log as long as before. Between rounds the events
-    // are handled, as a reading does between its frames.
-    constexpr int kRound = 1002;
-    const auto rounds = [&](int count) {
+    const auto readings = [&](int count) {
         for (int r = 0; r < count; ++r) {
-            for (int i = 0; i < kRound; ++i) image.AddMessage(line);
+            child->ReadDevice();
             QApplication::processEvents();
         }
     };
-    rounds(3);
-    const int lines = log.blockCount();
+    readings(5);  // the log at its cap, the window's caches filled
+    ASSERT_TRUE(log.toPlainText().contains("Receive:"));
+    ASSERT_GE(log.blockCount(), kTrimmedLogLines);
+    const std::size_t requests = device.Requests.size();
     const std::size_t before = platform_test::HeapInUse();
-    rounds(30);  // 30,000 lines of 47 characters: 2.8 MB of text
+    readings(40);  // about 28,000 lines
     const std::size_t after = platform_test::HeapInUse();
-    EXPECT_EQ(log.blockCount(), lines);
-    EXPECT_LE(lines, kMaxLogLines + 1);
+    EXPECT_EQ(device.Requests.size(), requests * 9);
+    EXPECT_LE(log.blockCount(), kMaxLogLines + 1);
     EXPECT_EQ(log.availableUndoSteps(), 0);
     EXPECT_FALSE(log.isUndoAvailable());
     EXPECT_LT(after, before + 1024 * 1024) << "heap before " << before << ", after " << after;

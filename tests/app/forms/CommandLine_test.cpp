@@ -40,7 +40,7 @@ TEST(CommandLineAgreement, TheWindowNameIsThePathTheImageReads) {
         std::string message;
         image.LoadFromParams(options, ok, message);
         ASSERT_FALSE(ok) << testing::PrintToString(text) << " " << message;
-        EXPECT_EQ("Cant load the file: " + ParamsWindowName(options), message)
+        EXPECT_EQ("Cant load the file: " + ParamsWindowName(options) + ": No such file or directory", message)
             << testing::PrintToString(text);
     }
 }
