@@ -18,6 +18,8 @@
 
 namespace app {
 
+class TTransferGuard;
+
 // The reading options; six bytes of the image, in this order.
 struct TReadOptions {
     uint8_t DeviceNumber = 31;  // slave address
@@ -228,6 +230,8 @@ public:
 
 private:
     // The steps of the operations above, run under the guard their caller holds.
+    // True when the command holds the guard; its transfer then begins.
+    bool BeginCommand(const TTransferGuard& guard);
     void DoTransact(std::span<const uint8_t> request);
     void DoIdentify();
     std::size_t DoReadRegisters(int start, std::span<uint8_t> destination, int count);

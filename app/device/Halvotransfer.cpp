@@ -190,61 +190,59 @@ void THalvoTransfer::LinkFailed(const ISerialLink& serial) {
     Fail(TTransferFailure::LinkFailed);
 }
 
-// Each command takes the guard and, once it holds it, starts a transfer of its own.
+// A command that holds the guard starts a transfer of its own: its first frame looks at
+// the port first.
+bool THalvo::BeginCommand(const TTransferGuard& guard) {
+    if (guard.Held()) FTransfer.BeginTransfer();
+    return guard.Held();
+}
+
 void THalvo::Transact(std::span<const uint8_t> request) {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return;
     DoTransact(request);
 }
 
 void THalvo::Identify() {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return;
     DoIdentify();
 }
 
 std::size_t THalvo::ReadRegisters(int start, std::span<uint8_t> destination, int count) {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return 0;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return 0;
     return DoReadRegisters(start, destination, count);
 }
 
 void THalvo::ReadParset(int n) {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return;
     DoReadParset(n);
 }
 
 void THalvo::ReadEvents() {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return;
     DoReadEvents();
 }
 
 bool THalvo::WriteRegisters(int start, std::span<const uint8_t> source, int step, int count) {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return false;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return false;
     TWriteProgress progress;
     return DoWriteRegisters(start, source, step, count, progress);
 }
 
 void THalvo::WriteParset(int n, int m) {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return;
     DoWriteParset(n, m);
 }
 
 void THalvo::ReadFromHALVO() {
     TTransferGuard guard(*this);
-    if (!guard.Held()) return;
-    FTransfer.BeginTransfer();
+    if (!BeginCommand(guard)) return;
     FTransfer.BeginOperation();
     FIsReading = true;
     auto finish = [&] {
